@@ -1,0 +1,45 @@
+// quillomark-headless: the program's start-up and frame loop on the headless
+// backend, with scripted input, a frame limit, picture digests and statistics.
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/frame_loop.h"
+#include "platform/headless/headless.h"
+#include "video/display.h"
+
+static void printStats() {
+  const double seconds = steadySeconds() - frameLoopState.loopStartSeconds;
+  const unsigned long long instructions = frameLoopState.instructionCount;
+  fprintf(stderr, "passes: %u, instructions: %llu, seconds: %.3f, MIPS: %.1f\n", displayContext.passCount,
+          instructions, seconds, seconds > 0 ? instructions / seconds / 1e6 : 0.0);
+}
+
+int main(int argc, char** argv) {
+  HeadlessOptions options;
+  char message[512];
+  if (!parseHeadlessOptions(argc, argv, &options, message, sizeof message)) {
+    fprintf(stderr, "quillomark-headless: %s\n", message);
+    return 2;
+  }
+  headlessReset();
+  if (options.keysPath && !loadKeyScript(options.keysPath, message, sizeof message)) {
+    fprintf(stderr, "quillomark-headless: %s\n", message);
+    return 2;
+  }
+  if (options.digestsPath) {
+    headlessPlatform.digestFile = fopen(options.digestsPath, "ab");
+    if (!headlessPlatform.digestFile) {
+      fprintf(stderr, "quillomark-headless: cannot open %s for writing\n", options.digestsPath);
+      return 2;
+    }
+  }
+  headlessPlatform.frameLimit = options.frames;
+  if (options.stats) {
+    frameLoopState.countInstructions = true;
+    atexit(printStats);
+  }
+  char program[] = "quillomark-headless";
+  char wide[] = "-640";
+  char* coreArgs[] = {program, wide, nullptr};
+  runQuillomark(options.wide ? 2 : 1, coreArgs);
+}

@@ -1,0 +1,18 @@
+// The exception entry and the handler of opcodes that are no instruction.
+#pragma once
+#include <cstdint>
+
+inline constexpr uint32_t VECTOR_ILLEGAL = 4;
+inline constexpr uint32_t VECTOR_ZERO_DIVIDE = 5;
+inline constexpr uint32_t VECTOR_CHK = 6;
+inline constexpr uint32_t VECTOR_TRAPV = 7;
+inline constexpr uint32_t VECTOR_PRIVILEGE = 8;
+inline constexpr uint32_t VECTOR_LINE_A = 10;
+inline constexpr uint32_t VECTOR_LINE_F = 11;
+inline constexpr uint32_t VECTOR_LEVEL1 = 25;
+inline constexpr uint32_t VECTOR_TRAP_BASE = 32;
+
+// Pushes the six-byte frame (PC, then SR) on the supervisor stack and jumps through vector n.
+void takeException(uint32_t vector);
+// OpHandler of every opcode that is no instruction: line A, line F or vector 4 with a message.
+void illegalInstruction(uint32_t opcode);

@@ -1,0 +1,31 @@
+// Host-side controls: the flags the keyboard and joystick set, the window
+// procedure and the message pump.
+#pragma once
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// PlayerInputs bits.
+inline constexpr uint8_t INPUT_LEFT = 0x01;
+inline constexpr uint8_t INPUT_RIGHT = 0x02;
+inline constexpr uint8_t INPUT_UP = 0x04;
+inline constexpr uint8_t INPUT_DOWN = 0x08;
+inline constexpr uint8_t INPUT_FIRE = 0x10;   // Enter, Shift, Space, joystick button 2
+inline constexpr uint8_t INPUT_BUTTON2 = 0x20; // Alt
+
+struct HostControls {
+  uint32_t appActive;       // follows WM_ACTIVATEAPP; the pump waits while 0
+  uint32_t autofire;        // Ctrl or joystick button 1 held
+  uint32_t spriteInspector; // key I: hold emulation, show one sprite entry
+  uint8_t inspectedSlot;    // F5/F6: sprite scan index shown by the inspector
+  uint32_t frameShotsOn;    // F11: per-frame screenshots
+};
+
+extern HostControls hostControls;
+
+// The window procedure of the program's window.
+intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Maps a key press (pressed 1) or release (0) onto the input-port bytes and autofire.
+void applyKey(uint32_t keyCode, uint32_t pressed);
+// Drains the window's message queue (waiting while inactive), then steps autofire.
+void pumpMessages();

@@ -1,0 +1,86 @@
+// The headless backend: an in-memory display, scripted messages, a fake
+// joystick. It is the test harness of the emulator and of quillomark-headless.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "platform/platform.h"
+
+inline constexpr int HEADLESS_MAX_WIDTH = 640;
+inline constexpr int HEADLESS_MAX_HEIGHT = 480;
+
+// A message queued before the message pump of a given pass.
+struct ScriptedMessage {
+  uint32_t pass; // counting from 1
+  uint32_t message;
+  uintptr_t wParam;
+};
+
+// Display operations whose failure tests can ask for.
+enum HeadlessStep : int {
+  STEP_CREATE_DISPLAY,
+  STEP_COOPERATIVE_LEVEL,
+  STEP_DISPLAY_MODE,
+  STEP_PRIMARY_SURFACE,
+  STEP_BACK_BUFFER,
+  STEP_CREATE_PALETTE,
+  STEP_SET_PALETTE,
+  STEP_LOCK,
+  STEP_PRESENT,
+  STEP_COUNT
+};
+
+struct HeadlessFailure {
+  int32_t result;    // what the step returns while failing
+  uint32_t remaining; // how many more calls fail
+};
+
+struct HeadlessPlatform {
+  WindowProcedure procedure;
+  std::vector<ScriptedMessage> script; // in file order
+  std::vector<PlatformMessage> queue;  // messages waiting for the pump
+  uint32_t currentPass;
+  uint32_t frameLimit; // destroy the window once this many passes have run (0: never)
+  int width, height;   // display mode
+  uint8_t backBuffer[HEADLESS_MAX_WIDTH * HEADLESS_MAX_HEIGHT];
+  uint8_t presented[HEADLESS_MAX_WIDTH * HEADLESS_MAX_HEIGHT]; // last picture shown, at mode size
+  PaletteColour palette[256];
+  uint32_t presentCount;
+  HeadlessFailure failures[STEP_COUNT];
+  FILE* digestFile;  // one line per presented pass, when set
+  char text[32];     // last text drawn at the top-left corner
+  uint32_t restoreCount;
+  // Fake joystick.
+  uint32_t joystickCount;
+  bool joystickAnswers;
+  JoystickPosition joystickPosition;
+  JoystickLimits joystickLimits;
+};
+
+extern HeadlessPlatform headlessPlatform;
+
+// Back to the state of a fresh process (no window, empty queue, no failures).
+void headlessReset();
+// Queues a message to be delivered before the pump of the given pass.
+void headlessScript(uint32_t pass, uint32_t message, uintptr_t wParam);
+// Makes the next count calls of a display step return result.
+void headlessFail(HeadlessStep step, int32_t result, uint32_t count);
+// FNV-1a 64-bit digest of the 256x240 picture at x 32 of a picture with the given pitch.
+uint64_t pictureDigest(const uint8_t* picture, int pitch);
+
+// Parses a key-script file; on error fills message (naming the line) and returns false.
+bool loadKeyScript(const char* path, char* message, int messageSize);
+// Parses a key name or code (LEFT, F12, A, 7, 0x25, 37); false if unknown.
+bool parseKeyName(const char* name, uint32_t* keyCode);
+
+struct HeadlessOptions {
+  uint32_t frames;
+  const char* keysPath;
+  const char* digestsPath;
+  bool stats;
+  bool wide;
+};
+
+// Parses quillomark-headless's command line; on error fills message and returns false.
+bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize);

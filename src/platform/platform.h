@@ -1,0 +1,120 @@
+// What the emulator needs of the machine it runs on: a window with a message
+// queue, an exclusive 8-bit display with one fixed palette, and joysticks.
+// Message numbers and key codes keep their Windows values, so the window
+// procedure is the same code on every platform. Each backend (headless,
+// SDL2, Win32) implements every function here; executables pick one at link time.
+#pragma once
+#include <cstdint>
+
+// Window messages.
+inline constexpr uint32_t MSG_DESTROY = 0x0002;
+inline constexpr uint32_t MSG_CLOSE = 0x0010;
+inline constexpr uint32_t MSG_QUIT = 0x0012;
+inline constexpr uint32_t MSG_ACTIVATEAPP = 0x001C;
+inline constexpr uint32_t MSG_KEYDOWN = 0x0100;
+inline constexpr uint32_t MSG_KEYUP = 0x0101;
+inline constexpr uint32_t MSG_SYSKEYDOWN = 0x0104;
+inline constexpr uint32_t MSG_SYSKEYUP = 0x0105;
+
+// Virtual-key codes.
+inline constexpr uint32_t VKEY_TAB = 0x09;
+inline constexpr uint32_t VKEY_RETURN = 0x0D;
+inline constexpr uint32_t VKEY_SHIFT = 0x10;
+inline constexpr uint32_t VKEY_CONTROL = 0x11;
+inline constexpr uint32_t VKEY_MENU = 0x12; // Alt
+inline constexpr uint32_t VKEY_ESCAPE = 0x1B;
+inline constexpr uint32_t VKEY_SPACE = 0x20;
+inline constexpr uint32_t VKEY_LEFT = 0x25;
+inline constexpr uint32_t VKEY_UP = 0x26;
+inline constexpr uint32_t VKEY_RIGHT = 0x27;
+inline constexpr uint32_t VKEY_DOWN = 0x28;
+inline constexpr uint32_t VKEY_0 = 0x30;    // digits 0x30-0x39
+inline constexpr uint32_t VKEY_A = 0x41;    // letters 0x41-0x5A
+inline constexpr uint32_t VKEY_I = 0x49;
+inline constexpr uint32_t VKEY_NUMPAD0 = 0x60;
+inline constexpr uint32_t VKEY_F1 = 0x70;   // F1-F12: 0x70-0x7B
+inline constexpr uint32_t VKEY_F5 = 0x74;
+inline constexpr uint32_t VKEY_F6 = 0x75;
+inline constexpr uint32_t VKEY_F11 = 0x7A;
+inline constexpr uint32_t VKEY_F12 = 0x7B;
+
+using PlatformWindow = void*;
+using WindowProcedure = intptr_t (*)(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+struct PlatformMessage {
+  PlatformWindow window;
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+// Creates the program's popup window at 0,0; its messages go to procedure.
+PlatformWindow platformCreateWindow(WindowProcedure procedure, const char* className, const char* title,
+                                    int width, int height);
+// True when a message is queued; removes nothing.
+bool platformPeekMessage();
+// Takes the next message, waiting for one; returns 0 for a quit message.
+int platformGetMessage(PlatformMessage* message);
+// Turns key messages into character messages where the system does so.
+void platformTranslateMessage(const PlatformMessage* message);
+// Hands a message to its window's procedure and returns the result.
+intptr_t platformDispatchMessage(const PlatformMessage* message);
+// Default processing of a message the window procedure does not handle.
+intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Called at the start of every pass of the frame routine, before the pump.
+void platformPassStarting(uint32_t passNumber);
+
+// Display results: 0 success, PLATFORM_SURFACE_LOST when surface memory was lost.
+inline constexpr int32_t PLATFORM_OK = 0;
+inline constexpr int32_t PLATFORM_FAILED = 1;
+inline constexpr int32_t PLATFORM_SURFACE_LOST = int32_t(0x887601C2);
+
+// One host palette entry, laid out as the system's palette entry.
+struct PaletteColour {
+  uint8_t red, green, blue, flags;
+};
+
+struct PlatformRect {
+  int32_t left, top, right, bottom;
+};
+
+// Creates the display object.
+int32_t platformCreateDisplay();
+// Takes the display exclusively, full screen, for the window.
+int32_t platformSetCooperativeLevel(PlatformWindow window);
+// Switches to width x height at bitsPerPixel (8).
+int32_t platformSetDisplayMode(int width, int height, int bitsPerPixel);
+// Creates the primary surface with one attached back buffer.
+int32_t platformCreatePrimarySurface();
+// Gets the attached back buffer.
+int32_t platformGetBackBuffer();
+// Creates the fixed 256-colour palette.
+int32_t platformCreatePalette(const PaletteColour entries[256]);
+// Attaches the palette to the primary surface.
+int32_t platformSetPalette();
+// Locks the whole back buffer for writing; gives its memory and row pitch.
+int32_t platformLockBackBuffer(uint8_t** bits, int32_t* pitch);
+// Ends write access to the back buffer.
+int32_t platformUnlockBackBuffer(uint8_t* bits);
+// Shows the back buffer by flipping the chain, waiting until it can.
+int32_t platformFlip();
+// Stretches the source rectangle of the back buffer onto the whole primary surface.
+int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source);
+// Restores lost surface memory.
+int32_t platformRestoreSurfaces();
+// Draws a short text at the window's top-left corner.
+void platformDrawText(PlatformWindow window, const char* text, int length);
+
+// Joystick position as the system reports it.
+struct JoystickPosition {
+  uint32_t x, y, z, buttons;
+};
+struct JoystickLimits {
+  uint32_t xMin, xMax, yMin, yMax;
+};
+// Number of joystick ids the system offers.
+uint32_t platformJoystickCount();
+// Reads position and buttons of an id; false when it does not answer.
+bool platformJoystickRead(uint32_t id, JoystickPosition* position);
+// Reads the axis limits of an id; false on failure.
+bool platformJoystickLimits(uint32_t id, JoystickLimits* limits);

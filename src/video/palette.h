@@ -1,0 +1,19 @@
+// Board colours to host palette indices.
+#pragma once
+#include <cstdint>
+
+inline constexpr const char* PALETTE_FILE = "pal.bmp";
+inline constexpr int PALETTE_FILE_OFFSET = 54;   // colour table of a 256-colour bitmap
+inline constexpr int PALETTE_FILE_MINIMUM = 1078; // header plus 256 four-byte entries
+
+struct ColourTables {
+  uint8_t colourTable[65536]; // ColourTable: board colour word -> nearest host index
+  uint8_t penLookup[2048];    // PenLookup: board palette entry -> host index, per frame
+};
+
+extern ColourTables colourTables;
+
+// Reads pal.bmp, fills the host palette and the colour table; exits 1 if the file is missing or short.
+void buildColourTable();
+// Maps the 2048 palette RAM entries through the colour table into penLookup.
+void convertPalette();

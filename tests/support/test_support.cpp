@@ -1,0 +1,115 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "cpu68k/cpu_state.h"
+#include "driver/frame_loop.h"
+#include "driver/memory.h"
+#include "driver/sound_queue.h"
+#include "host/controls.h"
+#include "host/input_log.h"
+#include "host/joystick.h"
+#include "platform/headless/headless.h"
+#include "video/display.h"
+
+void freshMachine() {
+  if (!machineMemory)
+    machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
+  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
+  cpuState = CpuState{};
+  ccrWord = 0;
+  soundCommandQueue = SoundCommandQueue{};
+  hostControls = HostControls{};
+  closeKeyLog();
+  joystickState = JoystickState{-1, {}, 0, 0, 0};
+  frameLoopState = FrameLoopState{};
+  displayContext = DisplayContext{};
+  headlessReset();
+}
+
+std::string captureStdout(const std::function<void()>& fn) {
+  fflush(stdout);
+  testing::internal::CaptureStdout();
+  fn();
+  fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+std::string captureStderr(const std::function<void()>& fn) {
+  fflush(stderr);
+  testing::internal::CaptureStderr();
+  fn();
+  fflush(stderr);
+  return testing::internal::GetCapturedStderr();
+}
+
+void pokeWords(uint32_t address, const std::vector<uint16_t>& words) {
+  for (uint16_t w : words) {
+    machineMemory[address] = uint8_t(w >> 8);
+    machineMemory[address + 1] = uint8_t(w);
+    address += 2;
+  }
+}
+
+std::string makeScratchDir(const std::string& name) {
+  const char* base = getenv("TMPDIR");
+  std::filesystem::path dir = std::filesystem::path(base && *base ? base : "/tmp") /
+                              ("quillomark-test-" + std::to_string(getpid())) / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
+
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && ok;
+}
+
+std::vector<uint8_t> readFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f)
+    return bytes;
+  uint8_t buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  fclose(f);
+  return bytes;
+}
+
+int runIn(const std::string& dir, const std::string& command) {
+  const std::string full = "cd '" + dir + "' && " + command;
+  const int status = system(full.c_str());
+  if (status == -1 || !WIFEXITED(status))
+    return -1;
+  return WEXITSTATUS(status);
+}
+
+void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage) {
+  // The 128 KiB program ROM is split into its even and odd bytes.
+  std::vector<uint8_t> even(0x10000, 0), odd(0x10000, 0);
+  for (size_t i = 0; i < programImage.size() && i < 0x20000; ++i)
+    (i % 2 ? odd : even)[i / 2] = programImage[i];
+  writeFile(dir + "/18b_d02.bin", even);
+  writeFile(dir + "/18c_d05.bin", odd);
+  const std::vector<uint8_t> blank(0x10000, 0);
+  for (const char* name : {"17b_l.bin", "17c_l.bin", "17b_u.bin", "17c_u.bin"})
+    writeFile(dir + "/" + name, blank);
+  std::vector<uint8_t> bmp(1078, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  for (int k = 0; k < 256; ++k)
+    for (int c = 0; c < 3; ++c)
+      bmp[54 + 4 * k + c] = uint8_t(k);
+  writeFile(dir + "/pal.bmp", bmp);
+}

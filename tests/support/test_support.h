@@ -1,0 +1,26 @@
+// Shared helpers of the unit tests: a fresh machine, captured output, files.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Allocates (once) and clears the image to 0xAA; zeroes every global record.
+void freshMachine();
+// Runs fn and returns what it printed on standard output.
+std::string captureStdout(const std::function<void()>& fn);
+// Runs fn and returns what it printed on standard error.
+std::string captureStderr(const std::function<void()>& fn);
+// Stores big-endian words at an address of the image.
+void pokeWords(uint32_t address, const std::vector<uint16_t>& words);
+// Creates an empty scratch directory under the test's temporary folder.
+std::string makeScratchDir(const std::string& name);
+// Writes bytes to a file; returns false on failure.
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Reads a whole file (empty if missing).
+std::vector<uint8_t> readFile(const std::string& path);
+// Runs a shell command in a directory; returns its exit code (-1 if it did not exit normally).
+int runIn(const std::string& dir, const std::string& command);
+// Splits a program image of big-endian words into the six ROM files of the board in dir,
+// and writes a grey-ramp pal.bmp.
+void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage);
