@@ -48,6 +48,13 @@ intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, i
   case MSG_KEYUP:
     applyKey(uint32_t(wParam), 0);
     return 0;
+  case MSG_SYSKEYDOWN:
+  case MSG_SYSKEYUP:
+    // Windows reports Alt, and every key pressed while Alt is held, as system
+    // keys; without this the Alt button could never be pressed there. Default
+    // processing still follows, so Alt+F4 keeps closing the window.
+    applyKey(uint32_t(wParam), message == MSG_SYSKEYDOWN);
+    return platformDefaultWindowProc(window, message, wParam, lParam);
   default:
     return platformDefaultWindowProc(window, message, wParam, lParam);
   }

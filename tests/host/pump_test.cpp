@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "driver/memory.h"
+#include "host/controls.h"
+#include "platform/headless/headless.h"
+#include "support/test_support.h"
+
+namespace {
+
+uint8_t& player() { return machineMemory[PLAYER_INPUTS_ADDRESS]; }
+
+// A window whose procedure is the program's, created on the headless backend.
+void openWindow() { platformCreateWindow(windowProc, "Vortane", "Gfx Output", 320, 240); }
+
+void pass(uint32_t number) {
+  platformPassStarting(number);
+  pumpMessages();
+}
+
+TEST(Pump, WindowCreationActivatesTheApplication) {
+  freshMachine();
+  openWindow();
+  EXPECT_EQ(hostControls.appActive, 1u);
+}
+
+TEST(Pump, DrainsEveryQueuedMessageOfThePass) {
+  freshMachine();
+  openWindow();
+  player() = 0;
+  headlessScript(1, MSG_KEYDOWN, VKEY_LEFT);
+  headlessScript(1, MSG_KEYDOWN, VKEY_UP);
+  headlessScript(2, MSG_KEYUP, VKEY_LEFT);
+  pass(1);
+  EXPECT_EQ(player(), 0x05);
+  EXPECT_FALSE(platformPeekMessage());
+  pass(2);
+  EXPECT_EQ(player(), 0x04);
+}
+
+TEST(Pump, AutofireInvertsBothBitsEachPass) {
+  struct Case { uint8_t start; uint8_t afterFirst; } cases[] = {{0x00, 0x30}, {0x10, 0x20}, {0x30, 0x00}};
+  for (const Case& c : cases) {
+    freshMachine();
+    openWindow();
+    player() = c.start;
+    headlessScript(1, MSG_KEYDOWN, VKEY_CONTROL);
+    pass(1);
+    EXPECT_EQ(player(), c.afterFirst) << int(c.start);
+    pass(2);
+    EXPECT_EQ(player(), c.start);
+    pass(3);
+    EXPECT_EQ(player(), c.afterFirst);
+  }
+}
+
+TEST(Pump, InactiveApplicationWaitsForActivation) {
+  freshMachine();
+  openWindow();
+  player() = 0;
+  // Deactivation, then a key and the re-activation, all queued before the same pump:
+  // the pump keeps taking messages until the application is active again.
+  headlessScript(1, MSG_ACTIVATEAPP, 0);
+  headlessScript(1, MSG_KEYDOWN, VKEY_RIGHT);
+  headlessScript(1, MSG_ACTIVATEAPP, 1);
+  headlessScript(1, MSG_KEYDOWN, VKEY_DOWN);
+  pass(1);
+  EXPECT_EQ(hostControls.appActive, 1u);
+  EXPECT_EQ(player(), 0x0A);
+}
+
+TEST(Pump, EmptyQueueNeverWaitsEvenWhenInactive) {
+  freshMachine();
+  openWindow();
+  hostControls.appActive = 0;
+  pass(1); // returns at once
+  EXPECT_EQ(hostControls.appActive, 0u);
+}
+
+TEST(Pump, QuitMessageEndsThePumpBeforeAutofire) {
+  freshMachine();
+  openWindow();
+  player() = 0;
+  hostControls.autofire = 1;
+  headlessScript(1, MSG_QUIT, 0);
+  headlessScript(1, MSG_KEYDOWN, VKEY_LEFT);
+  pass(1);
+  EXPECT_EQ(player(), 0); // no autofire step, the key not yet taken
+  EXPECT_TRUE(platformPeekMessage());
+}
+
+TEST(PumpDeathTest, WaitingWithNothingLeftDestroysTheWindow) {
+  freshMachine();
+  openWindow();
+  headlessScript(1, MSG_ACTIVATEAPP, 0);
+  const std::string dir = makeScratchDir("pump-destroy");
+  EXPECT_EXIT(
+      {
+        if (chdir(dir.c_str()) != 0) abort();
+        pass(1);
+      },
+      testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readFile(dir + "/dump.bin").size(), 0x2000C0u);
+}
+
+TEST(PumpDeathTest, CloseRequestEndsTheProgramThroughDestroy) {
+  freshMachine();
+  openWindow();
+  headlessScript(2, MSG_CLOSE, 0);
+  const std::string dir = makeScratchDir("pump-close");
+  EXPECT_EXIT(
+      {
+        if (chdir(dir.c_str()) != 0) abort();
+        pass(1);
+        pass(2);
+      },
+      testing::ExitedWithCode(1), "");
+}
+
+} // namespace
