@@ -43,7 +43,7 @@ TEST(Joystick, DetectionPrintsAndPicksFirstAnsweringId) {
 TEST(Joystick, DirectionBitsFollowTheStickOnlyWhenItMoves) {
   freshMachine();
   attachJoystick();
-  detectJoystick();
+  captureStdout(detectJoystick);
   player() = 0;
   const struct { uint32_t x, y; uint8_t bits; } moves[] = {
       {0, 32768, 0x01}, {65535, 32768, 0x02}, {32768, 0, 0x04}, {32768, 65535, 0x08}, {0, 0, 0x05}, {32768, 32768, 0}};
@@ -63,7 +63,7 @@ TEST(Joystick, DirectionBitsFollowTheStickOnlyWhenItMoves) {
 TEST(Joystick, ButtonsDriveFireAndAutofireOnChange) {
   freshMachine();
   attachJoystick();
-  detectJoystick();
+  captureStdout(detectJoystick);
   player() = 0;
   stick(32768, 32768, 0); // centre, no button: nothing written
   EXPECT_EQ(player(), 0);
@@ -86,7 +86,7 @@ TEST(Joystick, ButtonsDriveFireAndAutofireOnChange) {
 TEST(Joystick, FailedReadDuringPollChangesNothing) {
   freshMachine();
   attachJoystick();
-  detectJoystick();
+  captureStdout(detectJoystick);
   player() = 0x0F;
   headlessPlatform.joystickAnswers = false;
   stick(0, 0, 3);

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "cpu68k/cpu_state.h"
+#include "driver/frame_loop.h"
+#include "driver/memory.h"
+#include "support/test_support.h"
+
+namespace {
+
+void pointFlagAt(uint32_t address, uint8_t value) {
+  pokeWords(FRAME_FLAG_POINTER, {uint16_t(address >> 16), uint16_t(address)});
+  if (address < MEMORY_SIZE) machineMemory[address] = value;
+}
+
+TEST(FrameDetection, TwelfthDetectionEndsTheFrameAndCountRestarts) {
+  freshMachine();
+  pointFlagAt(0x80100, 0x80);
+  for (int frame = 0; frame < 2; ++frame) {
+    for (int i = 0; i < 11; ++i)
+      EXPECT_FALSE(frameEnds()) << i;
+    EXPECT_TRUE(frameEnds());
+    frameLoopState.idleHitCount = 0; // as the frame end does
+  }
+}
+
+TEST(FrameDetection, ClearFlagOrFlagOutsideTheImageNeverCounts) {
+  const struct { uint32_t address; uint8_t value; } cases[] = {
+      {0x80100, 0x7F}, {0x80100, 0x00}, {MEMORY_SIZE, 0xFF}, {0xFFFFFFFF, 0xFF}, {0xAAAAAAAA, 0xFF}};
+  for (const auto& c : cases) {
+    freshMachine();
+    pointFlagAt(c.address, c.value);
+    for (int i = 0; i < 20; ++i)
+      EXPECT_FALSE(frameEnds());
+    EXPECT_EQ(frameLoopState.idleHitCount, 0);
+  }
+}
+
+TEST(Options, OnlyAnExactMinus640SelectsWideMode) {
+  const struct { std::vector<std::string> args; bool wide; } cases[] = {
+      {{}, false}, {{"-640"}, true}, {{"x", "-640", "y"}, true}, {{"-6400"}, false}, {{"-64"}, false}, {{"--640"}, false},
+      {{"-640 "}, false}};
+  for (const auto& c : cases) {
+    frameLoopState = FrameLoopState{};
+    std::vector<std::string> storage = {"quillomark"};
+    storage.insert(storage.end(), c.args.begin(), c.args.end());
+    std::vector<char*> argv;
+    for (std::string& s : storage) argv.push_back(s.data());
+    EXPECT_EQ(captureStdout([&] { parseOptions(int(argv.size()), argv.data()); }), "");
+    EXPECT_EQ(frameLoopState.wideMode, c.wide) << storage.size();
+  }
+}
+
+TEST(Banner, EightLinesWithAlignedCredits) {
+  const std::string out = captureStdout(printBanner);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(out.substr(start, end - start));
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0].rfind("Quillomark arcade emulator (", 0), 0u);
+  EXPECT_EQ(lines[0].back(), ')');
+  EXPECT_EQ(lines[1], "");
+  const char* labels[] = {"Arcade emulator:", "68000 emulator:", "Z80 emulator:", "AY-3-8910 emulator:",
+                          "AY emu updated by:"};
+  for (int i = 0; i < 5; ++i) {
+    const std::string& line = lines[2 + i];
+    EXPECT_EQ(line.rfind(labels[i], 0), 0u) << line;
+    EXPECT_EQ(line.find_first_not_of(' ', std::string(labels[i]).size()), 26u) << line;
+    EXPECT_EQ(line.back(), ')');
+  }
+  EXPECT_EQ(lines[7], "");
+}
+
+} // namespace
