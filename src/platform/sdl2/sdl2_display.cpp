@@ -1,0 +1,194 @@
+// The display: an 8-bit back buffer expanded through the fixed palette into a
+// streaming texture, shown at a whole-number scale with black borders.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sdl2/sdl2_platform.h"
+
+SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int height) {
+  if (outputWidth <= 0 || outputHeight <= 0 || width <= 0 || height <= 0)
+    return SDL_Rect{0, 0, std::max(outputWidth, 0), std::max(outputHeight, 0)};
+  const int scale = std::min(outputWidth / width, outputHeight / height);
+  int w = width * scale, h = height * scale;
+  if (scale == 0) {
+    // A window smaller than the picture: shrink to fit, keeping the picture's shape.
+    if (int64_t(outputWidth) * height <= int64_t(outputHeight) * width) {
+      w = outputWidth;
+      h = int(int64_t(outputWidth) * height / width);
+    } else {
+      h = outputHeight;
+      w = int(int64_t(outputHeight) * width / height);
+    }
+  }
+  return SDL_Rect{(outputWidth - w) / 2, (outputHeight - h) / 2, w, h};
+}
+
+// Waits out the rest of the present period when the last present came early: vsync holds the
+// pace on a real display, this holds it where presents do not wait (no vsync, virtual displays).
+static void pacePresent() {
+  SdlPlatform& sp = sdlPlatform;
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  const uint64_t now = SDL_GetPerformanceCounter();
+  if (sp.nextPresentDue > now) {
+    SDL_Delay(uint32_t((sp.nextPresentDue - now) * 1000 / frequency));
+    sp.nextPresentDue += frequency / PRESENT_RATE;
+  } else {
+    sp.nextPresentDue = now + frequency / PRESENT_RATE;
+  }
+}
+
+bool presentPicture(bool withText) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.renderer || !sp.texture || sp.width == 0)
+    return false;
+  void* texels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(sp.texture, nullptr, &texels, &pitch) != 0)
+    return false;
+  uint8_t* rows = static_cast<uint8_t*>(texels);
+  for (int y = 0; y < sp.height; ++y)
+    memcpy(rows + ptrdiff_t(y) * pitch, sp.picture + y * sp.width, size_t(sp.width) * 4);
+  if (withText)
+    drawOverlayText(static_cast<uint32_t*>(texels), pitch / 4, sp.width, sp.height, sp.text, sp.textLength);
+  SDL_UnlockTexture(sp.texture);
+  sp.textShown = withText;
+  int outputWidth = 0, outputHeight = 0;
+  if (SDL_GetRendererOutputSize(sp.renderer, &outputWidth, &outputHeight) != 0)
+    return false;
+  const SDL_Rect viewport = pictureViewport(outputWidth, outputHeight, sp.width, sp.height);
+  SDL_SetRenderDrawColor(sp.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(sp.renderer);
+  if (SDL_RenderCopy(sp.renderer, sp.texture, nullptr, &viewport) != 0)
+    return false;
+  SDL_RenderPresent(sp.renderer);
+  return true;
+}
+
+bool recreateTexture() {
+  SdlPlatform& sp = sdlPlatform;
+  if (sp.texture)
+    SDL_DestroyTexture(sp.texture);
+  sp.texture =
+      SDL_CreateTexture(sp.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, sp.width, sp.height);
+  return sp.texture != nullptr;
+}
+
+static bool displayReady() { return sdlPlatform.texture != nullptr && sdlPlatform.width != 0; }
+
+static int32_t result(bool ok) { return ok ? PLATFORM_OK : PLATFORM_FAILED; }
+
+int32_t platformCreateDisplay() {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.window)
+    return PLATFORM_FAILED; // no video driver or no window: there is no display to take
+  if (!sp.renderer)
+    sp.renderer = SDL_CreateRenderer(sp.window, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (!sp.renderer)
+    sp.renderer = SDL_CreateRenderer(sp.window, -1, 0);
+  return result(sp.renderer != nullptr);
+}
+
+int32_t platformSetCooperativeLevel(PlatformWindow window) {
+  return result(sdlPlatform.renderer && window == sdlPlatform.window);
+}
+
+int32_t platformSetDisplayMode(int width, int height, int bitsPerPixel) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.renderer || bitsPerPixel != 8 || width <= 0 || height <= 0 || width > SDL_MAX_WIDTH ||
+      height > SDL_MAX_HEIGHT)
+    return PLATFORM_FAILED;
+  sp.width = width;
+  sp.height = height;
+  memset(sp.backBuffer, 0, sizeof sp.backBuffer);
+  std::fill(std::begin(sp.picture), std::end(sp.picture), 0xFF000000u);
+  if (!recreateTexture()) {
+    sp.width = sp.height = 0;
+    return PLATFORM_FAILED;
+  }
+  return PLATFORM_OK;
+}
+
+int32_t platformCreatePrimarySurface() { return result(displayReady()); }
+int32_t platformGetBackBuffer() { return result(displayReady()); }
+
+int32_t platformCreatePalette(const PaletteColour entries[256]) {
+  SdlPlatform& sp = sdlPlatform;
+  for (int k = 0; k < 256; ++k)
+    sp.colours[k] = 0xFF000000u | uint32_t(entries[k].red) << 16 | uint32_t(entries[k].green) << 8 |
+                    uint32_t(entries[k].blue);
+  sp.paletteCreated = true;
+  return PLATFORM_OK;
+}
+
+int32_t platformSetPalette() { return result(sdlPlatform.paletteCreated && displayReady()); }
+
+int32_t platformLockBackBuffer(uint8_t** bits, int32_t* pitch) {
+  if (!displayReady())
+    return PLATFORM_FAILED;
+  *bits = sdlPlatform.backBuffer;
+  *pitch = sdlPlatform.width;
+  return PLATFORM_OK;
+}
+
+int32_t platformUnlockBackBuffer(uint8_t*) { return PLATFORM_OK; }
+
+// A pass's present: the text drawn since the previous one stays over the picture, so
+// the inspector text does not flicker; it goes with the first present after it stops.
+static int32_t presentPass() {
+  SdlPlatform& sp = sdlPlatform;
+  const bool withText = sp.textFresh;
+  sp.textFresh = false;
+  pacePresent();
+  return result(presentPicture(withText));
+}
+
+int32_t platformFlip() {
+  SdlPlatform& sp = sdlPlatform;
+  if (!displayReady())
+    return PLATFORM_FAILED;
+  for (int i = 0; i < sp.width * sp.height; ++i)
+    sp.picture[i] = sp.colours[sp.backBuffer[i]];
+  return presentPass();
+}
+
+static bool rectInside(const PlatformRect& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
+}
+
+int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!displayReady() || !rectInside(*destination, sp.width, sp.height) || !rectInside(*source, sp.width, sp.height))
+    return PLATFORM_FAILED;
+  const int dw = destination->right - destination->left, dh = destination->bottom - destination->top;
+  const int sw = source->right - source->left, sh = source->bottom - source->top;
+  int sourceColumn[SDL_MAX_WIDTH];
+  for (int x = 0; x < dw; ++x)
+    sourceColumn[x] = source->left + x * sw / dw;
+  for (int y = 0; y < dh; ++y) {
+    const uint8_t* from = sp.backBuffer + (source->top + y * sh / dh) * sp.width;
+    uint32_t* to = sp.picture + (destination->top + y) * sp.width + destination->left;
+    for (int x = 0; x < dw; ++x)
+      to[x] = sp.colours[from[sourceColumn[x]]];
+  }
+  return presentPass();
+}
+
+int32_t platformRestoreSurfaces() {
+  // Only a lost device loses anything here; its texture is made again.
+  if (sdlPlatform.renderer && sdlPlatform.width && !sdlPlatform.texture)
+    recreateTexture();
+  return PLATFORM_OK;
+}
+
+void platformDrawText(PlatformWindow, const char* text, int length) {
+  SdlPlatform& sp = sdlPlatform;
+  length = text ? std::clamp(length, 0, int(sizeof sp.text)) : 0;
+  const bool changed = !sp.textShown || length != sp.textLength || (length && memcmp(text, sp.text, size_t(length)));
+  if (length)
+    memcpy(sp.text, text, size_t(length));
+  sp.textLength = length;
+  sp.textFresh = true;
+  // Show it now unless the picture on screen already carries this very text.
+  if (changed)
+    presentPicture(true);
+}

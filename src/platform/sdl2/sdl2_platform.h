@@ -1,0 +1,65 @@
+// The SDL2 backend: a full-screen (or resizable) desktop window showing the
+// 8-bit picture through the fixed palette at a whole-number scale, keyboard
+// events turned into the window messages of the core, and SDL joysticks.
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+
+#include "platform/platform.h"
+
+inline constexpr int SDL_MAX_WIDTH = 640;
+inline constexpr int SDL_MAX_HEIGHT = 480;
+inline constexpr int WINDOWED_SCALE = 2;       // a windowed start is this many times the requested size
+inline constexpr uint32_t PRESENT_RATE = 60;   // presents a second at most, where vsync does not hold us
+inline constexpr int GLYPH_SIZE = 8;           // the built-in font's cells are 8x8 pixels
+inline constexpr uint32_t TEXT_INK = 0xFF000000;   // black on white, as a fresh device context draws
+inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;
+inline constexpr const char* WINDOWED_VARIABLE = "QUILLOMARK_WINDOWED";
+
+struct SdlPlatform {
+  // Window and messages.
+  WindowProcedure procedure;
+  SDL_Window* window;
+  bool windowed;                      // QUILLOMARK_WINDOWED: resizable window instead of full screen
+  bool active;                        // activation state last delivered as MSG_ACTIVATEAPP
+  std::deque<PlatformMessage> queue;  // translated SDL events not yet taken
+  // Display.
+  SDL_Renderer* renderer;
+  SDL_Texture* texture;               // streaming ARGB8888 texture of the mode's size
+  int width, height;                  // display mode; 0 until set
+  bool paletteCreated;
+  uint32_t colours[256];              // the palette as ARGB8888
+  uint8_t backBuffer[SDL_MAX_WIDTH * SDL_MAX_HEIGHT];  // pitch = width
+  uint32_t picture[SDL_MAX_WIDTH * SDL_MAX_HEIGHT];    // the shown picture without text, pitch = width
+  char text[32];                      // the inspector text
+  int textLength;
+  bool textFresh;                     // drawn since the last flip: the next flip shows it too
+  bool textShown;                     // the last present drew the text over the picture
+  uint64_t nextPresentDue;            // performance-counter time of the next paced present
+  // Joystick.
+  SDL_Joystick* joystick;             // the one opened device
+  uint32_t joystickId;                // its device index when it was opened
+};
+
+extern SdlPlatform sdlPlatform;
+
+// Sets the backend's hints (first call only) and starts the SDL subsystems; false if they cannot start.
+bool ensureSdl(uint32_t subsystems);
+// Windows virtual-key code of an SDL scancode, 0 for keys the program does not know.
+uint32_t keyCodeForScancode(int scancode);
+// Turns one SDL event into queued messages (or acts on it, for display events).
+void translateEvent(const SDL_Event& event);
+// Forgets queued messages and takes every pending SDL event off SDL's queue unseen.
+void sdlDiscardMessages();
+
+// The largest whole-number scaling of a width x height picture that fits the output, centred
+// (shrunk to fit, keeping its shape, when even scale 1 does not fit).
+SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int height);
+// Draws text in the built-in font at the top-left of an ARGB picture, clipped to it.
+void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length);
+// Shows sdlPlatform.picture scaled, with the text over it when withText; false when SDL fails.
+bool presentPicture(bool withText);
+// Re-creates the streaming texture for the current mode (after a mode change or a device reset).
+bool recreateTexture();

@@ -1,0 +1,186 @@
+// The window and its message queue: SDL events become the core's window messages.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/sdl2/sdl2_platform.h"
+
+SdlPlatform sdlPlatform;
+
+bool ensureSdl(uint32_t subsystems) {
+  if (SDL_WasInit(subsystems) == subsystems)
+    return true;
+  if (SDL_WasInit(0) == 0) {
+    // Hints only count before the first subsystem starts.
+    // Ctrl+C in the console must end the program even when the game never reaches a pump.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Alt+F4 is turned into a close request here, the same way on every system.
+    SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_SetMainReady();
+    atexit(SDL_Quit);
+  }
+  return SDL_InitSubSystem(subsystems) == 0;
+}
+
+static void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  sdlPlatform.queue.push_back(PlatformMessage{sdlPlatform.window, message, wParam, lParam});
+}
+
+// Activation is reported only when it changes, as the system reports it between applications.
+static void queueActivation(bool active) {
+  if (sdlPlatform.active == active)
+    return;
+  sdlPlatform.active = active;
+  queueMessage(MSG_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+static void translateKey(const SDL_KeyboardEvent& key, bool down) {
+  if (down && key.keysym.scancode == SDL_SCANCODE_F4 && (key.keysym.mod & KMOD_ALT)) {
+    queueMessage(MSG_CLOSE, 0, 0); // the system's close shortcut
+    return;
+  }
+  const uint32_t keyCode = keyCodeForScancode(key.keysym.scancode);
+  if (keyCode == 0)
+    return;
+  // Key-message lParam: repeat count 1, bit 30 the previous state, bit 31 set for a release.
+  const bool wasDown = !down || key.repeat;
+  const intptr_t lParam = intptr_t(1) | (wasDown ? intptr_t(1) << 30 : 0) | (down ? 0 : intptr_t(1) << 31);
+  queueMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, lParam);
+}
+
+static void translateWindowEvent(const SDL_WindowEvent& window) {
+  switch (window.event) {
+  case SDL_WINDOWEVENT_FOCUS_GAINED:
+    queueActivation(true);
+    break;
+  case SDL_WINDOWEVENT_FOCUS_LOST:
+    queueActivation(false);
+    break;
+  case SDL_WINDOWEVENT_CLOSE:
+    queueMessage(MSG_CLOSE, 0, 0);
+    break;
+  case SDL_WINDOWEVENT_EXPOSED:
+  case SDL_WINDOWEVENT_SIZE_CHANGED:
+    // The emulation may be held (inactive, or no frame yet): show the last picture again.
+    if (sdlPlatform.width)
+      presentPicture(sdlPlatform.textShown);
+    break;
+  default:
+    break;
+  }
+}
+
+void translateEvent(const SDL_Event& event) {
+  switch (event.type) {
+  case SDL_KEYDOWN:
+  case SDL_KEYUP:
+    translateKey(event.key, event.type == SDL_KEYDOWN);
+    break;
+  case SDL_WINDOWEVENT:
+    translateWindowEvent(event.window);
+    break;
+  case SDL_QUIT:
+    queueMessage(MSG_CLOSE, 0, 0);
+    break;
+  case SDL_RENDER_DEVICE_RESET:
+    // Every texture is gone with the device.
+    sdlPlatform.texture = nullptr;
+    if (sdlPlatform.width)
+      recreateTexture();
+    break;
+  default:
+    break;
+  }
+}
+
+static void pollEvents() {
+  if (!SDL_WasInit(SDL_INIT_EVENTS))
+    return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event))
+    translateEvent(event);
+}
+
+void sdlDiscardMessages() {
+  if (SDL_WasInit(SDL_INIT_EVENTS)) {
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  }
+  sdlPlatform.queue.clear();
+}
+
+// SDL falls back on drivers that show nothing (offscreen, dummy) when no display server
+// answers; the program takes those only when they are asked for by name.
+static bool videoDriverShowsPicture() {
+  const char* asked = getenv("SDL_VIDEODRIVER");
+  if (asked && *asked)
+    return true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && strcmp(driver, "offscreen") != 0 && strcmp(driver, "dummy") != 0;
+}
+
+PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, const char* title, int width,
+                                    int height) {
+  SdlPlatform& sp = sdlPlatform;
+  sp.procedure = procedure;
+  if (!ensureSdl(SDL_INIT_VIDEO))
+    return nullptr; // the display set-up that follows reports it
+  if (!videoDriverShowsPicture()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
+  const char* windowed = getenv(WINDOWED_VARIABLE);
+  sp.windowed = windowed && *windowed && strcmp(windowed, "0") != 0;
+  if (sp.windowed)
+    sp.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * WINDOWED_SCALE,
+                                 height * WINDOWED_SCALE, SDL_WINDOW_RESIZABLE);
+  else
+    sp.window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (!sp.window)
+    return nullptr;
+  if (!sp.windowed)
+    SDL_ShowCursor(SDL_DISABLE);
+  // A new window's application starts active, even where no window manager hands out focus.
+  sp.active = true;
+  procedure(sp.window, MSG_ACTIVATEAPP, 1, 0);
+  return sp.window;
+}
+
+bool platformPeekMessage() {
+  pollEvents();
+  return !sdlPlatform.queue.empty();
+}
+
+int platformGetMessage(PlatformMessage* message) {
+  SdlPlatform& sp = sdlPlatform;
+  SDL_Event event;
+  while (sp.queue.empty()) {
+    if (!SDL_WasInit(SDL_INIT_EVENTS) || !SDL_WaitEvent(&event)) {
+      // Nothing can ever arrive: answer as for a quit message instead of waiting for ever.
+      *message = PlatformMessage{sp.window, MSG_QUIT, 0, 0};
+      return 0;
+    }
+    translateEvent(event);
+  }
+  *message = sp.queue.front();
+  sp.queue.pop_front();
+  return message->message == MSG_QUIT ? 0 : 1;
+}
+
+void platformTranslateMessage(const PlatformMessage*) {}
+
+intptr_t platformDispatchMessage(const PlatformMessage* message) {
+  if (!sdlPlatform.procedure)
+    return 0;
+  return sdlPlatform.procedure(message->window, message->message, message->wParam, message->lParam);
+}
+
+intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uintptr_t, intptr_t) {
+  // A close request destroys the window, as the system's default handling does.
+  if (message == MSG_CLOSE && sdlPlatform.procedure)
+    sdlPlatform.procedure(window, MSG_DESTROY, 0, 0);
+  return 0;
+}
+
+void platformPassStarting(uint32_t) {}
