@@ -1,5 +1,17 @@
+#include "driver/memory.h"
 #include "video/display.h"
+#include "video/layers.h"
 #include "video/palette.h"
+#include "video/sprites.h"
 
-// Placeholder until the layers and sprites land: only the palette is converted.
-void composeFrame() { convertPalette(); }
+// Back to front: layer 0, layer-1 cells without priority, sprites, layer-1 cells
+// with priority, then layer-0 priority pixels on unscrolled lines.
+void composeFrame() {
+  convertPalette();
+  refreshLayerBitmap(LAYER0_MAP, layerState.bitmap, layerState.cache);
+  drawLayer0Base();
+  drawLayer1(LAYER1_MAP, layer1ScrollX(), layer1ScrollY(), 0);
+  drawSprites();
+  drawLayer1(LAYER1_MAP, layer1ScrollX(), layer1ScrollY(), 1);
+  drawLayer0Priority();
+}

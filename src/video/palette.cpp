@@ -9,47 +9,70 @@
 
 ColourTables colourTables;
 
+uint8_t matchValue(uint8_t v) { return uint8_t(std::sqrt(v / 255.0) * 255.0); }
+
+// Reads the 256 four-byte entries behind the bitmap headers; false if the file is missing or short.
 static bool readPaletteFile(uint8_t entries[256][4]) {
   FILE* file = fopen(PALETTE_FILE, "rb");
   if (!file)
     return false;
-  bool complete = fseek(file, PALETTE_FILE_OFFSET, SEEK_SET) == 0 && fread(entries, 4, 256, file) == 256;
+  const bool complete = fseek(file, PALETTE_FILE_OFFSET, SEEK_SET) == 0 && fread(entries, 4, 256, file) == 256;
   fclose(file);
   return complete;
+}
+
+// Nearest host entry by the sum of component distances, ties to the lowest index.
+// Bit 15 of a colour word is ignored, so 32768 searches fill both halves. For each
+// red/green pair the red+green part is summed once; the blue loop then runs over
+// 16-bit lanes that the compiler vectorises.
+void fillColourTable(const uint8_t entries[256][4]) {
+  alignas(32) int16_t red[256], green[256], blue[256];
+  for (int k = 0; k < 256; ++k) {
+    blue[k] = matchValue(entries[k][0]);
+    green[k] = matchValue(entries[k][1]);
+    red[k] = matchValue(entries[k][2]);
+  }
+  for (int g = 0; g < 32; ++g)
+    for (int r = 0; r < 32; ++r) {
+      alignas(32) int16_t partial[256];
+      for (int k = 0; k < 256; ++k)
+        partial[k] = int16_t(std::abs(red[k] - r * 8) + std::abs(green[k] - g * 8));
+      for (int b = 0; b < 32; ++b) {
+        alignas(32) int16_t distance[256];
+        int16_t best = 768;
+        for (int k = 0; k < 256; ++k) {
+          distance[k] = int16_t(partial[k] + std::abs(blue[k] - b * 8));
+          best = distance[k] < best ? distance[k] : best;
+        }
+        int k = 0;
+        while (distance[k] != best)
+          ++k;
+        const int word = b << 10 | g << 5 | r;
+        colourTables.colourTable[word] = uint8_t(k);
+        colourTables.colourTable[word | 0x8000] = uint8_t(k);
+      }
+    }
 }
 
 void buildColourTable() {
   printf("Building color table.\n");
   uint8_t entries[256][4];
   if (!readPaletteFile(entries)) {
-    printf("Failed to read palette file %s\n", PALETTE_FILE);
+    printf("Cannot read the 256 colours of %s\n", PALETTE_FILE);
     exit(1);
   }
-  int match[256][3];
-  for (int k = 0; k < 256; ++k)
-    for (int c = 0; c < 3; ++c)
-      match[k][c] = int(std::sqrt(entries[k][c] / 255.0) * 255.0);
-  for (int w = 0; w < 65536; ++w) {
-    const int r = (w & 0x1F) * 8, g = ((w >> 5) & 0x1F) * 8, b = ((w >> 10) & 0x1F) * 8;
-    int best = 768;
-    for (int k = 0; k < 256; ++k) {
-      const int d = std::abs(match[k][2] - r) + std::abs(match[k][1] - g) + std::abs(match[k][0] - b);
-      if (d < best) {
-        best = d;
-        colourTables.colourTable[w] = uint8_t(k);
-      }
-    }
-  }
+  fillColourTable(entries);
+  // The host palette gets the file's colours as they are; only matching is brightened.
   for (int k = 0; k < 256; ++k)
     displayContext.paletteEntries[k] = PaletteColour{entries[k][2], entries[k][1], entries[k][0], 0};
 }
 
 void convertPalette() {
-  for (int i = 0; i < 2048; ++i) {
-    const uint32_t entry = PALETTE_RAM + 4 * i;
-    const uint32_t word = uint32_t(machineMemory[entry + 1]) << 8 | machineMemory[entry + 3];
-    colourTables.penLookup[i] = colourTables.colourTable[word];
-  }
-  for (int i = 0; i < 2048; i += 16)
-    colourTables.penLookup[i] = colourTables.penLookup[0];
+  uint8_t* pens = colourTables.penLookup;
+  const uint8_t* entry = machineMemory + PALETTE_RAM;
+  for (int i = 0; i < PEN_LOOKUP_SIZE; ++i, entry += 4)
+    pens[i] = colourTables.colourTable[entry[1] << 8 | entry[3]];
+  // Pen 0 of every bank shows board palette entry 0.
+  for (int i = 0; i < PEN_LOOKUP_SIZE; i += 16)
+    pens[i] = pens[0];
 }

@@ -5,14 +5,19 @@
 inline constexpr const char* PALETTE_FILE = "pal.bmp";
 inline constexpr int PALETTE_FILE_OFFSET = 54;   // colour table of a 256-colour bitmap
 inline constexpr int PALETTE_FILE_MINIMUM = 1078; // header plus 256 four-byte entries
+inline constexpr int PEN_LOOKUP_SIZE = 2048;
 
 struct ColourTables {
-  uint8_t colourTable[65536]; // ColourTable: board colour word -> nearest host index
-  uint8_t penLookup[2048];    // PenLookup: board palette entry -> host index, per frame
+  uint8_t colourTable[65536];          // ColourTable: board colour word -> nearest host index
+  uint8_t penLookup[PEN_LOOKUP_SIZE];  // PenLookup: board palette entry -> host index, per frame
 };
 
 extern ColourTables colourTables;
 
+// Brightened value a pal.bmp colour byte is matched with: trunc(sqrt(v / 255) * 255).
+uint8_t matchValue(uint8_t v);
+// Fills colourTable from pal.bmp's 256 entries (blue, green, red, reserved): nearest by match values.
+void fillColourTable(const uint8_t entries[256][4]);
 // Reads pal.bmp, fills the host palette and the colour table; exits 1 if the file is missing or short.
 void buildColourTable();
 // Maps the 2048 palette RAM entries through the colour table into penLookup.

@@ -1,8 +1,69 @@
 #include "video/screenshot.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "video/display.h"
+#include "video/frame_store.h"
+
 ScreenshotState screenshotState;
 
-// Placeholder until the bitmap writer lands.
-void writeBitmap(const char*) {}
-void writeSnapshotBitmap() {}
-void writeFrameShot() {}
+namespace {
+void putLittle(uint8_t* at, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    at[i] = uint8_t(value >> (8 * i));
+}
+
+// File header and information header of an uncompressed 320x240 8-bit bitmap.
+void fillHeader(uint8_t header[BITMAP_HEADER_SIZE]) {
+  struct Field {
+    uint8_t offset, bytes;
+    uint32_t value;
+  };
+  constexpr Field FIELDS[] = {
+      {0, 2, 'B' | 'M' << 8}, {2, 4, BITMAP_FILE_SIZE}, {10, 4, BITMAP_PIXEL_OFFSET},
+      {14, 4, 40},            {18, 4, 320},             {22, 4, 240},
+      {26, 2, 1},             {28, 2, 8},               {34, 4, 320 * 240},
+      {38, 4, 3790},          {42, 4, 3780},
+  };
+  memset(header, 0, BITMAP_HEADER_SIZE);
+  for (const Field& field : FIELDS)
+    putLittle(header + field.offset, field.value, field.bytes);
+}
+} // namespace
+
+void writeBitmap(const char* fileName) {
+  FILE* file = fopen(fileName, "wb");
+  if (!file)
+    return;
+  uint8_t header[BITMAP_HEADER_SIZE];
+  fillHeader(header);
+  fwrite(header, 1, sizeof header, file);
+  uint8_t colours[256][4];
+  for (int k = 0; k < 256; ++k) {
+    const PaletteColour& c = displayContext.paletteEntries[k];
+    colours[k][0] = c.blue;
+    colours[k][1] = c.green;
+    colours[k][2] = c.red;
+    colours[k][3] = 0;
+  }
+  fwrite(colours, 1, sizeof colours, file);
+  // Bottom row first; the 256 visible columns centred between 32-pixel borders of index 0.
+  uint8_t row[BITMAP_WIDTH_PIXELS] = {};
+  for (int line = VISIBLE_FIRST_LINE + VISIBLE_HEIGHT - 1; line >= VISIBLE_FIRST_LINE; --line) {
+    memcpy(row + SCREEN_X, frameLine(line), VISIBLE_WIDTH);
+    fwrite(row, 1, sizeof row, file);
+  }
+  fclose(file);
+}
+
+void writeSnapshotBitmap() { writeBitmap(SNAPSHOT_FILE); }
+
+void writeFrameShot() {
+  if (screenshotState.frameShotCount > FRAME_SHOT_LIMIT)
+    return;
+  char name[32];
+  snprintf(name, sizeof name, FRAME_SHOT_FORMAT, int(screenshotState.frameShotCount));
+  ++screenshotState.frameShotCount;
+  writeBitmap(name);
+}

@@ -4,6 +4,11 @@
 
 inline constexpr int32_t FRAME_SHOT_LIMIT = 100; // highest file number written
 inline constexpr uint32_t BITMAP_FILE_SIZE = 77878;
+inline constexpr uint32_t BITMAP_HEADER_SIZE = 54;
+inline constexpr uint32_t BITMAP_PIXEL_OFFSET = 1078;
+inline constexpr int BITMAP_WIDTH_PIXELS = 320;
+inline constexpr const char* SNAPSHOT_FILE = "vortane.bmp";
+inline constexpr const char* FRAME_SHOT_FORMAT = "bmps/%03d.bmp";
 
 struct ScreenshotState {
   int32_t frameShotCount; // number of the next bmps/NNN.bmp
@@ -11,9 +16,9 @@ struct ScreenshotState {
 
 extern ScreenshotState screenshotState;
 
-// Writes the visible picture and the host palette as a 320x240 8-bit bitmap.
+// Writes the visible picture and the host palette as a 320x240 8-bit bitmap; nothing if it cannot be created.
 void writeBitmap(const char* fileName);
 // Writes vortane.bmp.
 void writeSnapshotBitmap();
-// Writes the next bmps/NNN.bmp, at most 101 files per run.
+// Writes the next bmps/NNN.bmp, at most 101 files per run; a file that cannot be created is skipped.
 void writeFrameShot();
