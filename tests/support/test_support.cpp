@@ -88,7 +88,8 @@ std::vector<uint8_t> readFile(const std::string& path) {
 }
 
 int runIn(const std::string& dir, const std::string& command) {
-  const std::string full = "cd '" + dir + "' && " + command;
+  // A runaway program must not fill the disk or hang the suite: cap file sizes and time.
+  const std::string full = "cd '" + dir + "' && ulimit -f 400000 && exec timeout -k 5 90 " + command;
   const int status = system(full.c_str());
   if (status == -1 || !WIFEXITED(status))
     return -1;

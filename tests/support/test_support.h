@@ -19,7 +19,8 @@ std::string makeScratchDir(const std::string& name);
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reads a whole file (empty if missing).
 std::vector<uint8_t> readFile(const std::string& path);
-// Runs a shell command in a directory; returns its exit code (-1 if it did not exit normally).
+// Runs a program (with its redirections) in a directory under a time and file-size limit;
+// returns its exit code (-1 if it did not exit normally, 124 on timeout).
 int runIn(const std::string& dir, const std::string& command);
 // Splits a program image of big-endian words into the six ROM files of the board in dir,
 // and writes a grey-ramp pal.bmp.
