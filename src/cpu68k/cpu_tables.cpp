@@ -1,11 +1,15 @@
 #include "cpu68k/cpu_tables.h"
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "cpu68k/decode_table.h"
 #include "cpu68k/exceptions.h"
+#include "cpu68k/handler_family.h"
 
 OpHandler opHandlerTable[OPCODE_COUNT];
 BitScanTables bitScanTables;
+DecodeState decodeState = {nullptr, 0, 0, calloc};
 
 static void buildBitScanTables() {
   for (int v = 0; v < 256; ++v) {
@@ -19,9 +23,38 @@ static void buildBitScanTables() {
   }
 }
 
+void fillDispatchTable(const InstrEntry* table, const HandlerListEntry* list, OpHandler* dispatch) {
+  for (int op = 0; op < OPCODE_COUNT; ++op)
+    dispatch[op] = illegalInstruction;
+  for (const HandlerListEntry* row = list; row->handler; ++row)
+    if (row->kind == 0)
+      dispatch[row->opcode] = row->handler;
+  for (int op = 0; op < OPCODE_COUNT; ++op) {
+    if (table[op].mnemonic == 0 || table[op].representative == -1)
+      continue;
+    const OpHandler shared = dispatch[table[op].representative];
+    if (shared == illegalInstruction)
+      abort();
+    dispatch[op] = shared;
+  }
+  for (const HandlerListEntry* row = list; row->handler; ++row)
+    if (row->kind == 1)
+      dispatch[row->opcode] = row->handler;
+}
+
 void buildCpuTables() {
   buildBitScanTables();
   printf("Building CPU table...\n");
-  for (OpHandler& handler : opHandlerTable)
-    handler = illegalInstruction;
+  if (!decodeState.table) {
+    decodeState.table = static_cast<InstrEntry*>(decodeState.allocate(OPCODE_COUNT, sizeof(InstrEntry)));
+    if (!decodeState.table) {
+      printf("Cannot allocate the CPU decode table.\n");
+      fflush(stdout);
+      exit(1);
+    }
+  }
+  clearDecodeTable(decodeState.table);
+  decodeState.produced = expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, decodeState.table);
+  decodeState.groups = shareHandlers(decodeState.table);
+  fillDispatchTable(decodeState.table, handlerList, opHandlerTable);
 }

@@ -1,5 +1,6 @@
 // Dispatch table and the tables built with it at start-up.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // An opcode handler: takes the opcode, leaves the PC at the next instruction.
@@ -14,8 +15,22 @@ struct BitScanTables {
   int32_t clearLowestBit[256];       // the value with its lowest set bit cleared
 };
 
+struct InstrEntry;
+struct HandlerListEntry;
+
+// The decode table of the last build and what the build found.
+struct DecodeState {
+  InstrEntry* table;                             // 65536 entries, kept for the run
+  int produced;                                  // opcodes the pattern rows produced
+  int groups;                                    // handler classes found by the sharing pass
+  void* (*allocate)(size_t count, size_t size); // allocator of the table (calloc)
+};
+
 extern OpHandler opHandlerTable[OPCODE_COUNT];
 extern BitScanTables bitScanTables;
+extern DecodeState decodeState;
 
 // Builds the bit-scan tables, the decode table and opHandlerTable; aborts on an inconsistent table.
 void buildCpuTables();
+// Fills a dispatch table from a decode table and a handler list; aborts when a class has no handler.
+void fillDispatchTable(const InstrEntry* table, const HandlerListEntry* list, OpHandler* dispatch);

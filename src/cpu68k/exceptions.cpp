@@ -38,3 +38,8 @@ void illegalInstruction(uint32_t opcode) {
     takeException(VECTOR_ILLEGAL);
   }
 }
+
+void privilegeViolation() {
+  cpuState.pcHost -= 2;
+  takeException(VECTOR_PRIVILEGE);
+}

@@ -16,3 +16,5 @@ inline constexpr uint32_t VECTOR_TRAP_BASE = 32;
 void takeException(uint32_t vector);
 // OpHandler of every opcode that is no instruction: line A, line F or vector 4 with a message.
 void illegalInstruction(uint32_t opcode);
+// A privileged instruction in user mode: back to the opcode, vector 8.
+void privilegeViolation();

@@ -1,0 +1,83 @@
+// Build-time generator of the opcode handler list: expands the pattern table,
+// runs the sharing pass and writes one list row per handler class (ordered by
+// opcode) plus the explicit instantiations of the handler family, split into
+// shards that compile in parallel.
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cpu68k/decode_table.h"
+#include "cpu68k/handler_key.h"
+
+namespace {
+
+std::string templateArgs(const HandlerKey& k) {
+  char text[96];
+  snprintf(text, sizeof text, "%u, %u, %u, %u, %u, %u, %u", k.mnemonic, k.size, k.srcMode, k.dstMode, k.cc,
+           k.srcPos, k.dstPos);
+  return text;
+}
+
+bool writeIfChanged(const std::string& path, const std::string& text) {
+  if (FILE* old = fopen(path.c_str(), "rb")) {
+    std::string existing;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, old)) > 0)
+      existing.append(buffer, n);
+    fclose(old);
+    if (existing == text)
+      return true;
+  }
+  FILE* out = fopen(path.c_str(), "wb");
+  if (!out)
+    return false;
+  fwrite(text.data(), 1, text.size(), out);
+  return fclose(out) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    fprintf(stderr, "usage: %s OUTPUT_DIR SHARD_COUNT\n", argv[0]);
+    return 2;
+  }
+  const std::string dir = argv[1];
+  const int shards = atoi(argv[2]);
+  static InstrEntry table[65536];
+  clearDecodeTable(table);
+  expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, table);
+  shareHandlers(table);
+
+  std::string list = "// Generated from the pattern table; do not edit.\n#include \"cpu68k/handler_family.h\"\n\n"
+                     "const HandlerListEntry handlerList[] = {\n";
+  std::vector<std::string> functions;
+  std::set<std::string> seen;
+  for (uint32_t op = 0; op < 65536; ++op) {
+    const InstrEntry& e = table[op];
+    if (e.mnemonic == 0 || e.representative != -1)
+      continue;
+    const std::string args = templateArgs(handlerKeyOf(e));
+    char row[160];
+    snprintf(row, sizeof row, "    {&opHandler<%s>, 0, 0x%04X},\n", args.c_str(), op);
+    list += row;
+    if (seen.insert(args).second)
+      functions.push_back(args);
+  }
+  list += "    {nullptr, 0, 0},\n};\n";
+  if (!writeIfChanged(dir + "/handler_list.cpp", list))
+    return 1;
+  for (int s = 0; s < shards; ++s) {
+    std::string shard = "// Generated from the pattern table; do not edit.\n#include \"cpu68k/handler_ops.h\"\n\n";
+    for (size_t f = size_t(s); f < functions.size(); f += size_t(shards))
+      shard += "template void opHandler<" + functions[f] + ">(uint32_t);\n";
+    if (!writeIfChanged(dir + "/handler_shard_" + std::to_string(s) + ".cpp", shard))
+      return 1;
+  }
+  printf("%zu handler functions\n", functions.size());
+  return 0;
+}

@@ -1,0 +1,15 @@
+# The 68000 conformance tool runs the single-instruction vectors on the CPU
+# core built a second time for a 16 MiB image addressed by the low 24 bits.
+set(QUILLOMARK_TEST_BUS_SOURCES
+  ${CMAKE_SOURCE_DIR}/src/driver/memory.cpp
+  ${CMAKE_SOURCE_DIR}/src/driver/sound_queue.cpp)
+file(GLOB cpu_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cpu68k/*.cpp)
+list(APPEND QUILLOMARK_TEST_BUS_SOURCES ${cpu_sources} ${QUILLOMARK_HANDLER_SOURCES})
+
+add_library(quillomark_test_bus STATIC ${QUILLOMARK_TEST_BUS_SOURCES})
+target_include_directories(quillomark_test_bus PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(quillomark_test_bus PUBLIC QUILLOMARK_TEST_BUS)
+
+add_executable(quillomark-conformance ${CMAKE_SOURCE_DIR}/tools/conformance_main.cpp)
+target_link_libraries(quillomark-conformance quillomark_test_bus)
+set_target_properties(quillomark-conformance PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
