@@ -61,7 +61,12 @@ INSTANTIATE_TEST_SUITE_P(Rules, MemoryWrite,
                                          WriteCase{0x03FFFE, 4, true, false}, WriteCase{0x1FFFFC, 4, false, false},
                                          WriteCase{0x1FFFFF, 2, false, false}, WriteCase{0x1FFFFD, 4, false, false},
                                          WriteCase{0x200000, 1, false, true}, WriteCase{0xFFFF8000, 2, false, true},
-                                         WriteCase{0xFFFFFFFE, 4, false, true}));
+                                         WriteCase{0xFFFFFFFE, 4, false, true}),
+                         [](const testing::TestParamInfo<WriteCase>& info) {
+                           char name[32];
+                           snprintf(name, sizeof name, "At%08X_Width%d", info.param.address, info.param.width);
+                           return std::string(name);
+                         });
 
 TEST(MemoryRead, WarnsOnlyFromTheEndOfTheImage) {
   freshMachine();

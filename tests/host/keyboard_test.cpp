@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
 
 #include "cpu68k/cpu_state.h"
 #include "driver/memory.h"
@@ -43,7 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                     HeldKeyCase{VKEY_RETURN, PLAYER_INPUTS_ADDRESS, 0x10}, HeldKeyCase{VKEY_SHIFT, PLAYER_INPUTS_ADDRESS, 0x10},
                     HeldKeyCase{VKEY_SPACE, PLAYER_INPUTS_ADDRESS, 0x10}, HeldKeyCase{VKEY_MENU, PLAYER_INPUTS_ADDRESS, 0x20},
                     HeldKeyCase{0x31, SWITCH_INPUTS_ADDRESS, 0x08}, HeldKeyCase{0x32, SWITCH_INPUTS_ADDRESS, 0x10},
-                    HeldKeyCase{0x33, SWITCH_INPUTS_ADDRESS, 0x04}));
+                    HeldKeyCase{0x33, SWITCH_INPUTS_ADDRESS, 0x04}),
+    [](const testing::TestParamInfo<HeldKeyCase>& info) {
+      char name[32];
+      snprintf(name, sizeof name, "Key%02X", info.param.keyCode);
+      return std::string(name);
+    });
 
 TEST(LatchingSwitch, EachPressInvertsReleaseDoesNothing) {
   const struct { uint32_t keyCode; uint8_t mask; } latches[] = {{0x34, 0x10}, {0x35, 0x20}, {0x36, 0x40}, {0x37, 0x80}};
