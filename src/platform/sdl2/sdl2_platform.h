@@ -51,8 +51,8 @@ bool ensureSdl(uint32_t subsystems);
 uint32_t keyCodeForScancode(int scancode);
 // Turns one SDL event into queued messages (or acts on it, for display events).
 void translateEvent(const SDL_Event& event);
-// Forgets queued messages and takes every pending SDL event off SDL's queue unseen.
-void sdlDiscardMessages();
+// Back to the state of a fresh process: window, display and joystick closed, no message or event pending.
+void sdlReset();
 
 // The largest whole-number scaling of a width x height picture that fits the output, centred
 // (shrunk to fit, keeping its shape, when even scale 1 does not fit).

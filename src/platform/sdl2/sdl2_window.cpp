@@ -102,12 +102,33 @@ static void pollEvents() {
     translateEvent(event);
 }
 
-void sdlDiscardMessages() {
+void sdlReset() {
+  SdlPlatform& sp = sdlPlatform;
+  if (sp.joystick)
+    SDL_JoystickClose(sp.joystick);
+  if (sp.texture)
+    SDL_DestroyTexture(sp.texture);
+  if (sp.renderer)
+    SDL_DestroyRenderer(sp.renderer);
+  if (sp.window)
+    SDL_DestroyWindow(sp.window);
   if (SDL_WasInit(SDL_INIT_EVENTS)) {
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
   }
-  sdlPlatform.queue.clear();
+  sp.procedure = nullptr;
+  sp.window = nullptr;
+  sp.windowed = sp.active = false;
+  sp.queue.clear();
+  sp.renderer = nullptr;
+  sp.texture = nullptr;
+  sp.width = sp.height = 0;
+  sp.paletteCreated = false;
+  sp.textLength = 0;
+  sp.textFresh = sp.textShown = false;
+  sp.nextPresentDue = 0;
+  sp.joystick = nullptr;
+  sp.joystickId = 0;
 }
 
 // SDL falls back on drivers that show nothing (offscreen, dummy) when no display server

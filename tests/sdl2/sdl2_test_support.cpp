@@ -1,0 +1,90 @@
+#include "sdl2/sdl2_test_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "driver/memory.h"
+#include "host/controls.h"
+#include "platform/sdl2/sdl2_platform.h"
+
+std::vector<RecordedMessage> recordedMessages;
+
+intptr_t recordingProcedure(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  recordedMessages.push_back(RecordedMessage{message, wParam, lParam});
+  if (message == MSG_CLOSE)
+    return platformDefaultWindowProc(window, message, wParam, lParam);
+  return 0;
+}
+
+void clearRecording() { recordedMessages.clear(); }
+
+void openDisplay(WindowProcedure procedure, int width, int height, const PaletteColour palette[256]) {
+  sdlReset();
+  const PlatformWindow window = platformCreateWindow(procedure, "Vortane", "Gfx Output", 320, 240);
+  ASSERT_NE(window, nullptr) << SDL_GetError();
+  ASSERT_EQ(platformCreateDisplay(), PLATFORM_OK) << SDL_GetError();
+  ASSERT_EQ(platformSetCooperativeLevel(window), PLATFORM_OK);
+  ASSERT_EQ(platformSetDisplayMode(width, height, 8), PLATFORM_OK) << SDL_GetError();
+  ASSERT_EQ(platformCreatePrimarySurface(), PLATFORM_OK);
+  ASSERT_EQ(platformGetBackBuffer(), PLATFORM_OK);
+  ASSERT_EQ(platformCreatePalette(palette), PLATFORM_OK);
+  ASSERT_EQ(platformSetPalette(), PLATFORM_OK);
+  // Window events of the creation itself are not what the tests look at.
+  dispatchPending();
+  clearRecording();
+}
+
+void dispatchPending() {
+  PlatformMessage message;
+  while (platformPeekMessage()) {
+    platformGetMessage(&message);
+    platformDispatchMessage(&message);
+  }
+}
+
+void pushKey(SDL_Scancode scancode, bool down, bool repeat, uint16_t modifiers, SDL_Keycode symbol) {
+  SDL_Event event{};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.repeat = repeat ? 1 : 0;
+  event.key.keysym.scancode = scancode;
+  event.key.keysym.sym = symbol;
+  event.key.keysym.mod = modifiers;
+  SDL_PushEvent(&event);
+}
+
+void pushWindowEvent(SDL_WindowEventID windowEvent) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = uint8_t(windowEvent);
+  event.window.windowID = sdlPlatform.window ? SDL_GetWindowID(sdlPlatform.window) : 0;
+  SDL_PushEvent(&event);
+}
+
+void freshInputs() {
+  if (!machineMemory)
+    machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
+  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
+  machineMemory[PLAYER_INPUTS_ADDRESS] = 0;
+  machineMemory[SWITCH_INPUTS_ADDRESS] = 0;
+  hostControls = HostControls{};
+}
+
+std::string scratchDirectory(const std::string& name) {
+  // Death-test children run the test again from the start: they inherit the root through the environment.
+  constexpr const char* ROOT_VARIABLE = "QUILLOMARK_SDL2_TEST_ROOT";
+  if (!getenv(ROOT_VARIABLE)) {
+    const char* base = getenv("TMPDIR");
+    const std::filesystem::path root = std::filesystem::path(base && *base ? base : "/tmp") /
+                                       ("quillomark-sdl2-test-" + std::to_string(getpid()));
+    setenv(ROOT_VARIABLE, root.c_str(), 1);
+  }
+  const std::filesystem::path dir = std::filesystem::path(getenv(ROOT_VARIABLE)) / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
