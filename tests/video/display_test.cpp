@@ -1,0 +1,100 @@
+#include <sys/stat.h>
+
+#include "driver/frame_loop.h"
+#include "platform/headless/headless.h"
+#include "video/video_fixture.h"
+
+namespace {
+// Opens the headless display in a scratch directory, with a layer-0 picture that differs on every line.
+void openDisplay(const std::string& name, bool wide) {
+  freshVideo();
+  enterScratch(name);
+  writeFile("pal.bmp", palBmp([](int k) { return std::array<int, 3>{k, k, k}; }));
+  frameLoopState.wideMode = wide;
+  captureStdout(initDisplay);
+  for (int w = 0; w < 65536; ++w)
+    colourTables.colourTable[w] = uint8_t(w);
+  for (int i = 0; i < 2048; ++i)
+    pokeWords(PALETTE_RAM + 4 * i, {uint16_t(i >> 8), uint16_t(i & 0xFF)});
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 512; ++x)
+      layerState.bitmap.pixels[y][x] = uint16_t((x + 3 * y) % 255 + 1);
+}
+
+// FNV-1a, 64 bits, over a byte sequence.
+uint64_t fnv1a(const std::vector<uint8_t>& bytes) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (uint8_t b : bytes)
+    h = (h ^ b) * 0x100000001b3ull;
+  return h;
+}
+} // namespace
+
+TEST(Display, CopiesFrameLines8To247ToColumn32AndNothingElse) {
+  openDisplay("display-copy", false);
+  memset(headlessPlatform.backBuffer, 0x77, sizeof headlessPlatform.backBuffer);
+  renderFrame();
+  ASSERT_EQ(headlessPlatform.presentCount, 1u);
+  for (int r = 0; r < 240; ++r)
+    for (int x = 0; x < 320; ++x)
+      ASSERT_EQ(headlessPlatform.presented[320 * r + x], x < 32 || x >= 288 ? 0x77 : pixelAt(x - 32, r + 8))
+          << r << "," << x;
+  EXPECT_NE(pixelAt(0, 7), pixelAt(0, 8));
+}
+
+TEST(Display, LockFailureEndsThePassEvenWhileInspecting) {
+  for (const auto& [result, restores] : {std::pair{PLATFORM_FAILED, 0u}, {PLATFORM_SURFACE_LOST, 1u}}) {
+    openDisplay("display-lock", false);
+    hostControls.spriteInspector = 1;
+    headlessFail(STEP_LOCK, result, 1);
+    EXPECT_EQ(captureStdout(renderFrame), "180ef0\nLock failed\n");
+    EXPECT_EQ(headlessPlatform.presentCount, 0u);
+    EXPECT_EQ(headlessPlatform.restoreCount, restores);
+    EXPECT_STREQ(headlessPlatform.text, "");
+  }
+}
+
+TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
+  openDisplay("display-inspector", false);
+  ASSERT_EQ(mkdir("bmps", 0755), 0);
+  hostControls.spriteInspector = 1;
+  hostControls.inspectedSlot = 255;
+  hostControls.frameShotsOn = 1;
+  headlessScript(1, MSG_KEYDOWN, VKEY_F5); // 255 + 1 shows 0
+  headlessScript(3, MSG_KEYDOWN, VKEY_I);  // the third pass returns
+  headlessFail(STEP_PRESENT, PLATFORM_SURFACE_LOST, 1);
+  EXPECT_EQ(captureStdout(renderFrame), "180ef0\nFlip failed\n180ef0\n");
+  EXPECT_EQ(displayContext.passCount, 3u);
+  EXPECT_EQ(headlessPlatform.presentCount, 2u);
+  EXPECT_EQ(headlessPlatform.restoreCount, 1u);
+  EXPECT_STREQ(headlessPlatform.text, "0   ");
+  EXPECT_EQ(readFile("bmps/002.bmp").size(), 77878u);
+  EXPECT_EQ(readFile("keys.bin").size(), 6u);
+}
+
+TEST(Display, WideModeStretchesTheSamePicture) {
+  openDisplay("display-narrow", false);
+  renderFrame();
+  const uint64_t narrow = pictureDigest(headlessPlatform.backBuffer, 320);
+  openDisplay("display-wide", true);
+  renderFrame();
+  EXPECT_EQ(pictureDigest(headlessPlatform.backBuffer, 640), narrow);
+  EXPECT_EQ(headlessPlatform.presented[0], pixelAt(0, 8));
+  EXPECT_EQ(headlessPlatform.presented[640 * 480 - 1], pixelAt(255, 247));
+  EXPECT_EQ(headlessPlatform.presented[640 * 240 + 320], pixelAt(128, 128));
+}
+
+TEST(Display, DigestIsFnv1aOfTheVisiblePictureRowByRow) {
+  ASSERT_EQ(fnv1a({'a'}), 0xaf63dc4c8601ec8cull); // published FNV-1a test vectors
+  ASSERT_EQ(fnv1a({'f', 'o', 'o', 'b', 'a', 'r'}), 0x85944171f73967e8ull);
+  std::vector<uint8_t> picture(400 * 250), visible;
+  for (size_t i = 0; i < picture.size(); ++i)
+    picture[i] = uint8_t(i * 2654435761u >> 13);
+  for (int y = 0; y < 240; ++y)
+    visible.insert(visible.end(), &picture[400 * y + 32], &picture[400 * y + 288]);
+  const uint64_t digest = pictureDigest(picture.data(), 400);
+  EXPECT_EQ(digest, fnv1a(visible));
+  picture[400 * 3 + 31] ^= 1; // outside the visible window
+  picture[400 * 240 + 40] ^= 1;
+  EXPECT_EQ(pictureDigest(picture.data(), 400), digest);
+}

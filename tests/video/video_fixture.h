@@ -1,0 +1,96 @@
+// Helpers of the video tests: a machine with clear video RAM, cells, patterns and sprite entries.
+#pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/memory.h"
+#include "host/controls.h"
+#include "support/test_support.h"
+#include "video/display.h"
+#include "video/frame_store.h"
+#include "video/layers.h"
+#include "video/palette.h"
+#include "video/screenshot.h"
+#include "video/sprites.h"
+
+// Fresh machine, video RAM and video records zeroed; PenLookup entry n gives host index n mod 256.
+inline void freshVideo() {
+  freshMachine();
+  memset(machineMemory + PALETTE_RAM, 0, 0x2000);
+  memset(machineMemory + LAYER0_MAP, 0, 0x4000);
+  memset(machineMemory + CHARACTER_RAM, 0, 0x10000);
+  memset(machineMemory + SPRITE_RAM, 0, 0x1000);
+  memset(machineMemory + SCROLL_REGISTERS, 0, 0x1000);
+  memset(&frameStore, 0, sizeof frameStore);
+  memset(&layerState, 0, sizeof layerState);
+  spriteState = SpriteState{};
+  screenshotState = ScreenshotState{};
+  for (int i = 0; i < PEN_LOOKUP_SIZE; ++i)
+    colourTables.penLookup[i] = uint8_t(i);
+}
+
+// Store byte at frame column x (negative: the previous line's end) of frame line `line`.
+inline uint8_t& pixelAt(int x, int line) { return frameStore.pixels[frameOffset(line) + x]; }
+
+// Sets the nibble of pixel x in the packed row starting at address.
+inline void setNibble(uint32_t address, int x, int p) {
+  uint8_t& b = machineMemory[address + x / 2];
+  b = uint8_t(x & 1 ? (b & 0xF0) | p : (b & 0x0F) | p << 4);
+}
+// Sets pixel (x, y) of the 8x8 tile `tile` to pen p.
+inline void setTilePixel(int tile, int x, int y, int p) { setNibble(CHARACTER_RAM + 32 * tile + 4 * y, x, p); }
+// Sets pixel (x, y) of sprite pattern `pattern` of the given width to pen p.
+inline void setSpritePixel(int pattern, int width, int x, int y, int p) {
+  setNibble(CHARACTER_RAM + 64 * pattern + y * width / 2, x, p);
+}
+
+// Writes the code word and attribute word of map cell (column, row).
+inline void setCell(uint32_t map, int column, int row, uint16_t code, uint16_t attribute) {
+  pokeWords(map + 2 * (row * 64 + column), {code});
+  pokeWords(map + ATTRIBUTE_OFFSET + 2 * (row * 64 + column), {attribute});
+}
+
+struct SpriteSpec {
+  int x, y;
+  uint8_t sizeCode, zoom;
+  int pattern, bank;
+  bool horizontalFlip, verticalFlip;
+};
+
+// Fills the entry that scan index i visits so that it is drawn as spec says.
+inline void setSprite(int i, const SpriteSpec& s) {
+  uint8_t* e = machineMemory + spriteEntryAddress(i);
+  memset(e, 0, SPRITE_ENTRY_SIZE);
+  e[1] = uint8_t(i);
+  e[3] = uint8_t(s.sizeCode | (s.horizontalFlip ? 1 : 0));
+  e[5] = s.zoom;
+  e[7] = uint8_t(s.pattern);
+  e[9] = uint8_t((s.pattern >> 8) << 6 | (s.verticalFlip ? 0x20 : 0) | s.bank << 1);
+  e[10] = uint8_t(s.x >> 8);
+  e[11] = uint8_t(s.x);
+  e[13] = uint8_t(s.y);
+}
+
+// Makes a scratch directory the working directory (pal.bmp, keys.bin and bitmaps go there).
+inline std::string enterScratch(const std::string& name) {
+  const std::string dir = makeScratchDir(name);
+  EXPECT_EQ(chdir(dir.c_str()), 0);
+  return dir;
+}
+
+// pal.bmp bytes whose entry k holds the file bytes colour(k) = {blue, green, red}.
+template <typename Colour>
+std::vector<uint8_t> palBmp(Colour colour) {
+  std::vector<uint8_t> file(1078, 0);
+  for (int k = 0; k < 256; ++k) {
+    const std::array<int, 3> c = colour(k);
+    for (int i = 0; i < 3; ++i)
+      file[54 + 4 * k + i] = uint8_t(c[i]);
+  }
+  return file;
+}
