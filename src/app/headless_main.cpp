@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "driver/frame_loop.h"
+#include "host/input_log.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
 
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
   headlessReset();
   if (options.keysPath && !loadKeyScript(options.keysPath, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
+    return 2;
+  }
+  if (options.replayPath && !loadInputReplay(options.replayPath)) {
+    fprintf(stderr, "quillomark-headless: cannot read input log %s\n", options.replayPath);
     return 2;
   }
   if (options.digestsPath) {

@@ -8,10 +8,18 @@ inline constexpr const char* KEY_LOG_FILE = "keys.bin";
 inline constexpr const char* DUMP_FILE = "dump.bin";
 
 struct InputLog {
-  FILE* keyLog; // open from the first pass until the window is destroyed
+  FILE* keyLog;                 // open from the first pass until the window is destroyed
+  uint8_t* replayRecords;       // a recorded keys.bin being replayed, or null
+  uint32_t replayRecordCount;   // its 2-byte records
+  uint32_t replayNext;          // the record the next pass takes
 };
 
 extern InputLog inputLog;
+
+// Reads a recorded keys.bin whole for replay; false if it cannot be read.
+bool loadInputReplay(const char* path);
+// While a replay lasts, sets the two input bytes from its next record (after the pump and joystick poll).
+void replayInputs();
 
 // Appends this pass's PlayerInputs and SwitchInputs bytes, opening keys.bin on first use.
 void logInputs();

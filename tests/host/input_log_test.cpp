@@ -123,3 +123,29 @@ TEST(WindowProcDeathTest, DestroyBeforeTheFirstPassStillDumps) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(InputReplay, SetsBytesFromEachRecordThenLeavesThem) {
+  freshMachine();
+  const std::string dir = makeScratchDir("replay");
+  writeFile(dir + "/keys.bin", {0x01, 0x08, 0x30, 0x80, 0x77}); // a torn last record is ignored
+  ASSERT_TRUE(loadInputReplay((dir + "/keys.bin").c_str()));
+  EXPECT_EQ(inputLog.replayRecordCount, 2u);
+  const uint8_t expected[][2] = {{0x01, 0x08}, {0x30, 0x80}, {0x30, 0x80}};
+  for (const auto& record : expected) {
+    machineMemory[PLAYER_INPUTS_ADDRESS] = 0x30; // what the keys did this pass
+    replayInputs();
+    EXPECT_EQ(machineMemory[PLAYER_INPUTS_ADDRESS], record[0]);
+    EXPECT_EQ(machineMemory[SWITCH_INPUTS_ADDRESS], record[1]);
+  }
+  EXPECT_FALSE(loadInputReplay((dir + "/missing.bin").c_str()));
+}
+
+TEST(InputReplay, WithoutALogNothingChanges) {
+  freshMachine();
+  replayInputs();
+  EXPECT_EQ(machineMemory[PLAYER_INPUTS_ADDRESS], MEMORY_FILL);
+}
+
+} // namespace

@@ -78,6 +78,7 @@ struct HeadlessOptions {
   uint32_t frames;
   const char* keysPath;
   const char* digestsPath;
+  const char* replayPath;
   bool stats;
   bool wide;
 };

@@ -131,6 +131,8 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       path = &options->keysPath;
     else if (strcmp(arg, "--digests") == 0)
       path = &options->digestsPath;
+    else if (strcmp(arg, "--replay") == 0)
+      path = &options->replayPath;
     if (path) {
       if (!value) {
         snprintf(message, size_t(messageSize), "%s needs a file name", arg);
