@@ -14,10 +14,18 @@ struct VirtualStick {
   SDL_Joystick* handle = nullptr;
 };
 
-VirtualStick attachStick() {
+// Takes away the virtual joysticks an earlier test may have left behind.
+void detachVirtualSticks() {
   sdlReset();
-  VirtualStick stick;
   platformJoystickCount(); // starts SDL's joystick support
+  for (int index = SDL_NumJoysticks() - 1; index >= 0; --index)
+    if (SDL_JoystickIsVirtual(index))
+      SDL_JoystickDetachVirtual(index);
+}
+
+VirtualStick attachStick() {
+  detachVirtualSticks();
+  VirtualStick stick;
   stick.index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 3, 5, 0);
   EXPECT_GE(stick.index, 0) << SDL_GetError();
   stick.handle = SDL_JoystickOpen(stick.index);
@@ -121,7 +129,7 @@ TEST(Sdl2Joystick, DetectionAndPollSetThePlayerInputs) {
 
 TEST(Sdl2Joystick, NoJoystickNoneDetected) {
   freshInputs();
-  sdlReset();
+  detachVirtualSticks();
   ASSERT_EQ(platformJoystickCount(), 0u) << "this test needs a machine without joysticks";
   joystickState = JoystickState{-1, {}, 0, 0, 0};
   detectJoystick();

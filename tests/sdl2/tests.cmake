@@ -10,7 +10,7 @@ if(TARGET quillomark_sdl2_backend)
     PROPERTIES TIMEOUT 60 ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 
   # The real program under a virtual X display, fed keys by xdotool, on the demo ROM set.
-  if(EXISTS ${CMAKE_SOURCE_DIR}/demo/demo.cmake)
+  if(TARGET demo_roms)
     add_test(NAME sdl2_desktop_xvfb
       COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/desktop_xvfb_test.sh $<TARGET_FILE:quillomark> ${CMAKE_BINARY_DIR}/demo)
     set_tests_properties(sdl2_desktop_xvfb PROPERTIES TIMEOUT 120)

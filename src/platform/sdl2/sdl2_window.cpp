@@ -156,8 +156,13 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
   if (sp.windowed)
     sp.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * WINDOWED_SCALE,
                                  height * WINDOWED_SCALE, SDL_WINDOW_RESIZABLE);
-  else
-    sp.window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  else {
+    // Made at the desktop's size too: without a window manager to honour the full-screen
+    // request, the window would keep its first size while SDL draws for the whole screen.
+    SDL_Rect desktop = {0, 0, width, height};
+    SDL_GetDisplayBounds(0, &desktop);
+    sp.window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
   if (!sp.window)
     return nullptr;
   if (!sp.windowed)
