@@ -185,27 +185,6 @@ TEST(Sdl2Display, InspectorTextStaysOverThePictureWhileItIsDrawnEachPass) {
   EXPECT_EQ(textCorner(readScreen()), without);
 }
 
-TEST(Sdl2Display, StepsBeforeTheirPrerequisitesFail) {
-  sdlReset();
-  uint8_t* bits = nullptr;
-  int32_t pitch = 0;
-  EXPECT_EQ(platformCreateDisplay(), PLATFORM_FAILED); // no window yet
-  EXPECT_EQ(platformSetDisplayMode(320, 240, 8), PLATFORM_FAILED);
-  EXPECT_EQ(platformLockBackBuffer(&bits, &pitch), PLATFORM_FAILED);
-  EXPECT_EQ(platformFlip(), PLATFORM_FAILED);
-  const PlatformWindow window = platformCreateWindow(recordingProcedure, "Vortane", "Gfx Output", 320, 240);
-  ASSERT_NE(window, nullptr);
-  ASSERT_EQ(platformCreateDisplay(), PLATFORM_OK);
-  EXPECT_EQ(platformSetCooperativeLevel(nullptr), PLATFORM_FAILED);
-  struct Mode {
-    int width, height, bits;
-  } modes[] = {{320, 240, 16}, {641, 480, 8}, {0, 240, 8}, {320, 481, 8}, {-320, 240, 8}};
-  for (const Mode& m : modes)
-    EXPECT_EQ(platformSetDisplayMode(m.width, m.height, m.bits), PLATFORM_FAILED) << m.width << "x" << m.height;
-  EXPECT_EQ(platformLockBackBuffer(&bits, &pitch), PLATFORM_FAILED);
-  EXPECT_EQ(platformSetPalette(), PLATFORM_FAILED);
-}
-
 // Without a display the start-up ends with the display message, whichever way SDL fails.
 TEST(Sdl2Display, NoDisplayEndsStartUpWithTheDirectDrawMessage) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -127,15 +127,4 @@ TEST(Sdl2Joystick, DetectionAndPollSetThePlayerInputs) {
   sdlReset();
 }
 
-TEST(Sdl2Joystick, NoJoystickNoneDetected) {
-  freshInputs();
-  detachVirtualSticks();
-  ASSERT_EQ(platformJoystickCount(), 0u) << "this test needs a machine without joysticks";
-  joystickState = JoystickState{-1, {}, 0, 0, 0};
-  detectJoystick();
-  EXPECT_EQ(joystickState.joystickId, -1);
-  JoystickPosition position{};
-  EXPECT_FALSE(platformJoystickRead(0, &position));
-}
-
 } // namespace

@@ -142,34 +142,44 @@ static int32_t presentPass() {
   return result(presentPicture(withText));
 }
 
-int32_t platformFlip() {
+void expandBackBuffer() {
   SdlPlatform& sp = sdlPlatform;
-  if (!displayReady())
-    return PLATFORM_FAILED;
   for (int i = 0; i < sp.width * sp.height; ++i)
     sp.picture[i] = sp.colours[sp.backBuffer[i]];
-  return presentPass();
 }
 
 static bool rectInside(const PlatformRect& r, int width, int height) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
 }
 
-int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source) {
+bool stretchBackBuffer(const PlatformRect& destination, const PlatformRect& source) {
   SdlPlatform& sp = sdlPlatform;
-  if (!displayReady() || !rectInside(*destination, sp.width, sp.height) || !rectInside(*source, sp.width, sp.height))
-    return PLATFORM_FAILED;
-  const int dw = destination->right - destination->left, dh = destination->bottom - destination->top;
-  const int sw = source->right - source->left, sh = source->bottom - source->top;
+  if (!rectInside(destination, sp.width, sp.height) || !rectInside(source, sp.width, sp.height))
+    return false;
+  const int dw = destination.right - destination.left, dh = destination.bottom - destination.top;
+  const int sw = source.right - source.left, sh = source.bottom - source.top;
   int sourceColumn[SDL_MAX_WIDTH];
   for (int x = 0; x < dw; ++x)
-    sourceColumn[x] = source->left + x * sw / dw;
+    sourceColumn[x] = source.left + x * sw / dw;
   for (int y = 0; y < dh; ++y) {
-    const uint8_t* from = sp.backBuffer + (source->top + y * sh / dh) * sp.width;
-    uint32_t* to = sp.picture + (destination->top + y) * sp.width + destination->left;
+    const uint8_t* from = sp.backBuffer + (source.top + y * sh / dh) * sp.width;
+    uint32_t* to = sp.picture + (destination.top + y) * sp.width + destination.left;
     for (int x = 0; x < dw; ++x)
       to[x] = sp.colours[from[sourceColumn[x]]];
   }
+  return true;
+}
+
+int32_t platformFlip() {
+  if (!displayReady())
+    return PLATFORM_FAILED;
+  expandBackBuffer();
+  return presentPass();
+}
+
+int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source) {
+  if (!displayReady() || !stretchBackBuffer(*destination, *source))
+    return PLATFORM_FAILED;
   return presentPass();
 }
 

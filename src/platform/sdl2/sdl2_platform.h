@@ -59,6 +59,11 @@ void sdlReset();
 SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int height);
 // Draws text in the built-in font at the top-left of an ARGB picture, clipped to it.
 void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length);
+// Expands the whole back buffer through the palette into the picture, as a flip shows it.
+void expandBackBuffer();
+// Stretches a rectangle of the back buffer through the palette onto one of the picture
+// (nearest pixel); false, drawing nothing, when either lies outside the buffer.
+bool stretchBackBuffer(const PlatformRect& destination, const PlatformRect& source);
 // Shows sdlPlatform.picture scaled, with the text over it when withText; false when SDL fails.
 bool presentPicture(bool withText);
 // Re-creates the streaming texture for the current mode (after a mode change or a device reset).
