@@ -81,10 +81,12 @@ static void copyVisibleWindow(uint8_t* bits, int32_t pitch) {
 
 void renderFrame() {
   do {
-    platformPassStarting(++displayContext.passCount);
+    platformPassStarting(displayContext.passCount + 1);
     pumpMessages();
     pollJoystick();
+    replayInputs();
     logInputs();
+    ++displayContext.passCount;
     composeFrame();
     uint8_t* bits = lockBackBuffer();
     if (!bits)

@@ -9,7 +9,7 @@ struct DisplayContext {
   PaletteColour paletteEntries[256]; // the host palette: pal.bmp's colours
   uint8_t* lockedBits;               // back-buffer memory of the last successful lock
   int32_t lockedPitch;               // its bytes per row
-  uint32_t passCount;                // passes of renderFrame so far
+  uint32_t passCount;                // passes of renderFrame whose input was taken
 };
 
 extern DisplayContext displayContext;

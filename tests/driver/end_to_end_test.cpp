@@ -1,0 +1,128 @@
+// Runs quillomark-headless on ROM sets the tests write themselves.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+// A tiny program in the board's frame protocol: it points the frame-flag pointer at a
+// byte with bit 7 set, then sits in the idle loop at 0xA34; the frame interrupt returns at once.
+std::vector<uint8_t> idleProgram() {
+  std::vector<uint8_t> image(0x20000, 0);
+  auto words = [&](uint32_t address, std::initializer_list<uint16_t> list) {
+    for (uint16_t w : list) {
+      image[address] = uint8_t(w >> 8);
+      image[address + 1] = uint8_t(w);
+      address += 2;
+    }
+  };
+  words(0x000, {0x0008, 0xF000});                         // initial stack pointer
+  words(0x004, {0x0000, 0x0400});                         // initial PC
+  words(0x064, {0x0000, 0x0500});                         // frame interrupt (vector 25)
+  words(0x300, {0xFF00});                                 // the frame-flag byte
+  words(0x400, {0x23FC, 0x0000, 0x0300, 0x0008, 0x0014}); // MOVE.L #$300,$80014
+  words(0x40A, {0x4EF9, 0x0000, 0x0A34});                 // JMP $A34
+  words(0x500, {0x4E73});                                 // RTE
+  words(0xA34, {0x60FE});                                 // BRA.S * (the idle loop)
+  return image;
+}
+
+std::string headless(const std::string& args) {
+  return std::string("'") + QUILLOMARK_HEADLESS + "' " + args + " >out.txt 2>err.txt";
+}
+
+std::string text(const std::string& path) {
+  const std::vector<uint8_t> bytes = readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+uint32_t littleLong(const std::vector<uint8_t>& bytes, size_t offset) {
+  uint32_t value;
+  memcpy(&value, bytes.data() + offset, 4);
+  return value;
+}
+
+TEST(EndToEnd, ThreeFramesEndWithLogDumpAndExitCodeOne) {
+  const std::string dir = makeScratchDir("e2e-three");
+  writeRomSet(dir, idleProgram());
+  EXPECT_EQ(runIn(dir, headless("--frames 3")), 1);
+  const std::string out = text(dir + "/out.txt");
+  EXPECT_EQ(out.rfind("Quillomark arcade emulator", 0), 0u) << out;
+  EXPECT_NE(out.find("Building CPU table...\n"), std::string::npos);
+  EXPECT_NE(out.find("Building color table.\n"), std::string::npos);
+  EXPECT_EQ(text(dir + "/err.txt"), "");
+  const std::vector<uint8_t> keys = readFile(dir + "/keys.bin");
+  EXPECT_EQ(keys, std::vector<uint8_t>(6, 0xAA));
+  const std::vector<uint8_t> dump = readFile(dir + "/dump.bin");
+  ASSERT_EQ(dump.size(), 2097344u);
+  EXPECT_EQ(littleLong(dump, 0x200058), 0x500u) << "PC is the frame interrupt's handler";
+  EXPECT_EQ(dump[0x300], 0xFF);
+  EXPECT_EQ(dump[0x80017], 0x00); // the pointer the program wrote, big-endian
+  EXPECT_EQ(dump[0x80016], 0x03);
+  EXPECT_EQ(littleLong(dump, 0x200000 + 0x3C), 0x8F000u - 6) << "A7 holds one interrupt frame";
+}
+
+TEST(EndToEnd, ScriptedKeysReachTheLogAndStatsAreReported) {
+  const std::string dir = makeScratchDir("e2e-keys");
+  writeRomSet(dir, idleProgram());
+  const std::string script = "1 down LEFT\n2 down 0x34  # latch\n2 up LEFT\n3 down CTRL\n";
+  writeFile(dir + "/keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+  EXPECT_EQ(runIn(dir, headless("--frames 4 --keys keys.txt --stats -640")), 1);
+  const std::vector<uint8_t> keys = readFile(dir + "/keys.bin");
+  // Pass 1: left held. Pass 2: left released, switch 4 latched. Passes 3 and 4: autofire flips bits 4 and 5.
+  const std::vector<uint8_t> expected = {0xAB, 0xAA, 0xAA, 0xBA, 0x9A, 0xBA, 0xAA, 0xBA};
+  EXPECT_EQ(keys, expected);
+  const std::string err = text(dir + "/err.txt");
+  EXPECT_EQ(err.rfind("passes: 4, instructions: ", 0), 0u) << err;
+  EXPECT_NE(err.find("MIPS: "), std::string::npos) << err;
+}
+
+TEST(EndToEnd, InactiveWithNothingMoreToComeEndsTheRun) {
+  const std::string dir = makeScratchDir("e2e-inactive");
+  writeRomSet(dir, idleProgram());
+  const std::string script = "2 activate 0\n";
+  writeFile(dir + "/keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+  EXPECT_EQ(runIn(dir, headless("--keys keys.txt --frames 50")), 1);
+  EXPECT_EQ(readFile(dir + "/keys.bin").size(), 2u); // pass 1 logged; pass 2's pump waited
+  EXPECT_EQ(readFile(dir + "/dump.bin").size(), 2097344u);
+}
+
+struct BadRun {
+  const char* name;
+  const char* args;
+  const char* removeFile;
+  size_t truncate17cU; // 0: leave the file as it is
+  int exitCode;
+  const char* stdoutText; // text standard output must contain, or ""
+  const char* stderrText; // text standard error must contain, or ""
+};
+
+class EndToEndFailure : public testing::TestWithParam<BadRun> {};
+
+TEST_P(EndToEndFailure, ReportsAndExits) {
+  const BadRun c = GetParam();
+  const std::string dir = makeScratchDir(std::string("e2e-bad-") + c.name);
+  writeRomSet(dir, idleProgram());
+  if (*c.removeFile) std::remove((dir + "/" + c.removeFile).c_str());
+  if (c.truncate17cU) writeFile(dir + "/17c_u.bin", std::vector<uint8_t>(c.truncate17cU, 0));
+  writeFile(dir + "/bad.txt", {'1', ' ', 'h', 'o', 'l', 'd', ' ', 'A', '\n'});
+  EXPECT_EQ(runIn(dir, headless(c.args)), c.exitCode);
+  const std::string out = text(dir + "/out.txt");
+  EXPECT_NE(out.find(c.stdoutText), std::string::npos) << out;
+  EXPECT_NE(text(dir + "/err.txt").find(c.stderrText), std::string::npos) << text(dir + "/err.txt");
+  EXPECT_TRUE(readFile(dir + "/dump.bin").empty()) << "no run, no dump";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EndToEndFailure,
+    testing::Values(BadRun{"MissingRom", "--frames 1", "17b_u.bin", 0, 1, "Failed to open rom file 17b_u.bin\n", ""},
+                    BadRun{"ShortRom", "--frames 1", "", 65535, 1, "17c_u.bin is not 64K long\n", ""},
+                    BadRun{"MissingPalette", "--frames 1", "pal.bmp", 0, 1, "pal.bmp", ""},
+                    BadRun{"UnknownOption", "--frames 1 --fast", "", 0, 2, "", "--fast"},
+                    BadRun{"MalformedScript", "--keys bad.txt", "", 0, 2, "", "bad.txt:1:"}),
+    [](const testing::TestParamInfo<BadRun>& info) { return info.param.name; });
+
+} // namespace
