@@ -21,6 +21,7 @@
 #define TILE_BRICK 133
 #define TILE_CLOUD 136   /* four quadrants of a 16x16 cloud */
 #define TILE_GIRDER 140
+#define PANEL_TEXT 160   /* added to a character code: the font on an opaque panel */
 
 /* Colour banks: sprites use banks 0-15, layers any of 0-127. */
 #define BANK_SHIP 1

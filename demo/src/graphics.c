@@ -53,21 +53,24 @@ static u16 paintArt(const char *rows, u16 stride, u16 width, u16 height) {
   return pattern;
 }
 
+static const Glyph blankGlyph = {' ', {"", "", "", "", "", "", ""}};
+
 static u8 glyphInk(const Glyph *glyph, s16 x, s16 y) {
   if (x < 0 || y < 0 || x >= GLYPH_WIDTH || y >= GLYPH_HEIGHT)
     return 0;
   return glyph->rows[y][x] == '#';
 }
 
-/* A font tile: ink in pen 1 from column 1, a shadow in pen 2 one pixel down and right. */
-static void paintGlyph(const Glyph *glyph) {
-  u8 *out = (u8 *)tileAddress((u8)glyph->code);
+/* A font tile: ink in pen 1 from column 1, a shadow in pen 2 one pixel down
+   and right, and the given background pen. */
+static void paintGlyph(const Glyph *glyph, u16 tile, u8 background) {
+  u8 *out = (u8 *)tileAddress(tile);
   for (s16 y = 0; y < 8; ++y)
     for (s16 x = 0; x < 8; x += 2) {
       u8 pens = 0;
       for (s16 half = 0; half < 2; ++half) {
         const s16 px = x + half;
-        const u8 pen = glyphInk(glyph, px - 1, y) ? 1 : glyphInk(glyph, px - 2, y - 1) ? 2 : 0;
+        const u8 pen = glyphInk(glyph, px - 1, y) ? 1 : glyphInk(glyph, px - 2, y - 1) ? 2 : background;
         pens = (u8)(pens << 4 | pen);
       }
       *out++ = pens;
@@ -163,8 +166,12 @@ static u8 showcasePen(s16 x, s16 y, s16 width, s16 height) {
 
 void buildGraphics(void) {
   memset((void *)CHARACTER_RAM, 0, 0x10000);
-  for (u16 i = 0; i < fontGlyphCount; ++i)
-    paintGlyph(&font[i]);
+  /* Two copies of the font: see-through (at the ASCII codes) and on a panel. */
+  for (u16 i = 0; i < fontGlyphCount; ++i) {
+    paintGlyph(&font[i], (u8)font[i].code, 0);
+    paintGlyph(&font[i], (u16)((u8)font[i].code + PANEL_TEXT), 3);
+  }
+  paintGlyph(&blankGlyph, ' ' + PANEL_TEXT, 3);
   paintQuadTiles(TILE_BLOCK, blockPen);
   paintQuadTiles(TILE_CLOUD, cloudPen);
   paint(tileAddress(TILE_LATTICE), 8, 8, 0, 0, 8, 8, latticePen);

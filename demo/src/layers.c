@@ -2,10 +2,11 @@
    the HUD on layer 0, drifting clouds, girders and text on layer 1. */
 #include "demo.h"
 
-#define WAVE_AMPLITUDE 24
+#define WAVE_AMPLITUDE 14
 #define SCORE_COLUMN 7
 #define SHOTS_COLUMN 24
 #define SWITCH_COLUMN 9
+#define HUD_TEXT (CELL_PRIORITY + PANEL_TEXT) /* opaque, in front of everything */
 
 static volatile u16 *cellCode(u32 codes, u16 col, u16 row) {
   return (volatile u16 *)(codes + 2UL * ((row & 31) * 64 + (col & 63)));
@@ -19,7 +20,7 @@ static void setCell(u32 codes, u16 col, u16 row, u16 code, u16 attribute) {
 
 void putText(u32 codes, u16 col, u16 row, const char *text, u16 bank, u16 codeBits) {
   for (; *text; ++text, ++col)
-    setCell(codes, col, row, (u16)((u8)*text | codeBits), bank);
+    setCell(codes, col, row, (u16)((u8)*text + codeBits), bank);
 }
 
 /* Five decimal digits, without dividing. */
@@ -53,15 +54,16 @@ static void drawLayer0Map(void) {
         else
           setCell(LAYER0_CODES, col, row, TILE_BRICK, BANK_BRICK);
       } else {
-        setCell(LAYER0_CODES, col, row, TILE_BLANK, 0);
+        /* Title and HUD panels: their lines are never scrolled, so these
+           priority cells cover the sprites and layer 1. */
+        setCell(LAYER0_CODES, col, row, ' ' + HUD_TEXT, BANK_TEXT);
       }
     }
-  /* Title and HUD lines are never scrolled, so their priority text covers everything. */
-  putText(LAYER0_CODES, 5, 1, "QUILLOMARK BOARD DEMO", BANK_TITLE, CELL_PRIORITY);
-  putText(LAYER0_CODES, 1, HUD_FIRST_ROW, "SCORE", BANK_TEXT, CELL_PRIORITY);
-  putText(LAYER0_CODES, 18, HUD_FIRST_ROW, "SHOTS", BANK_TEXT, CELL_PRIORITY);
-  putText(LAYER0_CODES, 1, HUD_FIRST_ROW + 1, "SWITCH", BANK_TEXT, CELL_PRIORITY);
-  putText(LAYER0_CODES, 1, HUD_FIRST_ROW + 2, "MOVE:ARROWS FIRE:SPACE/ALT/CTRL", BANK_TEXT_DIM, CELL_PRIORITY);
+  putText(LAYER0_CODES, 5, 1, "QUILLOMARK BOARD DEMO", BANK_TITLE, HUD_TEXT);
+  putText(LAYER0_CODES, 1, HUD_FIRST_ROW, "SCORE", BANK_TEXT, HUD_TEXT);
+  putText(LAYER0_CODES, 18, HUD_FIRST_ROW, "SHOTS", BANK_TEXT, HUD_TEXT);
+  putText(LAYER0_CODES, 1, HUD_FIRST_ROW + 1, "SWITCH", BANK_TEXT, HUD_TEXT);
+  putText(LAYER0_CODES, 1, HUD_FIRST_ROW + 2, "MOVE:ARROWS FIRE:SPACE/ALT/CTRL", BANK_TEXT_DIM, HUD_TEXT);
 }
 
 static u32 nextRandom(u32 *seed) {
@@ -115,7 +117,7 @@ static void scrollLayer0(void) {
   for (u16 line = 0; line < 256; ++line) {
     u16 scroll = 0;
     if (line >= WAVE_FIRST_LINE && line < WAVE_END_LINE)
-      scroll = (u16)(((demo.sine[(u8)(phase + line * 4)] * amplitude) >> 7) + drift) & 511;
+      scroll = (u16)(((demo.sine[(u8)(phase + line * 2)] * amplitude) >> 7) + drift) & 511;
     low[line] = scroll & 0xFF;
     high[line] = scroll >> 8;
   }
@@ -138,11 +140,11 @@ static const u8 SWITCH_OF_KEY[7] = {SWITCH_KEY1, SWITCH_KEY2_4, SWITCH_KEY3, SWI
                                     SWITCH_5,    SWITCH_6,      SWITCH_7};
 
 static void updateHud(void) {
-  putNumber(LAYER0_CODES, SCORE_COLUMN, HUD_FIRST_ROW, demo.score, BANK_TEXT_LIT, CELL_PRIORITY);
-  putNumber(LAYER0_CODES, SHOTS_COLUMN, HUD_FIRST_ROW, demo.shotsFired, BANK_TEXT_LIT, CELL_PRIORITY);
+  putNumber(LAYER0_CODES, SCORE_COLUMN, HUD_FIRST_ROW, demo.score, BANK_TEXT_LIT, HUD_TEXT);
+  putNumber(LAYER0_CODES, SHOTS_COLUMN, HUD_FIRST_ROW, demo.shotsFired, BANK_TEXT_LIT, HUD_TEXT);
   for (u16 key = 0; key < 7; ++key) {
     const u16 bank = (demo.switchActive & SWITCH_OF_KEY[key]) ? BANK_TEXT_LIT : BANK_TEXT_DIM;
-    setCell(LAYER0_CODES, SWITCH_COLUMN + 2 * key, HUD_FIRST_ROW + 1, (u16)(('1' + key) | CELL_PRIORITY), bank);
+    setCell(LAYER0_CODES, SWITCH_COLUMN + 2 * key, HUD_FIRST_ROW + 1, (u16)('1' + key + HUD_TEXT), bank);
   }
 }
 

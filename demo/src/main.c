@@ -39,5 +39,6 @@ void demoMain(void) {
 /* Called by the fault vector: a red backdrop and a message on an unscrolled line. */
 void showFault(void) {
   setColour(0, RGB(20, 0, 0));
-  putText(LAYER0_CODES, 1, HUD_FIRST_ROW + 2, "CPU FAULT                      ", BANK_TEXT_LIT, CELL_PRIORITY);
+  putText(LAYER0_CODES, 1, HUD_FIRST_ROW + 2, "CPU FAULT                      ", BANK_TEXT_LIT,
+          CELL_PRIORITY + PANEL_TEXT);
 }

@@ -44,10 +44,11 @@ static const u16 SHOT_COLOURS[7] = {
 static const u16 SPREAD_COLOURS[7] = {
     0, 0, 0, 0, RGB(4, 20, 16), RGB(8, 31, 24), RGB(28, 31, 31),
 };
-static const u16 TEXT_COLOURS[3][2] = {
-    {RGB(31, 31, 31), RGB(0, 0, 4)},
-    {RGB(31, 31, 8), RGB(8, 4, 0)},
-    {RGB(14, 14, 18), RGB(0, 0, 4)},
+#define PANEL RGB(4, 5, 12)
+static const u16 TEXT_COLOURS[3][3] = {
+    {RGB(31, 31, 31), RGB(0, 0, 4), PANEL},
+    {RGB(31, 31, 8), RGB(8, 4, 0), PANEL},
+    {RGB(16, 16, 22), RGB(0, 0, 4), PANEL},
 };
 static const u16 LATTICE_COLOURS[2] = {RGB(26, 24, 12), RGB(31, 31, 20)};
 static const u16 BRICK_COLOURS[3] = {RGB(18, 8, 4), RGB(6, 3, 2), RGB(24, 12, 6)};
@@ -60,10 +61,10 @@ static void setBlockColours(void) {
   const u16 schemeHue = (demo.switchActive & SWITCH_5) ? 40 : 128;
   for (u16 b = 0; b < 2; ++b) {
     const u16 bank = BANK_BLOCK + b, hue = schemeHue + b * 24;
-    setColour(bank * 16 + 1, hueColour(hue, 31));
-    setColour(bank * 16 + 2, hueColour(hue, 24));
-    setColour(bank * 16 + 3, hueColour(hue, 10));
-    setColour(bank * 16 + 4, hueColour(hue, 5));
+    setColour(bank * 16 + 1, hueColour(hue, 24));
+    setColour(bank * 16 + 2, hueColour(hue, 18));
+    setColour(bank * 16 + 3, hueColour(hue, 8));
+    setColour(bank * 16 + 4, hueColour(hue, 4));
   }
 }
 
@@ -79,8 +80,9 @@ void setupPalette(void) {
     setColour(bank * 16 + 15, RGB(31, 31, 31));
   }
   for (u16 i = 0; i < 3; ++i)
-    setBankColours(BANK_TEXT + i, TEXT_COLOURS[i], 2);
+    setBankColours(BANK_TEXT + i, TEXT_COLOURS[i], 3);
   setColour(BANK_TITLE * 16 + 2, RGB(0, 0, 2));
+  setColour(BANK_TITLE * 16 + 3, PANEL);
   setBankColours(BANK_LATTICE, LATTICE_COLOURS, 2);
   setBankColours(BANK_BRICK, BRICK_COLOURS, 3);
   setBankColours(BANK_CLOUD, CLOUD_COLOURS, 3);
@@ -95,10 +97,10 @@ void animatePalette(void) {
   /* Block rings: a brightness wave travelling inwards. */
   setBlockColours();
   for (u16 b = 0; b < 2; ++b) {
-    const u16 hue = ((demo.switchActive & SWITCH_5) ? 40 : 128) + b * 24 + 96;
+    const u16 hue = ((demo.switchActive & SWITCH_5) ? 40 : 128) + b * 24;
     for (u16 ring = 0; ring < 6; ++ring) {
       const s16 wave = demo.sine[(u8)(ring * 32 + frame * 4)];
-      setColour((BANK_BLOCK + b) * 16 + 5 + ring, hueColour(hue, (u16)(6 + ((wave + 128) * 25 >> 8))));
+      setColour((BANK_BLOCK + b) * 16 + 5 + ring, hueColour(hue, (u16)(4 + ((wave + 128) * 14 >> 8))));
     }
   }
   /* Ship exhaust flicker. */

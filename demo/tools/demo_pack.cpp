@@ -30,7 +30,7 @@ constexpr RomFile ROM_FILES[] = {
 // sees them (0-255): evenly spaced, so every 15-bit board colour lands near one.
 constexpr int RED_LEVELS = 6, GREEN_LEVELS = 7, BLUE_LEVELS = 6;
 constexpr int CUBE_SIZE = RED_LEVELS * GREEN_LEVELS * BLUE_LEVELS; // 252
-constexpr int EXTRA_GREYS[] = {64, 128, 176, 216};                 // the cube's own greys are 0 and 255
+constexpr int EXTRA_GREYS[] = {43, 85, 170, 213}; // greys at the green levels: the cube has only 0 and 255
 static_assert(CUBE_SIZE + std::size(EXTRA_GREYS) == 256, "the palette has 256 entries");
 
 struct Colour {

@@ -1,0 +1,64 @@
+# End-to-end runs of the demo ROM set on quillomark-headless, the check that
+# keeps later processors' instructions out of it, and its palette file.
+if(NOT TARGET demo_roms)
+  return()
+endif()
+
+set(DEMO_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(DEMO_RUNS_DIR ${CMAKE_BINARY_DIR}/demo-runs)
+
+# The palette test in quillomark_tests reads build/demo/pal.bmp.
+target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo")
+add_dependencies(quillomark_tests demo_roms)
+
+add_custom_target(demo_update_references)
+
+# One scenario: tests/demo/NAME.keys driving FRAMES passes, its digests
+# checked against tests/demo/NAME.digests. Options: PASSES (the passes whose
+# digests are kept), SNAPSHOT (reference vortane.bmp), SOUND (last sound
+# command, two hex digits), SAME (pass pairs a=b with equal pictures).
+function(add_demo_run name frames)
+  cmake_parse_arguments(RUN "" "SNAPSHOT;SOUND" "PASSES;SAME" ${ARGN})
+  set(args
+      -DHEADLESS=$<TARGET_FILE:quillomark-headless>
+      -DDEMO_DIR=${CMAKE_BINARY_DIR}/demo
+      -DSCRATCH=${DEMO_RUNS_DIR}/${name}
+      -DKEYS=${DEMO_TEST_DIR}/${name}.keys
+      -DFRAMES=${frames}
+      -DEXPECTED=${DEMO_TEST_DIR}/${name}.digests)
+  if(RUN_SNAPSHOT)
+    list(APPEND args -DSNAPSHOT=${DEMO_TEST_DIR}/${RUN_SNAPSHOT})
+  endif()
+  if(RUN_SOUND)
+    list(APPEND args -DSOUND=${RUN_SOUND})
+  endif()
+  if(RUN_SAME)
+    string(REPLACE ";" "," same "${RUN_SAME}")
+    list(APPEND args -DSAME=${same})
+  endif()
+  add_test(NAME demo_${name} COMMAND ${CMAKE_COMMAND} ${args} -P ${DEMO_TEST_DIR}/run_demo.cmake)
+  set_tests_properties(demo_${name} PROPERTIES TIMEOUT 120)
+
+  # Regenerates the references (look at the pictures before committing them).
+  string(REPLACE ";" "," passes "${RUN_PASSES}")
+  add_custom_target(demo_update_${name}
+    COMMAND ${CMAKE_COMMAND} ${args} -DUPDATE=1 -DPASSES=${passes} -P ${DEMO_TEST_DIR}/run_demo.cmake
+    DEPENDS quillomark-headless demo_roms
+    VERBATIM)
+  add_dependencies(demo_update_references demo_update_${name})
+endfunction()
+
+add_demo_run(attract 300 PASSES 1 2 100 199 300 SNAPSHOT attract.bmp SOUND 40 SAME 201=1 250=50 300=100)
+add_demo_run(player 300 PASSES 40 75 100 150 165 200 300 SOUND 01)
+add_demo_run(switches 300 PASSES 60 100 140 160 190 230 300 SOUND 17)
+
+# The instruction check must reject what a 68020 assembler makes of later
+# processors' instructions, accept plain 68000 code, and accept the demo.
+add_test(NAME demo_m68000_check
+  COMMAND ${CMAKE_COMMAND}
+    -DASSEMBLER=${M68K_GCC} -DOBJDUMP=${M68K_OBJDUMP}
+    -DCHECKER=${CMAKE_SOURCE_DIR}/demo/tools/check-m68000.sh
+    -DPROGRAM=${CMAKE_BINARY_DIR}/demo-build/demo.elf
+    -DSCRATCH=${DEMO_RUNS_DIR}/m68000-check
+    -P ${DEMO_TEST_DIR}/check_instructions.cmake)
+set_tests_properties(demo_m68000_check PROPERTIES TIMEOUT 120)
