@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "driver/memory.h"
 
@@ -71,7 +72,10 @@ inline uint32_t fetchAt(uint32_t position) {
   position &= ADDRESS_MASK;
   if (position >= MEMORY_SIZE - 1) [[unlikely]]
     return position == MEMORY_SIZE - 1 ? uint32_t(machineMemory[position]) << 8 : 0;
-  return uint32_t(machineMemory[position]) << 8 | machineMemory[position + 1];
+  // One unaligned 16-bit load, swapped to the 68000's byte order.
+  uint16_t word;
+  memcpy(&word, machineMemory + position, 2);
+  return __builtin_bswap16(word);
 }
 
 // Fetches the next instruction-stream word and advances the fetch position.
