@@ -54,7 +54,7 @@ unset QUILLOMARK_WINDOWED
 (cd "$work" && exec "$program" >console.txt 2>&1) &
 program_pid=$!
 window=
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
   [[ -n $window ]] && break
   kill -0 "$program_pid" 2>/dev/null || break
@@ -103,7 +103,7 @@ dump_size=$(stat -c %s "$work/dump.bin" 2>/dev/null || echo 0)
 
 # keys.bin: one PlayerInputs, SwitchInputs byte pair per frame.
 mapfile -t records < <(od -An -v -tu1 -w2 "$work/keys.bin")
-((${#records[@]} >= 30)) || fail "keys.bin holds ${#records[@]} frames"
+((${#records[@]} >= 10)) || fail "keys.bin holds ${#records[@]} frames"
 left_seen=0
 for record in "${records[@]}"; do
   read -r player _ <<<"$record"

@@ -169,7 +169,8 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
     SDL_ShowCursor(SDL_DISABLE);
   // A new window's application starts active, even where no window manager hands out focus.
   sp.active = true;
-  procedure(sp.window, MSG_ACTIVATEAPP, 1, 0);
+  if (procedure)
+    procedure(sp.window, MSG_ACTIVATEAPP, 1, 0);
   return sp.window;
 }
 
