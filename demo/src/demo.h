@@ -126,7 +126,9 @@ void updatePlayer(void);
 void playSound(u8 command);
 
 /* memory.c */
+/* Fills n bytes at d with c (the compiler may call it for block fills). */
 void *memset(void *d, int c, unsigned long n);
+/* Copies n bytes from s to d (the compiler may call it for block copies). */
 void *memcpy(void *d, const void *s, unsigned long n);
 
 #endif
