@@ -31,22 +31,19 @@ cleanup() {
 trap cleanup EXIT
 cp "$roms"/* "$work"/
 
-# A display number nobody uses.
-display=
-for n in $(seq 90 150); do
-  if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then
-    display=$n
-    break
-  fi
-done
-[[ -n $display ]] || fail "no free X display number"
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a free display number itself and writes it once it accepts clients.
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
+exec {display_fd}>&-
+display=
 for _ in $(seq 100); do
-  [[ -e /tmp/.X11-unix/X$display ]] && break
+  display=$(tr -dc '0-9' <"$work/display")
+  [[ -n $display ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
   sleep 0.1
 done
-[[ -e /tmp/.X11-unix/X$display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+[[ -n $display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$display
 export SDL_VIDEODRIVER=x11
 unset QUILLOMARK_WINDOWED
