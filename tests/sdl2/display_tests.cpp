@@ -216,6 +216,7 @@ TEST(Sdl2Display, NoDisplayEndsStartUpWithTheDirectDrawMessage) {
         testing::ExitedWithCode(1), "Direct draw failed to initialize")
         << (driver ? driver : "(none)");
   }
+  removeScratchDirectories();
 }
 
 } // namespace

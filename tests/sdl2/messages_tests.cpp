@@ -141,6 +141,7 @@ TEST(Sdl2Messages, ClosingTheWindowEndsTheProgramWithItsDump) {
       },
       testing::ExitedWithCode(1), "");
   EXPECT_EQ(std::filesystem::file_size(dir + "/" + DUMP_FILE), DUMP_FILE_SIZE);
+  removeScratchDirectories();
 }
 
 } // namespace

@@ -74,9 +74,10 @@ void freshInputs() {
   hostControls = HostControls{};
 }
 
+constexpr const char* ROOT_VARIABLE = "QUILLOMARK_SDL2_TEST_ROOT";
+
 std::string scratchDirectory(const std::string& name) {
   // Death-test children run the test again from the start: they inherit the root through the environment.
-  constexpr const char* ROOT_VARIABLE = "QUILLOMARK_SDL2_TEST_ROOT";
   if (!getenv(ROOT_VARIABLE)) {
     const char* base = getenv("TMPDIR");
     const std::filesystem::path root = std::filesystem::path(base && *base ? base : "/tmp") /
@@ -87,4 +88,9 @@ std::string scratchDirectory(const std::string& name) {
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();
+}
+
+void removeScratchDirectories() {
+  if (const char* root = getenv(ROOT_VARIABLE))
+    std::filesystem::remove_all(root);
 }

@@ -35,3 +35,5 @@ void pushWindowEvent(SDL_WindowEventID event);
 void freshInputs();
 // Creates an empty directory for a test under the temporary folder.
 std::string scratchDirectory(const std::string& name);
+// Removes every scratch directory of this test process.
+void removeScratchDirectories();
