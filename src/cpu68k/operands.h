@@ -106,18 +106,6 @@ template <uint32_t MODE> inline uint32_t controlAddress(uint32_t r) {
     return eaAddress<MODE, SIZE_LONG>(r);
 }
 
-// Reads a source operand of the given size (An and Dn give their low bits).
-template <uint32_t MODE, uint32_t SIZE> inline uint32_t readEa(uint32_t r) {
-  if constexpr (MODE == MODE_DREG)
-    return dreg(r) & SIZE_MASK<SIZE>;
-  else if constexpr (MODE == MODE_AREG)
-    return areg(r) & SIZE_MASK<SIZE>;
-  else if constexpr (MODE == MODE_IMMD)
-    return SIZE == SIZE_LONG ? fetchLong() : fetchWord() & SIZE_MASK<SIZE>;
-  else
-    return readSized<SIZE>(eaAddress<MODE, SIZE>(r));
-}
-
 // Locates an operand that is read and written: the register number or the address.
 template <uint32_t MODE, uint32_t SIZE> inline uint32_t locate(uint32_t r) {
   if constexpr (MODE == MODE_DREG || MODE == MODE_AREG)
@@ -126,6 +114,7 @@ template <uint32_t MODE, uint32_t SIZE> inline uint32_t locate(uint32_t r) {
     return eaAddress<MODE, SIZE>(r);
 }
 
+// Reads a located operand.
 template <uint32_t MODE, uint32_t SIZE> inline uint32_t readAt(uint32_t at) {
   if constexpr (MODE == MODE_DREG)
     return dreg(at) & SIZE_MASK<SIZE>;
@@ -133,6 +122,14 @@ template <uint32_t MODE, uint32_t SIZE> inline uint32_t readAt(uint32_t at) {
     return areg(at) & SIZE_MASK<SIZE>;
   else
     return readSized<SIZE>(at);
+}
+
+// Reads a source operand of the given size (An and Dn give their low bits).
+template <uint32_t MODE, uint32_t SIZE> inline uint32_t readEa(uint32_t r) {
+  if constexpr (MODE == MODE_IMMD)
+    return SIZE == SIZE_LONG ? fetchLong() : fetchWord() & SIZE_MASK<SIZE>;
+  else
+    return readAt<MODE, SIZE>(locate<MODE, SIZE>(r));
 }
 
 // Writes a located operand; a Dn keeps the bits above the size.
