@@ -4,81 +4,57 @@
 #include "video/video_fixture.h"
 
 namespace {
-// Host index of board entry n: identity colour table, palette RAM entry n holding word n.
-void identityColours() {
-  for (int w = 0; w < 65536; ++w)
-    colourTables.colourTable[w] = uint8_t(w);
-  for (int i = 0; i < 2048; ++i)
-    pokeWords(PALETTE_RAM + 4 * i, {uint16_t(i >> 8), uint16_t(i & 0xFF)});
-}
+void fillTile(int tile, int pen) { memset(machineMemory + tileAt(tile), pen * 0x11, 32); }
 
-void fillTile(int tile, int pen) {
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x)
-      setTilePixel(tile, x, y, pen);
-}
-
-// Disc of pens 1..15 by distance from the centre, pen 0 outside.
-void discPattern(int pattern, int width, int height) {
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const double dx = (x + 0.5 - width / 2.0) / (width / 2.0), dy = (y + 0.5 - height / 2.0) / (height / 2.0);
-      const double d = std::sqrt(dx * dx + dy * dy);
-      setSpritePixel(pattern, width, x, y, d < 1 ? 1 + int(d * 14.99) : 0);
-    }
-}
-
-// A full scene: a wavy striped layer 0 with a priority band, a framed layer-1 window
-// scrolled across the wrap, and sprites of every size, some flipped, some zoomed.
+// A full scene: wavy striped layer 0 with a priority band on unscrolled lines, a framed layer-1
+// window across the map's wrap with a priority bottom row, and discs of every size, flipped and zoomed.
 void buildScene() {
   for (int i = 0; i < 2048; ++i) {
-    const int bank = i / 16, pen = i % 16;
-    const int r = (pen * 2 + bank * 3) & 31, g = (pen + bank * 5) & 31, b = (31 - pen * 2 + bank) & 31;
-    pokeWords(PALETTE_RAM + 4 * i, {uint16_t((b << 10 | g << 5 | r) >> 8), uint16_t((g << 5 | r) & 0xFF)});
+    const int r = (i % 16 * 2 + i / 16 * 3) & 31, g = (i % 16 + i / 16 * 5) & 31, b = (31 - i % 16 * 2 + i / 16) & 31;
+    pokeWords(PALETTE_RAM + 4 * i, {uint16_t(i ? b << 2 | g >> 3 : 0x28), uint16_t(i ? (g << 5 | r) & 0xFF : 0)});
   }
-  pokeWords(PALETTE_RAM, {0x0028, 0x0000}); // backdrop: dark blue
   for (int t = 0; t < 16; ++t)
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 8; ++x)
-        setTilePixel(0x10 + t, x, y, (x + y + t) % 8 ? ((x + y + t) & 7) + 1 : 0);
+        setPen(tileAt(0x10 + t), 8, x, y, (x + y + t) % 8 ? ((x + y + t) & 7) + 1 : 0);
   for (int row = 0; row < 32; ++row)
-    for (int column = 0; column < 64; ++column) {
-      const uint16_t priority = row == 14 && column % 4 == 0 ? 0x4000 : 0;
-      setCell(LAYER0_MAP, column, row, uint16_t(priority | (column % 3 == 0 ? 0x0800 : 0) | (0x10 + (column + row) % 16)),
-              uint16_t((row / 4) | (column % 5 == 0 ? 0x80 : 0)));
-    }
+    for (int col = 0; col < 64; ++col)
+      setCell(LAYER0_MAP, col, row, uint16_t((row == 14 && col % 4 == 0) << 14 | (col % 3 == 0) << 11 | (0x10 + (col + row) % 16)),
+              uint16_t(row / 4 | (col % 5 == 0) << 7));
   for (int line = 0; line < 256; ++line) {
     const int scroll = line >= 104 && line < 128 ? 0 : int(std::lround(12 * std::sin(line / 10.0))) & 511;
-    machineMemory[LAYER0_SCROLL_X_LOW + 2 * line] = uint8_t(scroll);
-    machineMemory[LAYER0_SCROLL_X_HIGH + 2 * line] = uint8_t(scroll >> 8);
+    pokeWords(SCROLL_REGISTERS + 2 * line, {uint16_t(scroll & 0xFF)});
+    pokeWords(SCROLL_REGISTERS + 0x200 + 2 * line, {uint16_t(scroll >> 8)});
   }
-  machineMemory[LAYER0_SCROLL_Y] = 4;
-  fillTile(0x30, 3); // window border
+  pokeWords(SCROLL_REGISTERS + 0xF80, {4});
+  fillTile(0x30, 3);
   for (int y = 1; y < 7; ++y)
     for (int x = 1; x < 7; ++x)
-      setTilePixel(0x31, x, y, (x * y) % 5 ? 0 : 9); // sparse dots, mostly transparent
+      setPen(tileAt(0x31), 8, x, y, (x * y) % 5 ? 0 : 9);
   for (int row = 0; row < 8; ++row)
-    for (int column = 0; column < 12; ++column) {
-      const bool border = row == 0 || row == 7 || column == 0 || column == 11;
-      setCell(LAYER1_MAP, (62 + column) % 64, (31 + row) % 32, uint16_t((row == 7 ? 0x4000 : 0) | (border ? 0x30 : 0x31)),
-              uint16_t(20 + row));
-    }
-  machineMemory[LAYER1_SCROLL_X_LOW] = 0xE3; // 0x1E3 = 483: the window straddles the map's wrap
-  machineMemory[LAYER1_SCROLL_X_HIGH] = 1;
-  machineMemory[LAYER1_SCROLL_Y] = 0xF6;
-  struct Placed { int x, y; uint8_t code, zoom; bool h, v; int width, height; };
-  const Placed placed[] = {
-      {20, 30, 0x00, 0x80, false, false, 32, 32}, {70, 40, 0x08, 0x80, true, false, 16, 32},
-      {100, 40, 0x10, 0x80, false, true, 32, 16}, {150, 60, 0x18, 0x80, true, true, 64, 64},
-      {30, 120, 0x20, 0x80, false, false, 8, 8},  {50, 120, 0x30, 0x80, false, false, 8, 16},
-      {70, 120, 0x38, 0x80, true, false, 16, 16}, {100, 150, 0x38, 0x40, false, false, 16, 16},
-      {180, 150, 0x00, 0xC0, true, false, 32, 32}, {220, 200, 0x18, 0x60, false, true, 64, 64},
-      {240, 100, 0x00, 0x80, false, false, 32, 32},
-  };
-  for (int i = 0; i < int(std::size(placed)); ++i) {
-    const Placed& p = placed[i];
-    discPattern(256 + 32 * i, p.width, p.height);
-    setSprite(10 + i, {p.x, p.y, p.code, p.zoom, 256 + 32 * i, i % 16, p.h, p.v});
+    for (int col = 0; col < 12; ++col)
+      setCell(LAYER1_MAP, (62 + col) % 64, (31 + row) % 32,
+              uint16_t((row == 7) << 14 | (row % 7 == 0 || col % 11 == 0 ? 0x30 : 0x31)), uint16_t(20 + row));
+  pokeWords(SCROLL_REGISTERS + 0x400, {0xE3, 1}); // 0x1E3: the window straddles the wrap
+  pokeWords(SCROLL_REGISTERS + 0x600, {1});
+  pokeWords(SCROLL_REGISTERS + 0xF00, {0xF6});
+  const SpriteSpec discs[] = {{20, 30, 0x00, 0x80, 0, 0, false, false},  {70, 40, 0x08, 0x80, 0, 1, true, false},
+                              {100, 40, 0x10, 0x80, 0, 2, false, true},  {150, 60, 0x18, 0x80, 0, 3, true, true},
+                              {30, 120, 0x20, 0x80, 0, 4, false, false}, {50, 120, 0x30, 0x80, 0, 5, false, false},
+                              {70, 120, 0x38, 0x80, 0, 6, true, false},  {100, 150, 0x38, 0x40, 0, 7, false, false},
+                              {180, 150, 0x00, 0xC0, 0, 8, true, false}, {220, 200, 0x18, 0x60, 0, 9, false, true},
+                              {240, 100, 0x00, 0x80, 0, 10, false, false}};
+  for (int i = 0; i < int(std::size(discs)); ++i) {
+    constexpr int WIDTHS[8] = {32, 16, 32, 64, 8, 32, 8, 16}, HEIGHTS[8] = {32, 32, 16, 64, 8, 0, 16, 16};
+    const int width = WIDTHS[discs[i].sizeCode >> 3], height = HEIGHTS[discs[i].sizeCode >> 3];
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const double d = std::hypot((2 * x + 1.0) / width - 1, (2 * y + 1.0) / height - 1);
+        setPen(patternAt(256 + 32 * i), width, x, y, d < 1 ? 1 + int(d * 14.99) : 0);
+      }
+    SpriteSpec s = discs[i];
+    s.pattern = 256 + 32 * i;
+    setSprite(10 + i, s);
   }
 }
 } // namespace
@@ -91,14 +67,17 @@ TEST(Compose, PassesStackInOrder) {
                         {true, false, true, 8, 0x33}};
   for (const Case& c : cases) {
     freshVideo();
-    identityColours();
+    for (int w = 0; w < 65536; ++w) // host index of board entry n is n mod 256
+      colourTables.colourTable[w] = uint8_t(w);
+    for (int i = 0; i < 2048; ++i)
+      pokeWords(PALETTE_RAM + 4 * i, {uint16_t(i >> 8), uint16_t(i & 0xFF)});
     fillTile(1, 1);
     fillTile(2, 2);
-    setCell(LAYER0_MAP, 1, 2, uint16_t(c.layer0Priority ? 0x4001 : 0x0001), 1);
-    setCell(LAYER0_MAP, 0, 2, uint16_t(c.layer0Priority ? 0x4001 : 0x0001), 1);
-    setCell(LAYER1_MAP, 1, 2, uint16_t(c.layer1Priority ? 0x4002 : 0x0002), 2);
-    machineMemory[LAYER0_SCROLL_X_LOW + 2 * 20] = uint8_t(c.scroll);
     fillTile(1000, 3);
+    setCell(LAYER0_MAP, 0, 2, uint16_t(c.layer0Priority << 14 | 1), 1); // line 20 scrolled by 8 shows cell 0
+    setCell(LAYER0_MAP, 1, 2, uint16_t(c.layer0Priority << 14 | 1), 1);
+    setCell(LAYER1_MAP, 1, 2, uint16_t(c.layer1Priority << 14 | 2), 2);
+    machineMemory[LAYER0_SCROLL_X_LOW + 2 * 20] = uint8_t(c.scroll);
     if (c.sprite)
       setSprite(0, {8, 16, 0x20, ZOOM_NORMAL, 500, 3, false, false});
     composeFrame();
@@ -108,11 +87,7 @@ TEST(Compose, PassesStackInOrder) {
 
 TEST(Compose, FullSceneMatchesItsReferencePicture) {
   freshVideo();
-  enterScratch("scene");
-  writeFile("pal.bmp", palBmp([](int k) {
-    return k < 216 ? std::array<int, 3>{k / 36 * 51, k / 6 % 6 * 51, k % 6 * 51}
-                   : std::array<int, 3>{(k - 216) * 6, (k - 216) * 6, (k - 216) * 6};
-  }));
+  enterScratch("scene", [](int k) { return k < 216 ? std::array{k / 36 * 51, k / 6 % 6 * 51, k % 6 * 51} : grey((k - 216) * 6); });
   captureStdout(initDisplay);
   buildScene();
   renderFrame();

@@ -1,16 +1,13 @@
 #include <sys/stat.h>
 
-#include "driver/frame_loop.h"
 #include "platform/headless/headless.h"
 #include "video/video_fixture.h"
 
 namespace {
 // Opens the headless display in a scratch directory, with a layer-0 picture that differs on every line.
-void openDisplay(const std::string& name, bool wide) {
+void openDisplay(const std::string& name) {
   freshVideo();
-  enterScratch(name);
-  writeFile("pal.bmp", palBmp([](int k) { return std::array<int, 3>{k, k, k}; }));
-  frameLoopState.wideMode = wide;
+  enterScratch(name, grey);
   captureStdout(initDisplay);
   for (int w = 0; w < 65536; ++w)
     colourTables.colourTable[w] = uint8_t(w);
@@ -21,7 +18,6 @@ void openDisplay(const std::string& name, bool wide) {
       layerState.bitmap.pixels[y][x] = uint16_t((x + 3 * y) % 255 + 1);
 }
 
-// FNV-1a, 64 bits, over a byte sequence.
 uint64_t fnv1a(const std::vector<uint8_t>& bytes) {
   uint64_t h = 0xcbf29ce484222325ull;
   for (uint8_t b : bytes)
@@ -31,20 +27,19 @@ uint64_t fnv1a(const std::vector<uint8_t>& bytes) {
 } // namespace
 
 TEST(Display, CopiesFrameLines8To247ToColumn32AndNothingElse) {
-  openDisplay("display-copy", false);
+  openDisplay("display-copy");
   memset(headlessPlatform.backBuffer, 0x77, sizeof headlessPlatform.backBuffer);
   renderFrame();
   ASSERT_EQ(headlessPlatform.presentCount, 1u);
   for (int r = 0; r < 240; ++r)
     for (int x = 0; x < 320; ++x)
-      ASSERT_EQ(headlessPlatform.presented[320 * r + x], x < 32 || x >= 288 ? 0x77 : pixelAt(x - 32, r + 8))
-          << r << "," << x;
+      ASSERT_EQ(headlessPlatform.presented[320 * r + x], x < 32 || x >= 288 ? 0x77 : pixelAt(x - 32, r + 8)) << r << "," << x;
   EXPECT_NE(pixelAt(0, 7), pixelAt(0, 8));
 }
 
 TEST(Display, LockFailureEndsThePassEvenWhileInspecting) {
   for (const auto& [result, restores] : {std::pair{PLATFORM_FAILED, 0u}, {PLATFORM_SURFACE_LOST, 1u}}) {
-    openDisplay("display-lock", false);
+    openDisplay("display-lock");
     hostControls.spriteInspector = 1;
     headlessFail(STEP_LOCK, result, 1);
     EXPECT_EQ(captureStdout(renderFrame), "180ef0\nLock failed\n");
@@ -55,7 +50,7 @@ TEST(Display, LockFailureEndsThePassEvenWhileInspecting) {
 }
 
 TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
-  openDisplay("display-inspector", false);
+  openDisplay("display-inspector");
   ASSERT_EQ(mkdir("bmps", 0755), 0);
   hostControls.spriteInspector = 1;
   hostControls.inspectedSlot = 255;
@@ -70,18 +65,6 @@ TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
   EXPECT_STREQ(headlessPlatform.text, "0   ");
   EXPECT_EQ(readFile("bmps/002.bmp").size(), 77878u);
   EXPECT_EQ(readFile("keys.bin").size(), 6u);
-}
-
-TEST(Display, WideModeStretchesTheSamePicture) {
-  openDisplay("display-narrow", false);
-  renderFrame();
-  const uint64_t narrow = pictureDigest(headlessPlatform.backBuffer, 320);
-  openDisplay("display-wide", true);
-  renderFrame();
-  EXPECT_EQ(pictureDigest(headlessPlatform.backBuffer, 640), narrow);
-  EXPECT_EQ(headlessPlatform.presented[0], pixelAt(0, 8));
-  EXPECT_EQ(headlessPlatform.presented[640 * 480 - 1], pixelAt(255, 247));
-  EXPECT_EQ(headlessPlatform.presented[640 * 240 + 320], pixelAt(128, 128));
 }
 
 TEST(Display, DigestIsFnv1aOfTheVisiblePictureRowByRow) {

@@ -15,78 +15,52 @@ std::vector<uint8_t> plainSearch(const Entries& entries) {
   std::vector<uint8_t> table(65536);
   for (int w = 0; w < 65536; ++w) {
     const int r = (w & 0x1F) * 8, g = ((w >> 5) & 0x1F) * 8, b = ((w >> 10) & 0x1F) * 8;
-    int best = 768;
-    for (int k = 0; k < 256; ++k) {
+    for (int k = 0, best = 768; k < 256; ++k) {
       const int d = std::abs(match[k][2] - r) + std::abs(match[k][1] - g) + std::abs(match[k][0] - b);
-      if (d < best) {
-        best = d;
-        table[w] = uint8_t(k);
-      }
+      if (d < best)
+        best = d, table[w] = uint8_t(k);
     }
   }
   return table;
 }
-
-template <typename Fn>
-Entries makeEntries(Fn colour) {
-  Entries e{};
-  for (int k = 0; k < 256; ++k)
-    for (int c = 0; c < 3; ++c)
-      e[k][c] = uint8_t(colour(k, c));
-  return e;
-}
 } // namespace
-
-TEST(ColourTable, MatchValuesBrightenMidTones) {
-  const int cases[][2] = {{0, 0}, {1, 15}, {64, 127}, {128, 180}, {192, 221}, {255, 255}};
-  for (const auto& c : cases)
-    EXPECT_EQ(matchValue(uint8_t(c[0])), c[1]) << c[0];
-}
 
 TEST(ColourTable, FastSearchMatchesThePlainSearchForEveryWord) {
   uint32_t seed = 7;
-  const Entries palettes[] = {
-      makeEntries([](int k, int) { return k; }),                                         // grey ramp
-      makeEntries([&](int, int) { return (seed = seed * 1103515245u + 12345u) >> 24; }), // random
-      makeEntries([](int k, int c) { return (k / 16 * 40 + c * 7) & 0xFF; }),            // many ties
-      makeEntries([](int, int) { return 99; }),                                          // all equal
-      makeEntries([](int k, int c) { return (k >> (2 * c)) & 3 ? 255 : k & 1; }),        // extremes
-  };
-  for (const Entries& entries : palettes) {
+  auto random = [&](int, int) { return int((seed = seed * 1103515245u + 12345u) >> 24); };
+  const std::function<int(int, int)> palettes[] = {
+      [](int k, int) { return k; }, random, [](int k, int c) { return (k / 16 * 40 + c * 7) & 0xFF; }, // ties
+      [](int, int) { return 99; }, [](int k, int c) { return (k >> (2 * c)) & 3 ? 255 : k & 1; }};
+  for (const auto& colour : palettes) {
+    Entries entries{};
+    for (int k = 0; k < 256; ++k)
+      for (int c = 0; c < 3; ++c)
+        entries[k][c] = uint8_t(colour(k, c));
     fillColourTable(reinterpret_cast<const uint8_t(*)[4]>(entries.data()));
     const std::vector<uint8_t> expected = plainSearch(entries);
     for (int w = 0; w < 65536; ++w)
-      ASSERT_EQ(colourTables.colourTable[w], expected[w]) << "word " << w << " palette " << &entries - palettes;
+      ASSERT_EQ(colourTables.colourTable[w], expected[w]) << "word " << w << " palette " << &colour - palettes;
   }
 }
 
-TEST(ColourTable, BuiltFromPalBmpMatchesBrightenedButShowsFileColours) {
+TEST(ColourTable, MatchesBrightenedValuesButKeepsTheFileColours) {
   freshVideo();
-  enterScratch("palette-ok");
-  // Entries 0..2 greys 0, 64, 128 (matched as 0, 127, 180); 3 white; the rest red.
-  writeFile("pal.bmp", palBmp([](int k) {
-    return k < 3 ? std::array<int, 3>{64 * k, 64 * k, 64 * k}
-                 : k == 3 ? std::array<int, 3>{255, 255, 255} : std::array<int, 3>{0, 0, 200};
-  }));
+  // Greys 0, 64, 128 (matched as 0, 127, 180), then white, then red.
+  enterScratch("palette", [](int k) { return k < 3 ? grey(64 * k) : k == 3 ? grey(255) : std::array{0, 0, 200}; });
   EXPECT_EQ(captureStdout(buildColourTable), "Building color table.\n");
-  const PaletteColour& grey = displayContext.paletteEntries[1];
-  EXPECT_EQ((std::array<int, 4>{grey.red, grey.green, grey.blue, grey.flags}), (std::array<int, 4>{64, 64, 64, 0}));
-  EXPECT_EQ(displayContext.paletteEntries[4].red, 200);
-  const uint16_t grey128 = 16 | 16 << 5 | 16 << 10; // nearest to match value 127, not to file byte 128
-  EXPECT_EQ(colourTables.colourTable[grey128], 1);
-  EXPECT_EQ(colourTables.colourTable[0x7FFF], 3);
-  EXPECT_EQ(colourTables.colourTable[0xFFFF], 3);
-  EXPECT_EQ(colourTables.colourTable[0x001F], 4); // red 248 alone
+  const PaletteColour& p = displayContext.paletteEntries[1];
+  EXPECT_EQ((std::array<int, 4>{p.red, p.green, p.blue, p.flags}), (std::array{64, 64, 64, 0}));
+  const int expected[][2] = {{16 | 16 << 5 | 16 << 10, 1}, {0x7FFF, 3}, {0xFFFF, 3}, {0x001F, 4}, {0x8000, 0}};
+  for (const auto& [word, entry] : expected)
+    EXPECT_EQ(colourTables.colourTable[word], entry) << std::hex << word;
 }
 
 TEST(ColourTable, MissingOrShortPalBmpEndsWithExitCodeOne) {
-  const int sizes[] = {-1, 0, 54, 1077}; // -1: no file
-  for (int size : sizes) {
-    enterScratch("palette-bad");
-    if (size == 0)
-      fclose(fopen("pal.bmp", "wb"));
-    else if (size > 0)
-      writeFile("pal.bmp", std::vector<uint8_t>(size_t(size), 0x40));
+  for (int size : {-1, 0, 54, 1077}) { // -1: no file
+    enterScratch("palette-bad", grey);
+    truncate("pal.bmp", size < 0 ? 0 : size);
+    if (size < 0)
+      unlink("pal.bmp");
     // The message goes to standard output; the child sends it where the death test looks.
     EXPECT_EXIT((dup2(2, 1), buildColourTable()), testing::ExitedWithCode(1), "pal\\.bmp") << size;
   }
@@ -101,7 +75,6 @@ TEST(PenLookup, UsesTheOddBytesAndGivesEveryPenZeroEntryZero) {
   convertPalette();
   for (int i = 0; i < 2048; ++i) {
     const int j = i % 16 ? i : 0;
-    const int word = (j >> 3) << 8 | (j * 5 & 0xFF);
-    ASSERT_EQ(colourTables.penLookup[i], colourTables.colourTable[word]) << i;
+    ASSERT_EQ(colourTables.penLookup[i], colourTables.colourTable[(j >> 3) << 8 | (j * 5 & 0xFF)]) << i;
   }
 }

@@ -37,16 +37,18 @@ inline void freshVideo() {
 // Store byte at frame column x (negative: the previous line's end) of frame line `line`.
 inline uint8_t& pixelAt(int x, int line) { return frameStore.pixels[frameOffset(line) + x]; }
 
-// Sets the nibble of pixel x in the packed row starting at address.
-inline void setNibble(uint32_t address, int x, int p) {
-  uint8_t& b = machineMemory[address + x / 2];
+// Sets pen p at (x, y) of a packed pattern of the given width: tile t at CHARACTER_RAM + 32t, sprite n at + 64n.
+inline void setPen(uint32_t pattern, int width, int x, int y, int p) {
+  uint8_t& b = machineMemory[pattern + y * width / 2 + x / 2];
   b = uint8_t(x & 1 ? (b & 0xF0) | p : (b & 0x0F) | p << 4);
 }
-// Sets pixel (x, y) of the 8x8 tile `tile` to pen p.
-inline void setTilePixel(int tile, int x, int y, int p) { setNibble(CHARACTER_RAM + 32 * tile + 4 * y, x, p); }
-// Sets pixel (x, y) of sprite pattern `pattern` of the given width to pen p.
-inline void setSpritePixel(int pattern, int width, int x, int y, int p) {
-  setNibble(CHARACTER_RAM + 64 * pattern + y * width / 2, x, p);
+inline uint32_t tileAt(int tile) { return CHARACTER_RAM + 32 * tile; }
+inline uint32_t patternAt(int n) { return CHARACTER_RAM + 64 * n; }
+// Fills a pattern with pen (x + 5y) mod 15 + 1: never 0, and every row and column differs.
+inline int testPen(int x, int y) { return (x + 5 * y) % 15 + 1; }
+inline void fillPattern(uint32_t pattern, int width, int height) {
+  for (int i = 0; i < width * height; ++i)
+    setPen(pattern, width, i % width, i / width, testPen(i % width, i / width));
 }
 
 // Writes the code word and attribute word of map cell (column, row).
@@ -67,30 +69,23 @@ inline void setSprite(int i, const SpriteSpec& s) {
   uint8_t* e = machineMemory + spriteEntryAddress(i);
   memset(e, 0, SPRITE_ENTRY_SIZE);
   e[1] = uint8_t(i);
-  e[3] = uint8_t(s.sizeCode | (s.horizontalFlip ? 1 : 0));
+  e[3] = uint8_t(s.sizeCode | s.horizontalFlip);
   e[5] = s.zoom;
   e[7] = uint8_t(s.pattern);
-  e[9] = uint8_t((s.pattern >> 8) << 6 | (s.verticalFlip ? 0x20 : 0) | s.bank << 1);
+  e[9] = uint8_t((s.pattern >> 8) << 6 | s.verticalFlip << 5 | s.bank << 1);
   e[10] = uint8_t(s.x >> 8);
   e[11] = uint8_t(s.x);
   e[13] = uint8_t(s.y);
 }
 
-// Makes a scratch directory the working directory (pal.bmp, keys.bin and bitmaps go there).
-inline std::string enterScratch(const std::string& name) {
-  const std::string dir = makeScratchDir(name);
-  EXPECT_EQ(chdir(dir.c_str()), 0);
-  return dir;
-}
-
-// pal.bmp bytes whose entry k holds the file bytes colour(k) = {blue, green, red}.
+// Makes a fresh scratch directory the working directory and writes pal.bmp there with colour(k) = {b, g, r}.
 template <typename Colour>
-std::vector<uint8_t> palBmp(Colour colour) {
+void enterScratch(const std::string& name, Colour colour) {
+  ASSERT_EQ(chdir(makeScratchDir(name).c_str()), 0);
   std::vector<uint8_t> file(1078, 0);
-  for (int k = 0; k < 256; ++k) {
-    const std::array<int, 3> c = colour(k);
+  for (int k = 0; k < 256; ++k)
     for (int i = 0; i < 3; ++i)
-      file[54 + 4 * k + i] = uint8_t(c[i]);
-  }
-  return file;
+      file[54 + 4 * k + i] = uint8_t(colour(k)[i]);
+  writeFile("pal.bmp", file);
 }
+inline std::array<int, 3> grey(int k) { return {k, k, k}; }
