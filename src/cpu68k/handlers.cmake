@@ -4,11 +4,22 @@
 set(QUILLOMARK_HANDLER_SHARDS 8)
 set(QUILLOMARK_HANDLER_DIR ${CMAKE_BINARY_DIR}/generated/cpu68k)
 
-add_executable(quillomark-handler-gen
-  ${CMAKE_SOURCE_DIR}/tools/handler_list_gen.cpp
-  ${CMAKE_SOURCE_DIR}/src/cpu68k/decode_build.cpp
-  ${CMAKE_SOURCE_DIR}/src/cpu68k/pattern_rows.cpp)
-target_include_directories(quillomark-handler-gen PRIVATE ${CMAKE_SOURCE_DIR}/src)
+# A cross build cannot run what it compiles: it runs the generator of a
+# native build instead, named by QUILLOMARK_NATIVE_GENERATOR.
+if(CMAKE_CROSSCOMPILING)
+  set(QUILLOMARK_NATIVE_GENERATOR "" CACHE FILEPATH "quillomark-handler-gen of a native build")
+  if(NOT EXISTS "${QUILLOMARK_NATIVE_GENERATOR}")
+    message(FATAL_ERROR "Cross build: set QUILLOMARK_NATIVE_GENERATOR to a native quillomark-handler-gen")
+  endif()
+  set(QUILLOMARK_HANDLER_GEN ${QUILLOMARK_NATIVE_GENERATOR})
+else()
+  add_executable(quillomark-handler-gen
+    ${CMAKE_SOURCE_DIR}/tools/handler_list_gen.cpp
+    ${CMAKE_SOURCE_DIR}/src/cpu68k/decode_build.cpp
+    ${CMAKE_SOURCE_DIR}/src/cpu68k/pattern_rows.cpp)
+  target_include_directories(quillomark-handler-gen PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  set(QUILLOMARK_HANDLER_GEN quillomark-handler-gen)
+endif()
 
 set(QUILLOMARK_HANDLER_SOURCES ${QUILLOMARK_HANDLER_DIR}/handler_list.cpp)
 math(EXPR last_shard "${QUILLOMARK_HANDLER_SHARDS} - 1")
@@ -19,8 +30,8 @@ endforeach()
 add_custom_command(
   OUTPUT ${QUILLOMARK_HANDLER_SOURCES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QUILLOMARK_HANDLER_DIR}
-  COMMAND quillomark-handler-gen ${QUILLOMARK_HANDLER_DIR} ${QUILLOMARK_HANDLER_SHARDS}
-  DEPENDS quillomark-handler-gen
+  COMMAND ${QUILLOMARK_HANDLER_GEN} ${QUILLOMARK_HANDLER_DIR} ${QUILLOMARK_HANDLER_SHARDS}
+  DEPENDS ${QUILLOMARK_HANDLER_GEN}
   COMMENT "Generating the opcode handler list"
   VERBATIM)
 

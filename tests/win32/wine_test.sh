@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# The Windows program under Wine, on a virtual X display:
+#   wine_test.sh MODE WIN32_BUILD HEADLESS CHECKER ROM_DIR WORK_DIR WINE_PREFIX
+# MODE is 320 (320x240, page flipping) or 640 (-640: 640x480, stretching blit).
+# It runs quillomark.exe inside a 640x480 Wine desktop through the window
+# driver, which posts key messages and finally WM_CLOSE, and checks what the
+# program wrote against the headless program on the same ROM set.
+set -euo pipefail
+mode=$1
+win32_build=$(realpath -m "$2") headless=$(realpath -m "$3") checker=$(realpath -m "$4")
+rom_dir=$(realpath -m "$5") work=$(realpath -m "$6") prefix=$(realpath -m "$7")
+ulimit -f 200000
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+step() { echo "-- $*"; }
+
+exe=$win32_build/quillomark.exe
+driver=$win32_build/quillomark-window-driver.exe
+for tool in wine wineboot wineserver Xvfb import convert; do
+  command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/ensure-wine.sh (wine, wine32) and install xvfb imagemagick"
+done
+[[ -f $exe && -f $driver ]] || fail "$exe or $driver missing: run scripts/build-windows.sh first"
+case $mode in
+  320) options=() width=320 height=240 ;;
+  640) options=(-640) width=640 height=480 ;;
+  *) fail "unknown mode $mode" ;;
+esac
+
+mkdir -p "$work"
+run=$work/run reference=$work/reference
+rm -rf "$run" "$reference"
+mkdir -p "$run/bmps" "$reference"
+roms=(18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp)
+have_demo=1
+for f in "${roms[@]}"; do [[ -f $rom_dir/$f ]] || have_demo=0; done
+if [[ $have_demo -eq 1 ]]; then
+  step "ROM set: $rom_dir"
+  for f in "${roms[@]}"; do cp "$rom_dir/$f" "$run/"; done
+else
+  step "ROM set: $rom_dir incomplete, using a minimal idle-loop ROM set"
+  timeout 10 "$checker" rom-set "$run"
+fi
+for f in "${roms[@]}"; do cp "$run/$f" "$reference/"; done
+
+# The virtual display, on the first free display number.
+xvfb_pid= display=
+cleanup() {
+  if [[ -n ${WINEPREFIX:-} ]]; then timeout 20 wineserver -k >/dev/null 2>&1 || true; fi
+  if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display.txt" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  display=$(head -n1 "$work/display.txt" 2>/dev/null || true)
+  [[ -n $display ]] && break
+  sleep 0.1
+done
+[[ -n $display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$display
+# One prefix (about 600 MB) serves every run; ctest runs these tests one at a time.
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+step "Wine prefix $WINEPREFIX on display $DISPLAY"
+if [[ ! -f $prefix/system.reg ]]; then
+  timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed: $(tail -5 "$work/wineboot.log")"
+fi
+timeout 60 wineserver -w || true
+
+# The driver's script. The snapshot comes first, before any input, so that
+# the headless program shows the same picture at some early pass; not at the
+# very first pass, whose snapshot is still blank.
+VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
+{
+  echo "window 30000"
+  echo "sleep 200"
+  echo "down $VK_F12"
+  echo "file vortane.bmp 20000"
+  if [[ $mode == 320 ]]; then
+    echo "down $VK_LEFT"; echo "sleep 300"; echo "up $VK_LEFT"; echo "sleep 300"
+    echo "sysdown $VK_MENU"; echo "sleep 300"; echo "sysup $VK_MENU"; echo "sleep 300"
+    echo "sysdown $VK_MENU"; echo "sleep 300"
+    echo "down $VK_LEFT"; echo "sleep 300"
+  fi
+  # The sprite inspector holds the emulation: a still picture to photograph.
+  echo "down $VK_I"
+  echo "sleep 300"
+  echo "down $VK_F11"
+  echo "file bmps/100.bmp 20000"
+  echo "sleep 300"
+  echo "mark still"
+  echo "file screen.done 60000"
+  echo "close"
+  echo "exit 20000"
+} >"$run/script.txt"
+
+step "quillomark.exe ${options[*]} in a ${width}x${height} 8-bit mode"
+(cd "$run" && exec timeout 150 wine explorer /desktop=quillomark,640x480 "$driver" script.txt result.txt console.txt \
+  "$exe" "${options[@]}" </dev/null >"$work/wine.log" 2>&1) &
+wine_pid=$!
+for _ in $(seq 900); do
+  grep -q '^mark still' "$run/result.txt" 2>/dev/null && break
+  kill -0 "$wine_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if grep -q '^mark still' "$run/result.txt" 2>/dev/null; then
+  timeout 30 import -window root -crop "${width}x${height}+0+0" +repage "$work/screen.png" || true
+  touch "$run/screen.done"
+  wait "$wine_pid" || true
+else
+  kill "$wine_pid" 2>/dev/null || true
+  wait "$wine_pid" || true
+  fail "the run did not reach its still picture; driver said: $(cat "$run/result.txt" 2>/dev/null)"
+fi
+
+console=$run/console.txt
+[[ -f $console ]] || fail "the program's console output is missing; driver said: $(cat "$run/result.txt" 2>/dev/null)"
+if grep -q 'Failed to set screen mode' "$console"; then
+  fail "DirectDraw refused the ${width}x${height} 8-bit display mode under Wine"
+fi
+for message in 'Direct draw failed' 'Create palette failed' 'Set palette failed' 'Lock failed' 'Flip failed'; do
+  if grep -q "$message" "$console"; then fail "the program printed \"$message\""; fi
+done
+grep -q '^started$' "$run/result.txt" || fail "the driver could not start the program"
+window=$(grep '^window ' "$run/result.txt") || fail "no \"Vortane\" window appeared: $(cat "$run/result.txt")"
+# DirectDraw's exclusive mode may already have resized the window and added
+# to its style by the time the driver finds it: only what stays is checked.
+read -r _ style left top right bottom _ class_style <<<"$window"
+(( 0x$style & 0x80000000 )) || fail "the window is not a popup window (style $style)"
+[[ "$left $top" == "0 0" ]] || fail "the window is not at 0,0: $window"
+[[ $class_style == 3 ]] || fail "the class style is not CS_HREDRAW|CS_VREDRAW: $window"
+grep -q '^exit 1$' "$run/result.txt" || fail "closing the window did not end the program with exit code 1: $(cat "$run/result.txt")"
+step "window $style at $left,$top-$right,$bottom; ended with exit code 1 after WM_CLOSE"
+
+# dump.bin and keys.bin.
+size() { stat -c %s "$1"; }
+byte() { od -An -tx1 -j "$2" -N1 "$1" | tr -d ' '; }
+[[ -f $run/dump.bin && $(size "$run/dump.bin") -eq 2097344 ]] || fail "dump.bin is not 2,097,344 bytes"
+[[ -f $run/keys.bin ]] || fail "keys.bin missing"
+keys_size=$(size "$run/keys.bin")
+(( keys_size > 0 && keys_size % 2 == 0 )) || fail "keys.bin has $keys_size bytes"
+[[ $(byte "$run/keys.bin" 0)$(byte "$run/keys.bin" 1) == aaaa ]] || fail "the first keys.bin record is not aa aa"
+player_last=$(byte "$run/keys.bin" $((keys_size - 2)))
+player_dump=$(byte "$run/dump.bin" $((0xC2003)))
+[[ $player_last == "$player_dump" ]] || fail "last keys.bin record $player_last differs from PlayerInputs $player_dump in dump.bin"
+runs=$(timeout 10 "$checker" player "$run/keys.bin")
+if [[ $mode == 320 ]]; then
+  # Left, Left up, Alt up (bit 5 clear), Alt down (set), Left held at close.
+  [[ $runs == "aa ab aa 8a aa ab" ]] || fail "PlayerInputs over the run: $runs, expected aa ab aa 8a aa ab"
+  [[ $player_dump == ab ]] || fail "PlayerInputs in dump.bin is $player_dump, expected ab (Left and Alt held)"
+else
+  [[ $runs == aa ]] || fail "PlayerInputs changed without input: $runs"
+  [[ $player_dump == aa ]] || fail "PlayerInputs in dump.bin is $player_dump without input"
+fi
+step "keys.bin: $((keys_size / 2)) records, PlayerInputs $runs; dump.bin PlayerInputs $player_dump"
+
+# Bitmaps: the format of the headless program's, and pictures it shows too.
+frames=6000
+printf '2 down F12\n' >"$reference/keys.txt"
+(cd "$reference" && timeout 120 "$headless" --frames "$frames" --keys keys.txt --digests digests.txt "${options[@]}" \
+  >console.txt 2>&1) || [[ $? -eq 1 ]] || fail "quillomark-headless failed"
+[[ -f $reference/vortane.bmp ]] || fail "quillomark-headless wrote no vortane.bmp"
+check_bitmap() {
+  [[ -f $1 && $(size "$1") -eq 77878 ]] || fail "$1 is not a 77,878-byte bitmap"
+  cmp -s -n 1078 "$1" "$reference/vortane.bmp" || fail "$1: header or colour table differs from the headless program's"
+}
+check_bitmap "$run/vortane.bmp"
+snapshot=$(timeout 10 "$checker" digest "$run/vortane.bmp")
+pass=$(awk -v d="$snapshot" '$2 == d { print $1; exit }' "$reference/digests.txt")
+[[ -n $pass ]] || fail "the F12 picture (digest $snapshot) is not among the first $frames headless pictures"
+step "vortane.bmp: the picture of headless pass $pass (digest $snapshot)"
+
+shots=$(find "$run/bmps" -name '*.bmp' | wc -l)
+[[ $shots -eq 101 && -f $run/bmps/000.bmp && -f $run/bmps/100.bmp ]] || fail "F11 wrote $shots files, expected bmps/000.bmp to 100.bmp"
+still=$(timeout 10 "$checker" digest "$run/bmps/000.bmp")
+for f in "$run"/bmps/*.bmp; do
+  check_bitmap "$f"
+  [[ $(timeout 10 "$checker" digest "$f") == "$still" ]] || fail "$f differs from bmps/000.bmp although the inspector held the emulation"
+done
+step "bmps/: 101 files of the held picture"
+
+# The screen shows the held picture: at x 32 of the 320x240 mode, or the
+# 256x240 picture stretched over the whole 640x480 mode. The top 16 rows carry
+# the inspector's text and are left out.
+[[ -f $work/screen.png ]] || fail "no screenshot of the display was taken"
+timeout 30 convert "$work/screen.png" -depth 8 "rgb:$work/screen.rgb"
+differing=$(timeout 10 "$checker" screen "$work/screen.rgb" "$width" "$height" "$run/bmps/100.bmp")
+[[ $differing -eq 0 ]] || fail "the screen differs from the picture in $differing pixels; see $work/screen.png"
+step "the display shows the picture ($differing pixels differ)"
+echo "PASS: quillomark.exe ${options[*]} under Wine"
