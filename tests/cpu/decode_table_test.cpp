@@ -154,6 +154,17 @@ PatternRow sourceRow(uint32_t opcode, const char* text) {
   return r;
 }
 
+// A row whose direction field f spans two bits, so it reaches the value 2.
+PatternRow twoBitShiftRow() {
+  PatternRow r{};
+  r.value = 0xE018;
+  r.mask = 0xFFFC;
+  r.variableCount = 2;
+  r.letters[0] = r.letters[1] = 4;
+  r.text = "ROf.L";
+  return r;
+}
+
 std::vector<InstrEntry>& scratchTable() {
   static std::vector<InstrEntry> table(OPCODE_COUNT);
   clearDecodeTable(table.data());
@@ -183,6 +194,8 @@ INSTANTIATE_TEST_SUITE_P(BrokenRows, DeathTest,
                                          fixedRow(0x4E71, "NOP     x"),    // unknown operand form
                                          fixedRow(0x4E71, "NOP     #q"),   // unknown immediate kind
                                          fixedRow(0x4E71, "NOP     Ax"),   // register letter missing
+                                         fixedRow(0x4E71, "NOP     Dq"),   // register letter missing
+                                         twoBitShiftRow(),                 // f field above 1
                                          sourceRow(0x4E80, "JSR.L   s[!Regs]"), // unknown mode name
                                          sourceRow(0x4E80, "JSR.L   s[Dreg-Nope]")));
 
