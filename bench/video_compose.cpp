@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "driver/memory.h"
 #include "platform/headless/headless.h"
@@ -11,6 +12,9 @@
 #include "video/layers.h"
 #include "video/palette.h"
 #include "video/sprites.h"
+
+// Moves into a new directory under /tmp for passes that write files; empty (and the benchmark skipped) if none.
+std::string enterBenchDirectory(benchmark::State& state);
 
 namespace {
 uint32_t seed = 1;
@@ -74,6 +78,14 @@ void changeAllCells() {
 }
 } // namespace
 
+std::string enterBenchDirectory(benchmark::State& state) {
+  char dir[] = "/tmp/quillomark-bench-XXXXXX";
+  if (mkdtemp(dir) && chdir(dir) == 0)
+    return dir;
+  state.SkipWithError("no scratch directory");
+  return "";
+}
+
 static void BM_composeBusy(benchmark::State& state) {
   buildScene(true);
   for (auto _ : state) {
@@ -93,11 +105,9 @@ BENCHMARK(BM_composeStatic)->Unit(benchmark::kMicrosecond);
 
 // A whole pass on the headless display: pump, input log, composition, copy, present.
 static void BM_renderFrameBusy(benchmark::State& state) {
-  char dir[] = "/tmp/quillomark-bench-XXXXXX";
-  if (!mkdtemp(dir) || chdir(dir) != 0) {
-    state.SkipWithError("no scratch directory");
+  const std::string dir = enterBenchDirectory(state);
+  if (dir.empty())
     return;
-  }
   buildScene(true);
   headlessReset();
   platformSetDisplayMode(320, 240, 8);
@@ -106,6 +116,6 @@ static void BM_renderFrameBusy(benchmark::State& state) {
     renderFrame();
   }
   unlink("keys.bin");
-  rmdir(dir);
+  rmdir(dir.c_str());
 }
 BENCHMARK(BM_renderFrameBusy)->Unit(benchmark::kMicrosecond);
