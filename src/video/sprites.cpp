@@ -43,6 +43,8 @@ void drawUnscaled(const SpriteJob& job) {
     const uint8_t* source = job.pattern + r * BYTES;
     uint8_t* target = frameLine(line) + job.x;
     for (int i = 0; i < BYTES; ++i) {
+      if (source[i] == 0) // two transparent pixels, common in real patterns
+        continue;
       const int left = source[i] >> 4, right = source[i] & 15;
       if (left)
         target[MIRROR ? WIDTH - 1 - 2 * i : 2 * i] = job.pens[left];
