@@ -10,6 +10,7 @@
 //   sysdown K / sysup K   the same as WM_SYSKEYDOWN / WM_SYSKEYUP (Alt held)
 //   sleep MS         wait
 //   file PATH MS     wait until PATH exists
+//   deactivate       make a window of the driver's the foreground window; "foreground driver"
 //   mark TEXT        write "mark TEXT" (the test script watches for it)
 //   close            post WM_CLOSE
 //   exit MS          wait for the program's end; "exit CODE", or end it and "timeout"
@@ -26,6 +27,7 @@
 struct Driver {
   PROCESS_INFORMATION child;
   HWND window;
+  HWND ownWindow; // the driver's window, made foreground to deactivate the program
   FILE* result;
   bool ended;
 };
@@ -114,6 +116,14 @@ static bool runStep(char* line) {
   if (!strcmp(verb, "mark")) {
     fprintf(driver.result, "mark %s\n", argument);
     return true;
+  }
+  if (!strcmp(verb, "deactivate")) {
+    if (!driver.ownWindow)
+      driver.ownWindow = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "driver", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
+                                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const bool ok = driver.ownWindow && SetForegroundWindow(driver.ownWindow);
+    fprintf(driver.result, "foreground %s\n", GetForegroundWindow() == driver.ownWindow ? "driver" : "other");
+    return ok;
   }
   if (!strcmp(verb, "close"))
     return driver.window && PostMessageA(driver.window, WM_CLOSE, 0, 0);

@@ -3,6 +3,7 @@
 //   quillomark-wine-check digest BMP      picture digest of a 320x240 bitmap, as the headless digests
 //   quillomark-wine-check player KEYS     the PlayerInputs values of keys.bin, each run of equal
 //                                         records once, in hexadecimal
+//   quillomark-wine-check player-counts KEYS   the same as VALUE:RECORDS
 //   quillomark-wine-check rom-set DIR     a minimal ROM set: the CPU idles at the idle-loop
 //                                         address and takes the frame interrupt
 //   quillomark-wine-check screen RGB W H BMP   how many pixels of the bitmap's picture (below its
@@ -40,17 +41,20 @@ static int digest(const char* path) {
   return 0;
 }
 
-static int playerRuns(const char* path) {
+// Each run of equal PlayerInputs records once; with counts, as VALUE:RECORDS.
+static int playerRuns(const char* path, bool counts) {
   const std::vector<uint8_t> keys = readFile(path);
   if (keys.empty() || keys.size() % 2) {
     fprintf(stderr, "%s: %zu bytes, not a whole number of records\n", path, keys.size());
     return 1;
   }
-  int last = -1;
-  for (size_t i = 0; i < keys.size(); i += 2)
-    if (keys[i] != last) {
-      printf("%s%02x", last < 0 ? "" : " ", keys[i]);
-      last = keys[i];
+  size_t start = 0;
+  for (size_t i = 2; i <= keys.size(); i += 2)
+    if (i == keys.size() || keys[i] != keys[start]) {
+      printf("%s%02x", start ? " " : "", keys[start]);
+      if (counts)
+        printf(":%zu", (i - start) / 2);
+      start = i;
     }
   printf("\n");
   return 0;
@@ -108,12 +112,12 @@ static int screenDifferences(const char* screenPath, int width, int height, cons
 int main(int argc, char** argv) {
   if (argc == 3 && !strcmp(argv[1], "digest"))
     return digest(argv[2]);
-  if (argc == 3 && !strcmp(argv[1], "player"))
-    return playerRuns(argv[2]);
+  if (argc == 3 && (!strcmp(argv[1], "player") || !strcmp(argv[1], "player-counts")))
+    return playerRuns(argv[2], !strcmp(argv[1], "player-counts"));
   if (argc == 3 && !strcmp(argv[1], "rom-set"))
     return romSet(argv[2]);
   if (argc == 6 && !strcmp(argv[1], "screen"))
     return screenDifferences(argv[2], atoi(argv[3]), atoi(argv[4]), argv[5]);
-  fprintf(stderr, "usage: %s digest BMP | player KEYS | rom-set DIR | screen RGB W H BMP\n", argv[0]);
+  fprintf(stderr, "usage: %s digest BMP | player[-counts] KEYS | rom-set DIR | screen RGB W H BMP\n", argv[0]);
   return 2;
 }
