@@ -14,6 +14,6 @@ if(NOT QUILLOMARK_SANITIZE)
               $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check>
               ${CMAKE_BINARY_DIR}/demo ${CMAKE_BINARY_DIR}/wine-test-${mode} ${CMAKE_BINARY_DIR}/wine-prefix)
     # The runs share one Wine prefix and its wineserver, so they take turns.
-    set_tests_properties(win32_wine_${mode} PROPERTIES TIMEOUT 420 RESOURCE_LOCK quillomark_wine_prefix)
+    set_tests_properties(win32_wine_${mode} PROPERTIES TIMEOUT 600 RESOURCE_LOCK quillomark_wine_prefix)
   endforeach()
 endif()

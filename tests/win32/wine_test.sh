@@ -203,7 +203,8 @@ check_bitmap() {
 check_bitmap "$run/vortane.bmp"
 snapshot=$(timeout 10 "$checker" digest "$run/vortane.bmp")
 pass=$(awk -v d="$snapshot" '$2 == d { print $1; exit }' "$reference/digests.txt")
-[[ -n $pass ]] || fail "the F12 picture (digest $snapshot) is not among the first $frames headless pictures"
+[[ -n $pass ]] || fail "the F12 picture (digest $snapshot) is not among the first $frames headless pictures" \
+  "(are $exe and $headless built from the same sources?)"
 step "vortane.bmp: the picture of headless pass $pass (digest $snapshot)"
 
 shots=$(find "$run/bmps" -name '*.bmp' | wc -l)
