@@ -66,8 +66,9 @@ int32_t platformLockBackBuffer(uint8_t** bits, int32_t* pitch) {
     return result(code);
   // The frame is copied into a rectangle of the mode's size: memory smaller
   // than that would be written past its end, so such a lock is refused.
-  if (!description.lpSurface || description.lPitch < win32Platform.modeWidth ||
-      LONG(description.dwHeight) < win32Platform.modeHeight) {
+  const bool shortRows = description.lPitch < win32Platform.modeWidth;
+  const bool fewRows = (description.dwFlags & DDSD_HEIGHT) && LONG(description.dwHeight) < win32Platform.modeHeight;
+  if (!description.lpSurface || shortRows || fewRows) {
     back->Unlock(description.lpSurface);
     return result(DDERR_GENERIC);
   }
