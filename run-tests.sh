@@ -5,11 +5,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 mapfile -t packages < <(grep -v -E '^\s*(#|$)' scripts/packages.txt)
 scripts/ensure-packages.sh "${packages[@]}"
+scripts/ensure-wine.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "== Release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
+echo "== Windows build (mingw-w64, for the Wine tests)"
+QUILLOMARK_JOBS=$jobs scripts/build-windows.sh build
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
