@@ -18,6 +18,6 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOMARK_SANITIZE=ON -DQUILLOMARK_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 echo "All tests passed (release and sanitizer builds)."
