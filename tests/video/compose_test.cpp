@@ -38,7 +38,7 @@ void buildScene() {
   pokeWords(SCROLL_REGISTERS + 0x400, {0xE3, 1}); // 0x1E3: the window straddles the wrap
   pokeWords(SCROLL_REGISTERS + 0x600, {1});
   pokeWords(SCROLL_REGISTERS + 0xF00, {0xF6});
-  const SpriteSpec discs[] = {{20, 30, 0x00, 0x80, 0, 0, false, false},  {70, 40, 0x08, 0x80, 0, 1, true, false},
+  const SpriteSetup discs[] = {{20, 30, 0x00, 0x80, 0, 0, false, false},  {70, 40, 0x08, 0x80, 0, 1, true, false},
                               {100, 40, 0x10, 0x80, 0, 2, false, true},  {150, 60, 0x18, 0x80, 0, 3, true, true},
                               {30, 120, 0x20, 0x80, 0, 4, false, false}, {50, 120, 0x30, 0x80, 0, 5, false, false},
                               {70, 120, 0x38, 0x80, 0, 6, true, false},  {100, 150, 0x38, 0x40, 0, 7, false, false},
@@ -52,7 +52,7 @@ void buildScene() {
         const double d = std::hypot((2 * x + 1.0) / width - 1, (2 * y + 1.0) / height - 1);
         setPen(patternAt(256 + 32 * i), width, x, y, d < 1 ? 1 + int(d * 14.99) : 0);
       }
-    SpriteSpec s = discs[i];
+    SpriteSetup s = discs[i];
     s.pattern = 256 + 32 * i;
     setSprite(10 + i, s);
   }

@@ -57,15 +57,15 @@ inline void setCell(uint32_t map, int column, int row, uint16_t code, uint16_t a
   pokeWords(map + ATTRIBUTE_OFFSET + 2 * (row * 64 + column), {attribute});
 }
 
-struct SpriteSpec {
+struct SpriteSetup {
   int x, y;
   uint8_t sizeCode, zoom;
   int pattern, bank;
   bool horizontalFlip, verticalFlip;
 };
 
-// Fills the entry that scan index i visits so that it is drawn as spec says.
-inline void setSprite(int i, const SpriteSpec& s) {
+// Fills the entry that scan index i visits so that it is drawn as the setup describes.
+inline void setSprite(int i, const SpriteSetup& s) {
   uint8_t* e = machineMemory + spriteEntryAddress(i);
   memset(e, 0, SPRITE_ENTRY_SIZE);
   e[1] = uint8_t(i);
