@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The desktop program as a person runs it: on a virtual X display with no window
 # manager, on a ROM set, fed keys through the X test extension, closed with
-# Alt+F4. Checks the picture on the screen, keys.bin, dump.bin and the exit code.
-# Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY
+# Alt+F4. Checks the picture on the screen, keys.bin, dump.bin and the exit code;
+# that the screen shows exactly the composed picture (held with the sprite
+# inspector, against the F12 snapshot); and that quillomark-headless replaying
+# the desktop run's keys.bin reaches the same machine state.
+# Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY HEADLESS_PROGRAM
 set -uo pipefail
 
 program=$(realpath "$1")
 roms=$2
+headless=$(realpath "$3")
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -15,7 +19,7 @@ fail() {
 for file in 18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp; do
   [[ -f $roms/$file ]] || fail "the ROM set in $roms has no $file"
 done
-for tool in Xvfb xdotool import identify; do
+for tool in Xvfb xdotool import identify convert compare; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -48,17 +52,62 @@ export DISPLAY=:$display
 export SDL_VIDEODRIVER=x11
 unset QUILLOMARK_WINDOWED
 
-(cd "$work" && exec "$program" >console.txt 2>&1) &
-program_pid=$!
-window=
-for _ in $(seq 300); do
-  window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
-  [[ -n $window ]] && break
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[[ -n $window ]] || fail "no window appeared; console: $(tail -5 "$work/console.txt")"
-sleep 1
+start_program() {
+  (cd "$work" && exec "$program" >console.txt 2>&1) &
+  program_pid=$!
+  window=
+  for _ in $(seq 300); do
+    window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
+    [[ -n $window ]] && break
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [[ -n $window ]] || fail "no window appeared; console: $(tail -5 "$work/console.txt")"
+  sleep 1
+}
+
+close_program() {
+  xdotool key alt+F4
+  status=
+  for _ in $(seq 100); do
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+      wait "$program_pid"
+      status=$?
+      break
+    fi
+    sleep 0.1
+  done
+  [[ -n $status ]] || fail "Alt+F4 did not end the program"
+  program_pid=
+  [[ $status -eq 1 ]] || fail "exit code $status, not 1; console: $(tail -5 "$work/console.txt")"
+}
+
+# First run: the sprite inspector holds the emulation, so the screen can be compared
+# with the composed picture without racing it. F12 writes that picture to vortane.bmp.
+start_program
+xdotool key i
+sleep 0.5
+import -window root "$work/held.png" || fail "no screenshot"
+xdotool key F12
+sleep 0.5
+[[ -f $work/vortane.bmp ]] || fail "F12 wrote no vortane.bmp"
+# The 320x240 back buffer is shown 3 times enlarged, centred on the 1024x768 screen
+# (at 32,24); the 256x240 picture sits at x 32 of it. Scale the screen back down and
+# compare it with the bitmap's picture, outside the top-left corner where the
+# inspector's text is drawn.
+convert "$work/held.png" -crop 768x720+128+24 +repage -sample 256x240 \
+  -fill black -draw 'rectangle 0,0 63,15' "$work/held-picture.png" || fail "cannot scale the screenshot"
+convert "$work/vortane.bmp" -crop 256x240+32+0 +repage \
+  -fill black -draw 'rectangle 0,0 63,15' "$work/snapshot-picture.png" || fail "cannot read vortane.bmp"
+differing=$(compare -metric AE "$work/held-picture.png" "$work/snapshot-picture.png" null: 2>&1)
+[[ $differing == 0 ]] || fail "the screen differs from vortane.bmp in $differing pixels"
+xdotool key i
+sleep 0.3
+close_program
+rm -f "$work/keys.bin" "$work/dump.bin" "$work/vortane.bmp"
+
+# Second run: keys through the X server.
+start_program
 
 # Held keys, each long enough to span several frames: Left and Right (PlayerInputs bits 0
 # and 1, held then released) and the latching switch key 4 (SwitchInputs bit 4).
@@ -81,19 +130,7 @@ import -window root -crop 200x100+700+600 "$work/corner.png" || fail "no screens
 corner_colours=$(identify -format '%k' "$work/corner.png")
 ((corner_colours >= 4)) || fail "the lower right of the screen shows $corner_colours colours: not full screen"
 
-xdotool key alt+F4
-status=
-for _ in $(seq 100); do
-  if ! kill -0 "$program_pid" 2>/dev/null; then
-    wait "$program_pid"
-    status=$?
-    break
-  fi
-  sleep 0.1
-done
-[[ -n $status ]] || fail "Alt+F4 did not end the program"
-program_pid=
-[[ $status -eq 1 ]] || fail "exit code $status, not 1; console: $(tail -5 "$work/console.txt")"
+close_program
 
 dump_size=$(stat -c %s "$work/dump.bin" 2>/dev/null || echo 0)
 [[ $dump_size -eq 2097344 ]] || fail "dump.bin has $dump_size bytes, not 2097344"
@@ -112,4 +149,22 @@ read -r last_player last_switch <<<"${records[-1]}"
 ((!(last_player & 0x03))) || fail "Left or Right still held at the end: PlayerInputs $last_player"
 (((first_switch ^ last_switch) & 0x10)) || fail "key 4 did not switch SwitchInputs bit 4 ($first_switch, $last_switch)"
 
+# The same passes replayed headless from this run's keys.bin must end in the same
+# machine state: the keys reached the board, and both programs agree. Only the
+# input bytes may differ, since Alt of the closing Alt+F4 is applied in the last pump.
+mkdir "$work/replay"
+cp "$roms"/* "$work/keys.bin" "$work/replay/"
+(cd "$work/replay" && ulimit -f 200000 && timeout 60 "$headless" --frames "${#records[@]}" --replay keys.bin \
+  >console.txt 2>&1)
+replay_status=$?
+[[ $replay_status -eq 1 ]] || fail "the headless replay ended with exit code $replay_status"
+differences=$(cmp -l "$work/dump.bin" "$work/replay/dump.bin" | awk '$1 != 794626 && $1 != 794628' | wc -l)
+((differences == 0)) || fail "the headless replay's dump differs in $differences bytes beyond the input ports"
+# And the keys changed the game: a run without them ends elsewhere.
+mkdir "$work/idle"
+cp "$roms"/* "$work/idle/"
+(cd "$work/idle" && ulimit -f 200000 && timeout 60 "$headless" --frames "${#records[@]}" >console.txt 2>&1)
+cmp -s "$work/idle/dump.bin" "$work/replay/dump.bin" && fail "the keys left no trace in the dump"
+
 echo "desktop program under Xvfb: ${#records[@]} frames, $colours colours on screen, exit code 1, dump and key log written"
+echo "the held screen equals vortane.bmp; the headless replay of keys.bin reaches the same dump"

@@ -12,7 +12,8 @@ if(TARGET quillomark_sdl2_backend)
   # The real program under a virtual X display, fed keys by xdotool, on the demo ROM set.
   if(TARGET demo_roms)
     add_test(NAME sdl2_desktop_xvfb
-      COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/desktop_xvfb_test.sh $<TARGET_FILE:quillomark> ${CMAKE_BINARY_DIR}/demo)
+      COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/desktop_xvfb_test.sh $<TARGET_FILE:quillomark> ${CMAKE_BINARY_DIR}/demo
+              $<TARGET_FILE:quillomark-headless>)
     set_tests_properties(sdl2_desktop_xvfb PROPERTIES TIMEOUT 120)
   endif()
 endif()
