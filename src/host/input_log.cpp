@@ -1,6 +1,6 @@
 #include "host/input_log.h"
 
-#include <cstdlib>
+#include <utility>
 
 #include "cpu68k/cpu_state.h"
 #include "driver/memory.h"
@@ -41,37 +41,26 @@ bool loadInputReplay(const char* path) {
   if (!file)
     return false;
   // The log is read whole before start-up, so replaying the log of the same folder is safe.
-  size_t capacity = 4096, size = 0;
-  uint8_t* bytes = static_cast<uint8_t*>(malloc(capacity));
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[4096];
   size_t got;
-  while (bytes && (got = fread(bytes + size, 1, capacity - size, file)) > 0) {
-    size += got;
-    if (size == capacity) {
-      capacity *= 2;
-      uint8_t* grown = static_cast<uint8_t*>(realloc(bytes, capacity));
-      if (!grown)
-        free(bytes);
-      bytes = grown;
-    }
-  }
-  const bool ok = bytes && !ferror(file);
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  const bool ok = !ferror(file);
   fclose(file);
-  if (!ok) {
-    free(bytes);
+  if (!ok)
     return false;
-  }
-  free(inputLog.replayRecords);
-  inputLog.replayRecords = bytes;
-  inputLog.replayRecordCount = uint32_t(size / 2);
+  bytes.resize(bytes.size() & ~size_t(1)); // a torn last record is dropped
+  inputLog.replay = std::move(bytes);
   inputLog.replayNext = 0;
   return true;
 }
 
 void replayInputs() {
   InputLog& log = inputLog;
-  if (log.replayNext >= log.replayRecordCount)
+  if (2 * log.replayNext >= log.replay.size())
     return; // when the log ends the bytes stay as they are
-  machineMemory[PLAYER_INPUTS_ADDRESS] = log.replayRecords[2 * log.replayNext];
-  machineMemory[SWITCH_INPUTS_ADDRESS] = log.replayRecords[2 * log.replayNext + 1];
+  machineMemory[PLAYER_INPUTS_ADDRESS] = log.replay[2 * log.replayNext];
+  machineMemory[SWITCH_INPUTS_ADDRESS] = log.replay[2 * log.replayNext + 1];
   ++log.replayNext;
 }

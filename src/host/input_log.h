@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 inline constexpr uint32_t DUMP_FILE_SIZE = 0x2000C0; // image, then the 192-byte register block
 inline constexpr const char* KEY_LOG_FILE = "keys.bin";
@@ -9,9 +10,8 @@ inline constexpr const char* DUMP_FILE = "dump.bin";
 
 struct InputLog {
   FILE* keyLog;                 // open from the first pass until the window is destroyed
-  uint8_t* replayRecords;       // a recorded keys.bin being replayed, or null
-  uint32_t replayRecordCount;   // its 2-byte records
-  uint32_t replayNext;          // the record the next pass takes
+  std::vector<uint8_t> replay;  // a recorded keys.bin being replayed (empty: none)
+  size_t replayNext;            // the record the next pass takes
 };
 
 extern InputLog inputLog;

@@ -27,7 +27,6 @@ void freshMachine() {
   soundCommandQueue = SoundCommandQueue{};
   hostControls = HostControls{};
   closeKeyLog();
-  free(inputLog.replayRecords);
   inputLog = InputLog{};
   joystickState = JoystickState{-1, {}, 0, 0, 0};
   frameLoopState = FrameLoopState{};
