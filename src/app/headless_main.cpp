@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/headless_options.h"
 #include "driver/frame_loop.h"
 #include "host/input_log.h"
 #include "platform/headless/headless.h"

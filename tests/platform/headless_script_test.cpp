@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/headless_options.h"
 #include "platform/headless/headless.h"
 #include "support/test_support.h"
 

@@ -73,15 +73,5 @@ uint64_t pictureDigest(const uint8_t* picture, int pitch);
 bool loadKeyScript(const char* path, char* message, int messageSize);
 // Parses a key name or code (LEFT, F12, A, 7, 0x25, 37); false if unknown.
 bool parseKeyName(const char* name, uint32_t* keyCode);
-
-struct HeadlessOptions {
-  uint32_t frames;
-  const char* keysPath;
-  const char* digestsPath;
-  const char* replayPath;
-  bool stats;
-  bool wide;
-};
-
-// Parses quillomark-headless's command line; on error fills message and returns false.
-bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize);
+// Parses a whole decimal or 0x-hexadecimal number that fits 32 bits; false otherwise.
+bool parseWholeNumber(const char* text, uint32_t* value);

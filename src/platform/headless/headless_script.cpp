@@ -15,9 +15,9 @@ constexpr KeyName KEY_NAMES[] = {
     {"ENTER", VKEY_RETURN}, {"SHIFT", VKEY_SHIFT}, {"SPACE", VKEY_SPACE}, {"CTRL", VKEY_CONTROL},
     {"ALT", VKEY_MENU},  {"ESC", VKEY_ESCAPE},    {"TAB", VKEY_TAB},
 };
+} // namespace
 
-// Parses a whole decimal or 0x-hexadecimal number.
-bool parseNumber(const char* text, uint32_t* value) {
+bool parseWholeNumber(const char* text, uint32_t* value) {
   if (!*text)
     return false;
   char* end = nullptr;
@@ -30,7 +30,6 @@ bool parseNumber(const char* text, uint32_t* value) {
   *value = uint32_t(parsed);
   return true;
 }
-} // namespace
 
 bool parseKeyName(const char* name, uint32_t* keyCode) {
   for (const KeyName& key : KEY_NAMES)
@@ -47,14 +46,14 @@ bool parseKeyName(const char* name, uint32_t* keyCode) {
   }
   if (name[0] == 'F' && isdigit((unsigned char)name[1])) {
     uint32_t n = 0;
-    if (parseNumber(name + 1, &n) && n >= 1 && n <= 12 && name[1] != '0') {
+    if (parseWholeNumber(name + 1, &n) && n >= 1 && n <= 12 && name[1] != '0') {
       *keyCode = 0x70 + n - 1;
       return true;
     }
     return false;
   }
   uint32_t code = 0;
-  if (isdigit((unsigned char)name[0]) && parseNumber(name, &code) && code <= 0xFF) {
+  if (isdigit((unsigned char)name[0]) && parseWholeNumber(name, &code) && code <= 0xFF) {
     *keyCode = code;
     return true;
   }
@@ -84,7 +83,7 @@ bool loadKeyScript(const char* path, char* message, int messageSize) {
     if (count == 0)
       continue;
     uint32_t pass = 0, value = 0;
-    ok = count == 3 && parseNumber(words[0], &pass) && pass >= 1;
+    ok = count == 3 && parseWholeNumber(words[0], &pass) && pass >= 1;
     if (ok && strcmp(words[1], "down") == 0) {
       ok = parseKeyName(words[2], &value);
       if (ok) headlessScript(pass, MSG_KEYDOWN, value);
@@ -103,50 +102,4 @@ bool loadKeyScript(const char* path, char* message, int messageSize) {
   }
   fclose(file);
   return ok;
-}
-
-bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize) {
-  *options = HeadlessOptions{};
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    const char** path = nullptr;
-    if (strcmp(arg, "--stats") == 0) {
-      options->stats = true;
-      continue;
-    }
-    if (strcmp(arg, "-640") == 0) {
-      options->wide = true;
-      continue;
-    }
-    if (strcmp(arg, "--frames") == 0) {
-      if (!value || !parseNumber(value, &options->frames) || options->frames == 0) {
-        snprintf(message, size_t(messageSize), "--frames needs a positive number");
-        return false;
-      }
-      ++i;
-      continue;
-    }
-    if (strcmp(arg, "--keys") == 0)
-      path = &options->keysPath;
-    else if (strcmp(arg, "--digests") == 0)
-      path = &options->digestsPath;
-    else if (strcmp(arg, "--replay") == 0)
-      path = &options->replayPath;
-    if (path) {
-      if (!value) {
-        snprintf(message, size_t(messageSize), "%s needs a file name", arg);
-        return false;
-      }
-      *path = value;
-      ++i;
-      continue;
-    }
-    if (arg[0] == '-')
-      snprintf(message, size_t(messageSize), "unknown option %s", arg);
-    else
-      snprintf(message, size_t(messageSize), "unexpected argument %s", arg);
-    return false;
-  }
-  return true;
 }
