@@ -14,6 +14,7 @@
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
+#include "driver/file_read.h"
 #include "driver/memory.h"
 
 namespace {
@@ -256,18 +257,6 @@ bool compareState(const VectorTest& t, std::string& why) {
   return same;
 }
 
-bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  FILE* in = fopen(path.c_str(), "rb");
-  if (!in)
-    return false;
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, in)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  fclose(in);
-  return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -311,7 +300,7 @@ int main(int argc, char** argv) {
   for (const std::string& file : files) {
     std::vector<uint8_t> bytes;
     Reader in{bytes, 0};
-    if (!readFile(dir + "/" + file, bytes) || in.u32() != 0x1A3F5D71) {
+    if (!readWholeFile((dir + "/" + file).c_str(), bytes) || in.u32() != 0x1A3F5D71) {
       fprintf(report, "%s: unreadable\n", file.c_str());
       broken = true;
       continue;

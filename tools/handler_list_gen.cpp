@@ -11,6 +11,7 @@
 
 #include "cpu68k/decode_table.h"
 #include "cpu68k/handler_key.h"
+#include "driver/file_read.h"
 
 namespace {
 
@@ -22,16 +23,9 @@ std::string templateArgs(const HandlerKey& k) {
 }
 
 bool writeIfChanged(const std::string& path, const std::string& text) {
-  if (FILE* old = fopen(path.c_str(), "rb")) {
-    std::string existing;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, old)) > 0)
-      existing.append(buffer, n);
-    fclose(old);
-    if (existing == text)
-      return true;
-  }
+  std::vector<uint8_t> existing;
+  if (readWholeFile(path.c_str(), existing) && std::string(existing.begin(), existing.end()) == text)
+    return true;
   FILE* out = fopen(path.c_str(), "wb");
   if (!out)
     return false;

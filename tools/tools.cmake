@@ -1,6 +1,7 @@
 # The 68000 conformance tool runs the single-instruction vectors on the CPU
 # core built a second time for a 16 MiB image addressed by the low 24 bits.
 set(QUILLOMARK_TEST_BUS_SOURCES
+  ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/memory.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/sound_queue.cpp)
 file(GLOB cpu_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cpu68k/*.cpp)

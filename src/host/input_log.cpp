@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cpu68k/cpu_state.h"
+#include "driver/file_read.h"
 #include "driver/memory.h"
 
 InputLog inputLog;
@@ -37,18 +38,9 @@ void writeDump() {
 }
 
 bool loadInputReplay(const char* path) {
-  FILE* file = fopen(path, "rb");
-  if (!file)
-    return false;
   // The log is read whole before start-up, so replaying the log of the same folder is safe.
   std::vector<uint8_t> bytes;
-  uint8_t buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  const bool ok = !ferror(file);
-  fclose(file);
-  if (!ok)
+  if (!readWholeFile(path, bytes))
     return false;
   bytes.resize(bytes.size() & ~size_t(1)); // a torn last record is dropped
   inputLog.replay = std::move(bytes);

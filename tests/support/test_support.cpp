@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "cpu68k/cpu_state.h"
+#include "driver/file_read.h"
 #include "driver/frame_loop.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
@@ -77,14 +78,8 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> readFile(const std::string& path) {
   std::vector<uint8_t> bytes;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f)
-    return bytes;
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  fclose(f);
+  if (!readWholeFile(path.c_str(), bytes))
+    bytes.clear();
   return bytes;
 }
 

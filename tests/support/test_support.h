@@ -17,7 +17,7 @@ void pokeWords(uint32_t address, const std::vector<uint16_t>& words);
 std::string makeScratchDir(const std::string& name);
 // Writes bytes to a file; returns false on failure.
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-// Reads a whole file (empty if missing).
+// Reads a whole file (empty if missing or unreadable).
 std::vector<uint8_t> readFile(const std::string& path);
 // Runs a program (with its redirections) in a directory under a time and file-size limit;
 // returns its exit code (-1 if it did not exit normally, 124 on timeout).
