@@ -1,7 +1,7 @@
 # The 68000 conformance run over the single-instruction vectors. The folder is
-# QUILLOMARK_M68K_TESTS when set (read when the test runs), otherwise the one
-# beside the repository; a missing folder fails the test, it is never skipped.
+# QUILLOMARK_M68K_TESTS when set (read when the test runs), otherwise the cache
+# variable QUILLOMARK_M68K_TESTS_DIR; a missing folder fails the test, it is never skipped.
 add_test(NAME cpu_conformance
   COMMAND sh -c "ulimit -f 200000; exec \"$0\" \"\${QUILLOMARK_M68K_TESTS:-$1}\""
-          $<TARGET_FILE:quillomark-conformance> ${CMAKE_SOURCE_DIR}/../shared/m68000-tests)
+          $<TARGET_FILE:quillomark-conformance> ${QUILLOMARK_M68K_TESTS_DIR})
 set_tests_properties(cpu_conformance PROPERTIES TIMEOUT 300)

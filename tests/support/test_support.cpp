@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "cpu68k/cpu_state.h"
-#include "driver/file_read.h"
 #include "driver/frame_loop.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
+#include "driver/file_write.h"
+#include "driver/warnings.h"
 #include "host/controls.h"
+#include "host/run_end.h"
 #include "host/input_log.h"
 #include "host/joystick.h"
 #include "platform/headless/headless.h"
@@ -32,23 +33,30 @@ void freshMachine() {
   joystickState = JoystickState{-1, {}, 0, 0, 0};
   frameLoopState = FrameLoopState{};
   displayContext = DisplayContext{};
+  fileWriteState = FileWriteState{};
+  warningBudget = WarningBudget{};
+  runEnd.requested = 0;
   headlessReset();
 }
 
-std::string captureStdout(const std::function<void()>& fn) {
-  fflush(stdout);
-  testing::internal::CaptureStdout();
+namespace {
+
+std::string captured(FILE* stream, void (*start)(), std::string (*collect)(), const std::function<void()>& fn) {
+  fflush(stream);
+  start();
   fn();
-  fflush(stdout);
-  return testing::internal::GetCapturedStdout();
+  fflush(stream);
+  return collect();
+}
+
+} // namespace
+
+std::string captureStdout(const std::function<void()>& fn) {
+  return captured(stdout, testing::internal::CaptureStdout, testing::internal::GetCapturedStdout, fn);
 }
 
 std::string captureStderr(const std::function<void()>& fn) {
-  fflush(stderr);
-  testing::internal::CaptureStderr();
-  fn();
-  fflush(stderr);
-  return testing::internal::GetCapturedStderr();
+  return captured(stderr, testing::internal::CaptureStderr, testing::internal::GetCapturedStderr, fn);
 }
 
 void pokeWords(uint32_t address, const std::vector<uint16_t>& words) {
@@ -57,30 +65,6 @@ void pokeWords(uint32_t address, const std::vector<uint16_t>& words) {
     machineMemory[address + 1] = uint8_t(w);
     address += 2;
   }
-}
-
-std::string makeScratchDir(const std::string& name) {
-  const char* base = getenv("TMPDIR");
-  std::filesystem::path dir = std::filesystem::path(base && *base ? base : "/tmp") /
-                              ("quillomark-test-" + std::to_string(getpid())) / name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir.string();
-}
-
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  const bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return fclose(f) == 0 && ok;
-}
-
-std::vector<uint8_t> readFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (!readWholeFile(path.c_str(), bytes))
-    bytes.clear();
-  return bytes;
 }
 
 int runIn(const std::string& dir, const std::string& command) {

@@ -1,9 +1,11 @@
-// Shared helpers of the unit tests: a fresh machine, captured output, files.
+// Shared helpers of the unit tests: a fresh machine, captured output, programs run, ROM sets.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "support/system_helpers.h"
 
 // Allocates (once) and clears the image to 0xAA; zeroes every global record.
 void freshMachine();
@@ -13,12 +15,6 @@ std::string captureStdout(const std::function<void()>& fn);
 std::string captureStderr(const std::function<void()>& fn);
 // Stores big-endian words at an address of the image.
 void pokeWords(uint32_t address, const std::vector<uint16_t>& words);
-// Creates an empty scratch directory under the test's temporary folder.
-std::string makeScratchDir(const std::string& name);
-// Writes bytes to a file; returns false on failure.
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-// Reads a whole file (empty if missing or unreadable).
-std::vector<uint8_t> readFile(const std::string& path);
 // Runs a program (with its redirections) in a directory under a time and file-size limit;
 // returns its exit code (-1 if it did not exit normally, 124 on timeout).
 int runIn(const std::string& dir, const std::string& command);

@@ -8,12 +8,7 @@ target_link_libraries(quillomark_win32_backend PUBLIC ddraw winmm gdi32 user32)
 
 add_executable(quillomark src/app/desktop_main.cpp)
 target_link_libraries(quillomark quillomark_core quillomark_win32_backend)
-target_link_options(quillomark PRIVATE -static -static-libgcc -static-libstdc++ -mconsole)
+# Console programs linked with no DLL beyond Windows' own (the Wine tests' window driver too).
+set(QUILLOMARK_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -mconsole)
+target_link_options(quillomark PRIVATE ${QUILLOMARK_WIN32_LINK_OPTIONS})
 
-# A test aid for the Wine tests: starts the program, posts key and close
-# messages to its window and reports how it ended.
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win32/window_driver.cpp)
-  add_executable(quillomark-window-driver ${CMAKE_SOURCE_DIR}/tests/win32/window_driver.cpp)
-  target_link_libraries(quillomark-window-driver user32)
-  target_link_options(quillomark-window-driver PRIVATE -static -static-libgcc -static-libstdc++ -mconsole)
-endif()

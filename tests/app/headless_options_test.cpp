@@ -1,0 +1,41 @@
+// quillomark-headless's command line: every option read, every bad one named.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/headless_options.h"
+
+namespace {
+
+TEST(HeadlessOptions, Accepted) {
+  char a0[] = "q", a1[] = "--frames", a2[] = "12", a3[] = "--keys", a4[] = "k.txt", a5[] = "--stats", a6[] = "-640",
+       a7[] = "--digests", a8[] = "d.txt", a9[] = "--replay", a10[] = "r.bin";
+  char* argv[] = {a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10};
+  HeadlessOptions options;
+  char message[128] = "";
+  ASSERT_TRUE(parseHeadlessOptions(11, argv, &options, message, sizeof message)) << message;
+  EXPECT_EQ(options.frames, 12u);
+  EXPECT_STREQ(options.keysPath, "k.txt");
+  EXPECT_STREQ(options.digestsPath, "d.txt");
+  EXPECT_STREQ(options.replayPath, "r.bin");
+  EXPECT_TRUE(options.stats);
+  EXPECT_TRUE(options.wide);
+}
+
+TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--bogus"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"stray"}, {"-"}};
+  for (const auto& args : cases) {
+    std::vector<std::string> storage = {"q"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : storage) argv.push_back(s.data());
+    HeadlessOptions options;
+    char message[128] = "";
+    EXPECT_FALSE(parseHeadlessOptions(int(argv.size()), argv.data(), &options, message, sizeof message)) << args[0];
+    EXPECT_NE(std::string(message).find(args[0]), std::string::npos) << message;
+  }
+}
+
+} // namespace
