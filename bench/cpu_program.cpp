@@ -12,6 +12,7 @@
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
+#include "driver/board.h"
 #include "driver/memory.h"
 
 namespace {

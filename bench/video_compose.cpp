@@ -6,8 +6,10 @@
 #include <cstring>
 #include <string>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "platform/headless/headless.h"
+#include "video/compose.h"
 #include "video/display.h"
 #include "video/layers.h"
 #include "video/palette.h"

@@ -3,7 +3,8 @@
 set(QUILLOMARK_TEST_BUS_SOURCES
   ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/memory.cpp
-  ${CMAKE_SOURCE_DIR}/src/driver/sound_queue.cpp)
+  ${CMAKE_SOURCE_DIR}/src/driver/sound_queue.cpp
+  ${CMAKE_SOURCE_DIR}/src/driver/warnings.cpp)
 file(GLOB cpu_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cpu68k/*.cpp)
 list(APPEND QUILLOMARK_TEST_BUS_SOURCES ${cpu_sources} ${QUILLOMARK_HANDLER_SOURCES})
 

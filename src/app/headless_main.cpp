@@ -5,6 +5,7 @@
 
 #include "app/headless_options.h"
 #include "driver/frame_loop.h"
+#include "driver/startup.h"
 #include "host/input_log.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   }
   if (options.digestsPath) {
     headlessPlatform.digestFile = fopen(options.digestsPath, "ab");
+    headlessPlatform.digestPath = options.digestsPath;
     if (!headlessPlatform.digestFile) {
       fprintf(stderr, "quillomark-headless: cannot open %s for writing\n", options.digestsPath);
       return 2;

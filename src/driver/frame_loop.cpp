@@ -1,11 +1,16 @@
 #include "driver/frame_loop.h"
 
 #include <chrono>
+#include <cstdio>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "cpu68k/exceptions.h"
+#include "driver/board.h"
 #include "driver/memory.h"
+#include "driver/warnings.h"
+#include "host/run_end.h"
+#include "platform/platform.h"
 #include "video/display.h"
 
 FrameLoopState frameLoopState;
@@ -20,15 +25,19 @@ bool frameEnds() {
 
 void endFrame() {
   frameLoopState.idleHitCount = 0;
+  startWarningFrame();
   takeException(VECTOR_LEVEL1);
   cpuState.intMask = VBLANK_MASK;
   cpuState.specialFlags |= SPECIAL_SR_LOADED;
   renderFrame();
+  // Time spent waiting inside the pass (inactive window, inspector) is not the program's.
+  frameLoopState.lastFrameSeconds = steadySeconds();
+  frameLoopState.hangReported = false;
 }
 
 // COUNTING adds the statistics counters; the plain loop pays nothing for them.
-template <bool COUNTING> [[noreturn]] static void frameLoop() {
-  for (;;) {
+template <bool COUNTING> static void runSlice(uint32_t count) {
+  for (; count; --count) {
     const uint32_t opcode = fetchWord();
     opHandlerTable[opcode](opcode);
     if constexpr (COUNTING)
@@ -43,8 +52,44 @@ template <bool COUNTING> [[noreturn]] static void frameLoop() {
   }
 }
 
+template <bool COUNTING> [[noreturn]] static void frameLoop() {
+  frameLoopState.lastFrameSeconds = steadySeconds();
+  for (;;) {
+    runSlice<COUNTING>(HANG_WATCH_INSTRUCTIONS);
+    watchForHang();
+  }
+}
+
+void runInstructions(uint32_t count) { runSlice<false>(count); }
+
 double steadySeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void watchForHang() {
+  FrameLoopState& fl = frameLoopState;
+  const double now = steadySeconds();
+  if (now - fl.lastFrameSeconds < HANG_SECONDS)
+    return;
+  if (!fl.hangReported) {
+    fl.hangReported = true;
+    reportSuppressedWarnings();
+    printf("No frame for 1 s: the program at PC %08x is not reaching its idle loop\n", getPc());
+    fflush(stdout);
+  }
+  if (now - fl.lastHangLookSeconds < HANG_LOOK_SECONDS)
+    return;
+  fl.lastHangLookSeconds = now;
+  if (endRequested())
+    endRun(false);
+  // Only the messages that rescue a person are taken; the rest wait for the next frame end.
+  PlatformMessage message;
+  while (platformTakeUrgentMessage(&message)) {
+    platformDispatchMessage(&message);
+    // A reset starts the program again: a new hang is reported anew.
+    fl.lastFrameSeconds = steadySeconds();
+    fl.hangReported = false;
+  }
 }
 
 void runFrameLoop() {

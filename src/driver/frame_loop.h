@@ -2,7 +2,8 @@
 #pragma once
 #include <cstdint>
 
-inline constexpr int32_t IDLE_HIT_LIMIT = 10; // the frame ends at the twelfth detection
+// The frame ends on the first detection after the count of earlier ones exceeds this: the twelfth.
+inline constexpr int32_t IDLE_HIT_LIMIT = 10;
 inline constexpr uint8_t FRAME_FLAG_BIT = 0x80;
 inline constexpr uint32_t VBLANK_MASK = 1;
 
@@ -13,18 +14,26 @@ struct FrameLoopState {
   uint64_t instructionCount; // instructions run, when counted
   uint64_t frameCount;       // frame ends, when counted
   double loopStartSeconds;   // steady-clock time the loop began, when counted
+  double lastFrameSeconds;   // steady-clock time the last frame's pass returned (or the loop began)
+  double lastHangLookSeconds; // when a hang last looked for an end request
+  bool hangReported;         // this hang has been reported
 };
+
+// Instructions run between two looks at the clock by the hang watch.
+inline constexpr uint32_t HANG_WATCH_INSTRUCTIONS = 0x10000;
+// Emulated time without a frame end that counts as a hang.
+inline constexpr double HANG_SECONDS = 1.0;
+// Longest time between two looks for an end request during a hang.
+inline constexpr double HANG_LOOK_SECONDS = 0.05;
 
 extern FrameLoopState frameLoopState;
 
-// The program: banner, options, start-up in order, then the frame loop. Never returns.
-[[noreturn]] void runQuillomark(int argc, char** argv);
-// Prints the eight banner lines.
-void printBanner();
-// Sets wideMode for every argument that is exactly "-640"; ignores the rest.
-void parseOptions(int argc, char** argv);
-// Fetch, dispatch and frame detection, for ever.
+// Fetch, dispatch and frame detection, for ever, with the hang watch between slices.
 [[noreturn]] void runFrameLoop();
+// Runs count instructions of the plain loop (frame ends included), without the hang watch.
+void runInstructions(uint32_t count);
+// Between slices: reports a hang once, then answers end requests and urgent messages while it lasts.
+void watchForHang();
 // True when the instruction just run ends the frame (PC at the idle loop with the flag set, 12th time).
 bool frameEnds();
 // Seconds on a steady clock.

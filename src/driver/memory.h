@@ -20,19 +20,7 @@ inline constexpr uint32_t ROM_LIMIT = 0x40000;             // CPU writes below t
 inline constexpr uint32_t SOUND_COMMAND_PORT = 0xC0001;    // CPU byte writes here are queued too
 inline constexpr uint8_t MEMORY_FILL = 0xAA;               // value of every byte no ROM covers
 
-// Named addresses of the board.
-inline constexpr uint32_t IDLE_LOOP_PC = 0xA34;            // the game's idle loop
-inline constexpr uint32_t FRAME_FLAG_POINTER = 0x80014;    // long: address of the frame-flag byte
-inline constexpr uint32_t PALETTE_RAM = 0x90000;           // 2048 entries of 4 bytes
-inline constexpr uint32_t SWITCH_INPUTS_ADDRESS = 0xC2001; // SwitchInputs port byte
-inline constexpr uint32_t PLAYER_INPUTS_ADDRESS = 0xC2003; // PlayerInputs port byte
-inline constexpr uint32_t LAYER0_MAP = 0x100000;           // layer-0 code words (attributes at +0x2000)
-inline constexpr uint32_t LAYER1_MAP = 0x101000;           // layer-1 code words (attributes at +0x2000)
-inline constexpr uint32_t CHARACTER_RAM = 0x120000;        // tile and sprite patterns
-inline constexpr uint32_t SPRITE_RAM = 0x180000;           // 256 entries of 16 bytes
-inline constexpr uint32_t SCROLL_REGISTERS = 0x190000;     // scroll tables (odd bytes)
-
-// MachineMemory: MEMORY_SIZE bytes, byte n is CPU address n. Created by loadRomSet.
+// The address space: MEMORY_SIZE bytes, byte n is CPU address n. Created by loadRomSet.
 extern uint8_t* machineMemory;
 
 // Slow paths of the rules: warnings and accesses that reach past the image.

@@ -1,3 +1,5 @@
+#include "driver/startup.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -6,6 +8,7 @@
 #include "driver/frame_loop.h"
 #include "driver/rom_loader.h"
 #include "host/joystick.h"
+#include "host/run_end.h"
 #include "video/display.h"
 
 void printBanner() {
@@ -32,5 +35,6 @@ void runQuillomark(int argc, char** argv) {
   loadRomSet();
   resetCpu();
   initDisplay();
+  watchEndSignals();
   runFrameLoop();
 }

@@ -1,11 +1,8 @@
-// Host-side controls: the flags the keyboard and joystick set, the window
-// procedure and the message pump.
+// Host-side controls: the input-port bits and the flags the keyboard and joystick set.
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
-
-// PlayerInputs bits.
+// Bits of the player input port.
 inline constexpr uint8_t INPUT_LEFT = 0x01;
 inline constexpr uint8_t INPUT_RIGHT = 0x02;
 inline constexpr uint8_t INPUT_UP = 0x04;
@@ -22,10 +19,3 @@ struct HostControls {
 };
 
 extern HostControls hostControls;
-
-// The window procedure of the program's window.
-intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-// Maps a key press (pressed 1) or release (0) onto the input-port bytes and autofire.
-void applyKey(uint32_t keyCode, uint32_t pressed);
-// Drains the window's message queue (waiting while inactive), then steps autofire.
-void pumpMessages();

@@ -4,37 +4,43 @@
 
 #include "cpu68k/cpu_state.h"
 #include "driver/file_read.h"
+#include "driver/board.h"
+#include "driver/file_write.h"
 #include "driver/memory.h"
 
 InputLog inputLog;
 
 void logInputs() {
-  // A log that cannot be opened is tried again next pass; that pass's record is skipped.
+  if (inputLog.keyLogFailed)
+    return; // after the first failure the log is given up, not retried every pass
   if (!inputLog.keyLog) {
     inputLog.keyLog = fopen(KEY_LOG_FILE, "wb");
-    if (!inputLog.keyLog)
+    if (!inputLog.keyLog) {
+      inputLog.keyLogFailed = true;
+      reportWriteFailure(FILE_KEY_LOG, KEY_LOG_FILE);
       return;
+    }
   }
   const uint8_t record[2] = {machineMemory[PLAYER_INPUTS_ADDRESS], machineMemory[SWITCH_INPUTS_ADDRESS]};
-  fwrite(record, 1, sizeof record, inputLog.keyLog);
+  if (fwrite(record, 1, sizeof record, inputLog.keyLog) != sizeof record) {
+    inputLog.keyLogFailed = true;
+    reportWriteFailure(FILE_KEY_LOG, KEY_LOG_FILE);
+  }
 }
 
 void closeKeyLog() {
   if (inputLog.keyLog) {
-    fclose(inputLog.keyLog);
+    if (fclose(inputLog.keyLog) != 0 && !inputLog.keyLogFailed)
+      reportWriteFailure(FILE_KEY_LOG, KEY_LOG_FILE);
     inputLog.keyLog = nullptr;
   }
 }
 
 void writeDump() {
-  FILE* file = fopen(DUMP_FILE, "wb");
-  if (!file)
-    return;
   setPc(getPc());
-  // The image is the first 2 MiB; the conformance bus never writes a dump.
-  fwrite(machineMemory, 1, 0x200000, file);
-  fwrite(&cpuState, 1, sizeof cpuState, file);
-  fclose(file);
+  // The image is the first part of the file, the register block the rest.
+  const FilePart parts[] = {{machineMemory, DUMP_FILE_SIZE - sizeof cpuState}, {&cpuState, sizeof cpuState}};
+  writeWholeFile(FILE_DUMP, DUMP_FILE, parts, 2);
 }
 
 bool loadInputReplay(const char* path) {

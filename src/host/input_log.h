@@ -9,7 +9,8 @@ inline constexpr const char* KEY_LOG_FILE = "keys.bin";
 inline constexpr const char* DUMP_FILE = "dump.bin";
 
 struct InputLog {
-  FILE* keyLog;                 // open from the first pass until the window is destroyed
+  FILE* keyLog;                 // open from the first pass until the run ends
+  bool keyLogFailed;            // opening or writing failed once: logging has stopped
   std::vector<uint8_t> replay;  // a recorded keys.bin being replayed (empty: none)
   size_t replayNext;            // the record the next pass takes
 };
@@ -21,9 +22,10 @@ bool loadInputReplay(const char* path);
 // While a replay lasts, sets the two input bytes from its next record (after the pump and joystick poll).
 void replayInputs();
 
-// Appends this pass's PlayerInputs and SwitchInputs bytes, opening keys.bin on first use.
+// Appends this pass's player and switch input bytes, opening keys.bin on first use; a failure is
+// reported once and ends the logging.
 void logInputs();
-// Closes keys.bin if it is open.
+// Closes keys.bin if it is open; a failed close is reported.
 void closeKeyLog();
-// Writes the address space and the register block to dump.bin; silent if it cannot be created.
+// Writes the address space and the register block to dump.bin (whole or not at all; failures reported).
 void writeDump();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
 

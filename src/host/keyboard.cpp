@@ -1,7 +1,9 @@
+#include "host/keyboard.h"
+
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
-
-HostControls hostControls;
+#include "platform/platform.h"
 
 namespace {
 enum KeyAction : uint8_t { KEY_HOLD, KEY_TOGGLE, KEY_AUTOFIRE };

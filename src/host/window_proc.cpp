@@ -1,8 +1,12 @@
+#include "host/window_proc.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 #include "cpu68k/cpu_state.h"
 #include "host/controls.h"
+#include "host/keyboard.h"
+#include "host/run_end.h"
 #include "host/input_log.h"
 #include "video/screenshot.h"
 
@@ -35,9 +39,7 @@ static bool runControlKey(uint32_t keyCode) {
 intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
   case MSG_DESTROY:
-    closeKeyLog();
-    writeDump();
-    exit(1);
+    endRun(false);
   case MSG_ACTIVATEAPP:
     hostControls.appActive = uint32_t(wParam);
     return platformDefaultWindowProc(window, message, wParam, lParam);

@@ -53,8 +53,18 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char* class
                                     int width, int height);
 // True when a message is queued; removes nothing.
 bool platformPeekMessage();
-// Takes the next message, waiting for one; returns 0 for a quit message.
-int platformGetMessage(PlatformMessage* message);
+// platformWaitMessage's results, and its timeout that never ends.
+inline constexpr int PLATFORM_QUIT = 0;
+inline constexpr int PLATFORM_MESSAGE = 1;
+inline constexpr int PLATFORM_TIMEOUT = -1;
+inline constexpr uint32_t PLATFORM_WAIT_FOREVER = 0xFFFFFFFF;
+// Takes the next message, waiting at most timeoutMs for one: PLATFORM_MESSAGE, PLATFORM_QUIT for a
+// quit message (or when none can ever arrive), PLATFORM_TIMEOUT when the time ran out.
+int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs);
+// Takes the first waiting message that is answered even while the board's program hangs: a close
+// request, a quit, the system's close shortcut (as a close) or an F1 key-down. Every other message
+// stays queued, in order, for the next pump. False when there is none.
+bool platformTakeUrgentMessage(PlatformMessage* message);
 // Turns key messages into character messages where the system does so.
 void platformTranslateMessage(const PlatformMessage* message);
 // Hands a message to its window's procedure and returns the result.
@@ -63,6 +73,13 @@ intptr_t platformDispatchMessage(const PlatformMessage* message);
 intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Called at the start of every pass of the frame routine, before the pump.
 void platformPassStarting(uint32_t passNumber);
+// Releases the backend as the program ends: its own files closed (failures reported), window and
+// display let go. With displayLost the display connection is gone and nothing may touch it.
+void platformShutdown(bool displayLost);
+// Renames from over to, replacing an existing file in one step; false (errno set) on failure.
+bool platformReplaceFile(const char* from, const char* to);
+// Creates a folder; true when it exists afterwards.
+bool platformCreateFolder(const char* path);
 
 // Display results: 0 success, PLATFORM_SURFACE_LOST when surface memory was lost.
 inline constexpr int32_t PLATFORM_OK = 0;

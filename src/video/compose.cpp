@@ -1,5 +1,7 @@
+#include "video/compose.h"
+
+#include "driver/board.h"
 #include "driver/memory.h"
-#include "video/display.h"
 #include "video/layers.h"
 #include "video/palette.h"
 #include "video/sprites.h"

@@ -24,5 +24,3 @@ uint8_t* lockBackBuffer();
 void unlockBackBuffer();
 // Flips, or stretches in wide mode; reports "Flip failed" on failure.
 void presentBackBuffer();
-// Composes the working frame from video RAM (steps 4 to 10 of a pass).
-void composeFrame();

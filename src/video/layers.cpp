@@ -1,5 +1,6 @@
 #include "video/layers.h"
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "video/frame_store.h"
 #include "video/palette.h"

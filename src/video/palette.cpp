@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "video/display.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "video/frame_store.h"

@@ -3,8 +3,10 @@
 #include <string>
 
 #include "cpu68k/cpu_state.h"
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
+#include "host/window_proc.h"
 #include "support/test_support.h"
 
 namespace {

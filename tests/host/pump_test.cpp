@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
+#include "host/message_pump.h"
+#include "host/window_proc.h"
 #include "platform/headless/headless.h"
 #include "support/test_support.h"
 

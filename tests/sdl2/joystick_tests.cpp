@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "host/joystick.h"

@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <thread>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
+#include "host/message_pump.h"
+#include "host/window_proc.h"
 #include "host/input_log.h"
 #include "platform/sdl2/sdl2_platform.h"
 #include "sdl2/sdl2_test_support.h"
@@ -37,11 +40,11 @@ TEST(Sdl2Messages, PeekLeavesMessagesForTheTake) {
   EXPECT_TRUE(platformPeekMessage());
   EXPECT_TRUE(platformPeekMessage());
   PlatformMessage message{};
-  EXPECT_EQ(platformGetMessage(&message), 1);
+  EXPECT_EQ(platformWaitMessage(&message, PLATFORM_WAIT_FOREVER), PLATFORM_MESSAGE);
   EXPECT_EQ(message.message, MSG_KEYDOWN);
   EXPECT_EQ(message.window, sdlPlatform.window);
   EXPECT_TRUE(platformPeekMessage());
-  EXPECT_EQ(platformGetMessage(&message), 1);
+  EXPECT_EQ(platformWaitMessage(&message, PLATFORM_WAIT_FOREVER), PLATFORM_MESSAGE);
   EXPECT_EQ(message.message, MSG_KEYUP);
   EXPECT_FALSE(platformPeekMessage());
   EXPECT_TRUE(recordedMessages.empty()); // taking is not dispatching
@@ -51,9 +54,9 @@ TEST(Sdl2Messages, TakeWaitsForTheNextMessage) {
   ASSERT_NO_FATAL_FAILURE(openDisplay(recordingProcedure, 320, 240, greyPalette));
   std::thread pusher = pushLater(keyEvent(SDL_SCANCODE_SPACE));
   PlatformMessage message{};
-  const int result = platformGetMessage(&message);
+  const int result = platformWaitMessage(&message, PLATFORM_WAIT_FOREVER);
   pusher.join();
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, PLATFORM_MESSAGE);
   EXPECT_EQ(message.message, MSG_KEYDOWN);
   EXPECT_EQ(message.wParam, VKEY_SPACE);
 }

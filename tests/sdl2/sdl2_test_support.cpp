@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "platform/sdl2/sdl2_platform.h"
@@ -41,7 +42,7 @@ void openDisplay(WindowProcedure procedure, int width, int height, const Palette
 void dispatchPending() {
   PlatformMessage message;
   while (platformPeekMessage()) {
-    platformGetMessage(&message);
+    platformWaitMessage(&message, PLATFORM_WAIT_FOREVER);
     platformDispatchMessage(&message);
   }
 }

@@ -1,6 +1,8 @@
 #include <cmath>
 
+#include "driver/board.h"
 #include "platform/headless/headless.h"
+#include "video/compose.h"
 #include "video/video_fixture.h"
 
 namespace {

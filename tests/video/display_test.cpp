@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include "driver/board.h"
 #include "platform/headless/headless.h"
 #include "video/video_fixture.h"
 

@@ -1,3 +1,4 @@
+#include "driver/board.h"
 #include "video/video_fixture.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "driver/board.h"
 #include "video/video_fixture.h"
 
 namespace {

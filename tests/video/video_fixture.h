@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "support/test_support.h"

@@ -37,9 +37,8 @@ struct HeadlessFailure {
 };
 
 struct HeadlessPlatform {
-  WindowProcedure procedure;
-  std::vector<ScriptedMessage> script; // in file order
-  std::vector<PlatformMessage> queue;  // messages waiting for the pump
+  std::vector<ScriptedMessage> script; // by pass, file order within a pass
+  size_t scriptNext;                   // the first entry not yet delivered
   uint32_t currentPass;
   uint32_t frameLimit; // destroy the window once this many passes have run (0: never)
   int width, height;   // display mode
@@ -49,6 +48,7 @@ struct HeadlessPlatform {
   uint32_t presentCount;
   HeadlessFailure failures[STEP_COUNT];
   FILE* digestFile;  // one line per presented pass, when set
+  const char* digestPath;
   char text[32];     // last text drawn at the top-left corner
   uint32_t restoreCount;
   // Fake joystick.

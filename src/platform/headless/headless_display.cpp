@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "driver/file_write.h"
 #include "platform/headless/headless.h"
 
 // Returns the failure asked for this step, or PLATFORM_OK.
@@ -61,8 +62,9 @@ int32_t platformUnlockBackBuffer(uint8_t*) { return PLATFORM_OK; }
 static void recordPresent(const uint8_t* picture, int pitch) {
   HeadlessPlatform& hp = headlessPlatform;
   ++hp.presentCount;
-  if (hp.digestFile)
-    fprintf(hp.digestFile, "%u %016llx\n", hp.currentPass, (unsigned long long)pictureDigest(picture, pitch));
+  if (hp.digestFile &&
+      fprintf(hp.digestFile, "%u %016llx\n", hp.currentPass, (unsigned long long)pictureDigest(picture, pitch)) < 0)
+    reportWriteFailure(FILE_DIGESTS, hp.digestPath);
 }
 
 int32_t platformFlip() {

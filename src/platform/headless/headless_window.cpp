@@ -1,6 +1,8 @@
 #include <algorithm>
 
+#include "driver/file_write.h"
 #include "platform/headless/headless.h"
+#include "platform/shared/queued_window.h"
 
 HeadlessPlatform headlessPlatform;
 
@@ -11,15 +13,16 @@ void headlessReset() {
   HeadlessPlatform& hp = headlessPlatform;
   if (hp.digestFile)
     fclose(hp.digestFile);
-  hp.procedure = nullptr;
+  resetQueuedWindow();
   hp.script.clear();
-  hp.queue.clear();
+  hp.scriptNext = 0;
   hp.currentPass = 0;
   hp.frameLimit = 0;
   hp.width = hp.height = 0;
   hp.presentCount = 0;
   hp.restoreCount = 0;
   hp.digestFile = nullptr;
+  hp.digestPath = nullptr;
   hp.text[0] = 0;
   std::fill(std::begin(hp.failures), std::end(hp.failures), HeadlessFailure{});
   hp.joystickCount = 0;
@@ -29,11 +32,21 @@ void headlessReset() {
 }
 
 void headlessScript(uint32_t pass, uint32_t message, uintptr_t wParam) {
-  headlessPlatform.script.push_back(ScriptedMessage{pass, message, wParam});
+  // Kept in pass order, file order within a pass, so each pass takes its messages from a cursor.
+  std::vector<ScriptedMessage>& script = headlessPlatform.script;
+  const ScriptedMessage entry{pass, message, wParam};
+  if (script.empty() || script.back().pass <= pass) {
+    script.push_back(entry);
+    return;
+  }
+  const auto after = std::upper_bound(script.begin(), script.end(), pass,
+                                      [](uint32_t p, const ScriptedMessage& m) { return p < m.pass; });
+  script.insert(after, entry);
 }
 
 PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, const char*, int, int) {
-  headlessPlatform.procedure = procedure;
+  queuedWindow.procedure = procedure;
+  queuedWindow.window = HEADLESS_WINDOW;
   // As on a desktop, the new window's application becomes active.
   procedure(HEADLESS_WINDOW, MSG_ACTIVATEAPP, 1, 0);
   return HEADLESS_WINDOW;
@@ -44,43 +57,44 @@ void platformPassStarting(uint32_t passNumber) {
   hp.currentPass = passNumber;
   if (hp.frameLimit && passNumber > hp.frameLimit) {
     // The last wanted pass has presented: close the window as a person would.
-    hp.queue.insert(hp.queue.begin(), PlatformMessage{HEADLESS_WINDOW, MSG_CLOSE, 0, 0});
+    queueWindowMessageFirst(MSG_CLOSE, 0, 0);
   }
-  for (const ScriptedMessage& m : hp.script)
-    if (m.pass == passNumber)
-      hp.queue.push_back(PlatformMessage{HEADLESS_WINDOW, m.message, m.wParam, 0});
+  while (hp.scriptNext < hp.script.size() && hp.script[hp.scriptNext].pass < passNumber)
+    ++hp.scriptNext; // passes that never ran (a state loaded past them) deliver nothing
+  for (; hp.scriptNext < hp.script.size() && hp.script[hp.scriptNext].pass == passNumber; ++hp.scriptNext)
+    queueWindowMessage(hp.script[hp.scriptNext].message, hp.script[hp.scriptNext].wParam, 0);
 }
 
-bool platformPeekMessage() { return !headlessPlatform.queue.empty(); }
+bool platformPeekMessage() { return !queuedWindow.queue.empty(); }
 
-int platformGetMessage(PlatformMessage* message) {
-  HeadlessPlatform& hp = headlessPlatform;
-  if (hp.queue.empty()) {
-    // Nothing will ever arrive: a real desktop would wait for ever, so the
-    // headless window is destroyed instead and the run ends normally.
-    if (hp.procedure)
-      hp.procedure(HEADLESS_WINDOW, MSG_DESTROY, 0, 0);
-    *message = PlatformMessage{HEADLESS_WINDOW, MSG_QUIT, 0, 0};
-    return 0;
-  }
-  *message = hp.queue.front();
-  hp.queue.erase(hp.queue.begin());
-  return message->message == MSG_QUIT ? 0 : 1;
+int platformWaitMessage(PlatformMessage* message, uint32_t) {
+  const int result = takeQueuedMessage(message);
+  if (result != PLATFORM_TIMEOUT)
+    return result;
+  // Nothing will ever arrive: a real desktop would wait for ever, so the
+  // headless window is destroyed instead and the run ends normally.
+  if (queuedWindow.procedure)
+    queuedWindow.procedure(HEADLESS_WINDOW, MSG_DESTROY, 0, 0);
+  *message = PlatformMessage{HEADLESS_WINDOW, MSG_QUIT, 0, 0};
+  return PLATFORM_QUIT;
 }
+
+// Only signals reach a hung headless run: its script is read at pass starts.
+bool platformTakeUrgentMessage(PlatformMessage*) { return false; }
 
 void platformTranslateMessage(const PlatformMessage*) {}
 
-intptr_t platformDispatchMessage(const PlatformMessage* message) {
-  if (!headlessPlatform.procedure)
-    return 0;
-  return headlessPlatform.procedure(message->window, message->message, message->wParam, message->lParam);
-}
+intptr_t platformDispatchMessage(const PlatformMessage* message) { return dispatchQueuedMessage(message); }
 
 intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uintptr_t, intptr_t) {
-  // A close request destroys the window, as the system's default handling does.
-  if (message == MSG_CLOSE && headlessPlatform.procedure)
-    headlessPlatform.procedure(window, MSG_DESTROY, 0, 0);
-  return 0;
+  return defaultQueuedWindowProc(window, message);
+}
+
+void platformShutdown(bool) {
+  HeadlessPlatform& hp = headlessPlatform;
+  if (hp.digestFile && fclose(hp.digestFile) != 0)
+    reportWriteFailure(FILE_DIGESTS, hp.digestPath);
+  hp.digestFile = nullptr;
 }
 
 uint32_t platformJoystickCount() { return headlessPlatform.joystickCount; }

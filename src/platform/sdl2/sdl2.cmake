@@ -12,10 +12,18 @@ if(NOT TARGET SDL2::SDL2)
 endif()
 
 if(TARGET SDL2::SDL2)
-  file(GLOB SDL2_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+  file(GLOB SDL2_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/shared/*.cpp)
   add_library(quillomark_sdl2_backend STATIC ${SDL2_BACKEND_SOURCES})
   target_include_directories(quillomark_sdl2_backend PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(quillomark_sdl2_backend PUBLIC SDL2::SDL2)
+  # The backend calls back into the core to end the run when the display is lost.
+  target_link_libraries(quillomark_sdl2_backend PUBLIC SDL2::SDL2 quillomark_core)
+  find_package(X11 QUIET)
+  if(X11_FOUND)
+    # A lost X display is caught through Xlib's error handlers.
+    target_compile_definitions(quillomark_sdl2_backend PRIVATE QUILLOMARK_X11)
+    target_link_libraries(quillomark_sdl2_backend PUBLIC X11::X11)
+  endif()
 
   add_executable(quillomark src/app/desktop_main.cpp)
   target_link_libraries(quillomark quillomark_core quillomark_sdl2_backend)

@@ -2,6 +2,7 @@
 // streaming texture, shown at a whole-number scale with black borders.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/sdl2/sdl2_platform.h"
 

@@ -5,7 +5,6 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <deque>
 
 #include "platform/platform.h"
 
@@ -19,12 +18,10 @@ inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;
 inline constexpr const char* WINDOWED_VARIABLE = "QUILLOMARK_WINDOWED";
 
 struct SdlPlatform {
-  // Window and messages.
-  WindowProcedure procedure;
+  // Window and messages (the message queue is the shared queued window's).
   SDL_Window* window;
   bool windowed;                      // QUILLOMARK_WINDOWED: resizable window instead of full screen
   bool active;                        // activation state last delivered as MSG_ACTIVATEAPP
-  std::deque<PlatformMessage> queue;  // translated SDL events not yet taken
   // Display.
   SDL_Renderer* renderer;
   SDL_Texture* texture;               // streaming ARGB8888 texture of the mode's size
@@ -51,6 +48,10 @@ bool ensureSdl(uint32_t subsystems);
 uint32_t keyCodeForScancode(int scancode);
 // Turns one SDL event into queued messages (or acts on it, for display events).
 void translateEvent(const SDL_Event& event);
+// Makes a lost display connection end the run in order instead of aborting or hanging.
+void watchDisplayConnection();
+// True for the system's notice that the window was destroyed by someone else.
+bool isLostWindowEvent(const SDL_Event& event);
 // Back to the state of a fresh process: window, display and joystick closed, no message or event pending.
 void sdlReset();
 

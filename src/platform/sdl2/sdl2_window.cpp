@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "platform/sdl2/sdl2_platform.h"
+#include "platform/shared/queued_window.h"
+#include "host/run_end.h"
 
 SdlPlatform sdlPlatform;
 
@@ -23,21 +25,17 @@ bool ensureSdl(uint32_t subsystems) {
   return SDL_InitSubSystem(subsystems) == 0;
 }
 
-static void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  sdlPlatform.queue.push_back(PlatformMessage{sdlPlatform.window, message, wParam, lParam});
-}
-
 // Activation is reported only when it changes, as the system reports it between applications.
 static void queueActivation(bool active) {
   if (sdlPlatform.active == active)
     return;
   sdlPlatform.active = active;
-  queueMessage(MSG_ACTIVATEAPP, active ? 1 : 0, 0);
+  queueWindowMessage(MSG_ACTIVATEAPP, active ? 1 : 0, 0);
 }
 
 static void translateKey(const SDL_KeyboardEvent& key, bool down) {
   if (down && key.keysym.scancode == SDL_SCANCODE_F4 && (key.keysym.mod & KMOD_ALT)) {
-    queueMessage(MSG_CLOSE, 0, 0); // the system's close shortcut
+    queueWindowMessage(MSG_CLOSE, 0, 0); // the system's close shortcut
     return;
   }
   const uint32_t keyCode = keyCodeForScancode(key.keysym.scancode);
@@ -46,7 +44,7 @@ static void translateKey(const SDL_KeyboardEvent& key, bool down) {
   // Key-message lParam: repeat count 1, bit 30 the previous state, bit 31 set for a release.
   const bool wasDown = !down || key.repeat;
   const intptr_t lParam = intptr_t(1) | (wasDown ? intptr_t(1) << 30 : 0) | (down ? 0 : intptr_t(1) << 31);
-  queueMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, lParam);
+  queueWindowMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, lParam);
 }
 
 static void translateWindowEvent(const SDL_WindowEvent& window) {
@@ -58,7 +56,7 @@ static void translateWindowEvent(const SDL_WindowEvent& window) {
     queueActivation(false);
     break;
   case SDL_WINDOWEVENT_CLOSE:
-    queueMessage(MSG_CLOSE, 0, 0);
+    queueWindowMessage(MSG_CLOSE, 0, 0);
     break;
   case SDL_WINDOWEVENT_EXPOSED:
   case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -81,7 +79,11 @@ void translateEvent(const SDL_Event& event) {
     translateWindowEvent(event.window);
     break;
   case SDL_QUIT:
-    queueMessage(MSG_CLOSE, 0, 0);
+    queueWindowMessage(MSG_CLOSE, 0, 0);
+    break;
+  case SDL_SYSWMEVENT:
+    if (isLostWindowEvent(event))
+      endRun(true);
     break;
   case SDL_RENDER_DEVICE_RESET:
     // Every texture is gone with the device.
@@ -116,10 +118,9 @@ void sdlReset() {
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
   }
-  sp.procedure = nullptr;
+  resetQueuedWindow();
   sp.window = nullptr;
   sp.windowed = sp.active = false;
-  sp.queue.clear();
   sp.renderer = nullptr;
   sp.texture = nullptr;
   sp.width = sp.height = 0;
@@ -144,7 +145,7 @@ static bool videoDriverShowsPicture() {
 PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, const char* title, int width,
                                     int height) {
   SdlPlatform& sp = sdlPlatform;
-  sp.procedure = procedure;
+  queuedWindow.procedure = procedure;
   if (!ensureSdl(SDL_INIT_VIDEO))
     return nullptr; // the display set-up that follows reports it
   if (!videoDriverShowsPicture()) {
@@ -165,6 +166,8 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
   }
   if (!sp.window)
     return nullptr;
+  queuedWindow.window = sp.window;
+  watchDisplayConnection();
   if (!sp.windowed)
     SDL_ShowCursor(SDL_DISABLE);
   // A new window's application starts active, even where no window manager hands out focus.
@@ -176,38 +179,48 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
 
 bool platformPeekMessage() {
   pollEvents();
-  return !sdlPlatform.queue.empty();
+  return !queuedWindow.queue.empty();
 }
 
-int platformGetMessage(PlatformMessage* message) {
-  SdlPlatform& sp = sdlPlatform;
-  SDL_Event event;
-  while (sp.queue.empty()) {
-    if (!SDL_WasInit(SDL_INIT_EVENTS) || !SDL_WaitEvent(&event)) {
+int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs) {
+  if (queuedWindow.queue.empty()) {
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) {
       // Nothing can ever arrive: answer as for a quit message instead of waiting for ever.
-      *message = PlatformMessage{sp.window, MSG_QUIT, 0, 0};
-      return 0;
+      *message = PlatformMessage{sdlPlatform.window, MSG_QUIT, 0, 0};
+      return PLATFORM_QUIT;
     }
-    translateEvent(event);
+    // Events that make no message (mouse motion, exposure) do not end the wait.
+    const uint32_t start = SDL_GetTicks();
+    SDL_Event event;
+    while (queuedWindow.queue.empty()) {
+      const uint32_t waited = SDL_GetTicks() - start;
+      if (timeoutMs != PLATFORM_WAIT_FOREVER && waited >= timeoutMs)
+        break;
+      const int timeout = timeoutMs == PLATFORM_WAIT_FOREVER ? -1 : int(timeoutMs - waited);
+      if (SDL_WaitEventTimeout(&event, timeout))
+        translateEvent(event);
+    }
   }
-  *message = sp.queue.front();
-  sp.queue.pop_front();
-  return message->message == MSG_QUIT ? 0 : 1;
+  return takeQueuedMessage(message);
+}
+
+bool platformTakeUrgentMessage(PlatformMessage* message) {
+  pollEvents();
+  return takeUrgentQueuedMessage(message);
 }
 
 void platformTranslateMessage(const PlatformMessage*) {}
 
-intptr_t platformDispatchMessage(const PlatformMessage* message) {
-  if (!sdlPlatform.procedure)
-    return 0;
-  return sdlPlatform.procedure(message->window, message->message, message->wParam, message->lParam);
-}
+intptr_t platformDispatchMessage(const PlatformMessage* message) { return dispatchQueuedMessage(message); }
 
 intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uintptr_t, intptr_t) {
-  // A close request destroys the window, as the system's default handling does.
-  if (message == MSG_CLOSE && sdlPlatform.procedure)
-    sdlPlatform.procedure(window, MSG_DESTROY, 0, 0);
-  return 0;
+  return defaultQueuedWindowProc(window, message);
 }
 
 void platformPassStarting(uint32_t) {}
+
+void platformShutdown(bool displayLost) {
+  // A dead display connection is left alone: any call on it would never return.
+  if (!displayLost)
+    sdlReset();
+}

@@ -52,13 +52,36 @@ bool platformPeekMessage() {
   return PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != 0;
 }
 
-int platformGetMessage(PlatformMessage* message) {
+int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs) {
   MSG msg = {};
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    const DWORD timeout = timeoutMs == PLATFORM_WAIT_FOREVER ? INFINITE : DWORD(timeoutMs);
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT) == WAIT_TIMEOUT)
+      return PLATFORM_TIMEOUT;
+    // Input arrived; sent messages are handled by PeekMessage itself and leave nothing to take.
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+      return PLATFORM_TIMEOUT;
+  }
   const BOOL result = GetMessageA(&msg, nullptr, 0, 0);
   win32Platform.messageTime = msg.time;
   win32Platform.messagePoint = msg.pt;
   *message = PlatformMessage{msg.hwnd, msg.message, msg.wParam, msg.lParam};
-  return result;
+  return result ? PLATFORM_MESSAGE : PLATFORM_QUIT;
+}
+
+bool platformTakeUrgentMessage(PlatformMessage*) { return false; }
+
+void platformShutdown(bool) {}
+
+bool platformReplaceFile(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool platformCreateFolder(const char* path) {
+  if (CreateDirectoryA(path, nullptr))
+    return true;
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void platformTranslateMessage(const PlatformMessage* message) {

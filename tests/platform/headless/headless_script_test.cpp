@@ -23,7 +23,7 @@ TEST(KeyNames, NamesAndCodes) {
   }
 }
 
-TEST(KeyScript, ParsesPassesInFileOrder) {
+TEST(KeyScript, KeepsFileOrderWithinAPass) {
   freshMachine();
   const std::string dir = makeScratchDir("script");
   const std::string text = "# comment line\n2 down LEFT\n\n1 activate 0   # trailing comment\n2 up 0x25\n1 down F12\n";
@@ -32,13 +32,13 @@ TEST(KeyScript, ParsesPassesInFileOrder) {
   ASSERT_TRUE(loadKeyScript((dir + "/k.txt").c_str(), message, sizeof message)) << message;
   const auto& s = headlessPlatform.script;
   ASSERT_EQ(s.size(), 4u);
-  EXPECT_EQ(s[0].pass, 2u);
-  EXPECT_EQ(s[0].message, MSG_KEYDOWN);
-  EXPECT_EQ(s[0].wParam, 0x25u);
-  EXPECT_EQ(s[1].message, MSG_ACTIVATEAPP);
-  EXPECT_EQ(s[1].wParam, 0u);
-  EXPECT_EQ(s[2].message, MSG_KEYUP);
-  EXPECT_EQ(s[3].wParam, 0x7Bu);
+  const ScriptedMessage expected[] = {
+      {1, MSG_ACTIVATEAPP, 0}, {1, MSG_KEYDOWN, 0x7B}, {2, MSG_KEYDOWN, 0x25}, {2, MSG_KEYUP, 0x25}};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(s[i].pass, expected[i].pass) << i;
+    EXPECT_EQ(s[i].message, expected[i].message) << i;
+    EXPECT_EQ(s[i].wParam, expected[i].wParam) << i;
+  }
 }
 
 TEST(KeyScript, MalformedLineIsNamed) {

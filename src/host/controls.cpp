@@ -1,0 +1,3 @@
+#include "host/controls.h"
+
+HostControls hostControls;
