@@ -321,8 +321,7 @@ int main(int argc, char** argv) {
         continue;
       }
       loadState(t.initial);
-      const uint32_t opcode = fetchWord();
-      opHandlerTable[opcode](opcode);
+      executeInstruction();
       fflush(stdout);
       std::string why;
       const bool same = compareState(t, why);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "cpu68k/cpu_state.h"
+
 // An opcode handler: takes the opcode, leaves the PC at the next instruction.
 using OpHandler = void (*)(uint32_t opcode);
 
@@ -29,6 +31,12 @@ struct DecodeState {
 extern OpHandler opHandlerTable[OPCODE_COUNT];
 extern BitScanTables bitScanTables;
 extern DecodeState decodeState;
+
+// Runs the instruction at the PC: fetches its opcode and calls the opcode's handler.
+inline void executeInstruction() {
+  const uint32_t opcode = fetchWord();
+  opHandlerTable[opcode](opcode);
+}
 
 // Builds the bit-scan tables, the decode table and opHandlerTable; aborts on an inconsistent table.
 void buildCpuTables();

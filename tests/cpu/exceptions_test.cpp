@@ -21,7 +21,7 @@ struct ExceptionCase {
 };
 
 constexpr uint32_t A0_BEFORE = 0x60000;
-constexpr CcrWord X = CCR_X, N = CCR_N, Z = CCR_Z, V = CCR_V, C = CCR_C;
+constexpr uint32_t MASK_BEFORE = 3;
 
 void PrintTo(const ExceptionCase& c, std::ostream* os) { *os << c.name; }
 
@@ -29,17 +29,11 @@ class RaisesException : public testing::TestWithParam<ExceptionCase> {};
 
 TEST_P(RaisesException, TakesTheVectorWithTheRightFrame) {
   const ExceptionCase& c = GetParam();
-  cpuMachine(c.code);
+  std::vector<RegValue> regs = {{A0, A0_BEFORE}};
   for (size_t i = 0; i < c.d.size(); ++i)
-    cpuState.regs[i] = c.d[i];
-  cpuState.regs[REG_A0] = A0_BEFORE;
-  if (!c.s) {
-    cpuState.s = 0;
-    cpuState.ssp = STACK_TOP;
-    cpuState.regs[REG_A7] = USER_STACK_TOP;
-  }
-  cpuState.intMask = 3;
-  ccrWord = c.ccrIn;
+    regs.push_back({int(i), c.d[i]});
+  layInstruction(c.code, !c.s, regs, c.ccrIn, {});
+  cpuState.intMask = MASK_BEFORE;
   const CpuState before = cpuState;
   captureStderr([] { step(); });
   // No operand was touched: (A0)+ forms leave A0 and the data registers alone.
@@ -58,8 +52,8 @@ TEST_P(RaisesException, TakesTheVectorWithTheRightFrame) {
   EXPECT_EQ(cpuState.usp, USER_STACK_TOP);
   EXPECT_EQ(readLong(STACK_TOP - 4), CODE_ADDRESS + c.framePc);
   const uint32_t stackedSr = readWord(STACK_TOP - 6);
-  EXPECT_EQ(stackedSr & 0x2700, uint32_t(c.s) << 13 | 0x300u);
-  EXPECT_EQ(cpuState.intMask, 3u);
+  EXPECT_EQ(stackedSr & 0x2700, uint32_t(c.s) << 13 | MASK_BEFORE << 8);
+  EXPECT_EQ(cpuState.intMask, MASK_BEFORE);
 }
 
 const ExceptionCase privilegeCases[] = {
