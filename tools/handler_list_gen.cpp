@@ -1,7 +1,8 @@
 // Build-time generator of the opcode handler list: expands the pattern table,
 // runs the sharing pass and writes one list row per handler class (ordered by
 // opcode) plus the explicit instantiations of the handler family, split into
-// shards that compile in parallel.
+// shards that compile in parallel. An opcode that two rows produce fails the
+// build here (start-up only reports it).
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -9,7 +10,9 @@
 #include <tuple>
 #include <vector>
 
+#include "cpu68k/cpu_tables.h"
 #include "cpu68k/decode_table.h"
+#include "cpu68k/handler_family.h"
 #include "cpu68k/handler_key.h"
 #include "driver/file_read.h"
 
@@ -17,8 +20,8 @@ namespace {
 
 std::string templateArgs(const HandlerKey& k) {
   char text[96];
-  snprintf(text, sizeof text, "%u, %u, %u, %u, %u, %u, %u", k.mnemonic, k.size, k.srcMode, k.dstMode, k.cc,
-           k.srcPos, k.dstPos);
+  snprintf(text, sizeof text, "%u, %u, %u, %u, %u, %u, %u", k.mnemonic, k.size, k.firstMode, k.secondMode, k.cc,
+           k.firstPos, k.secondPos);
   return text;
 }
 
@@ -42,27 +45,32 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   const int shards = atoi(argv[2]);
-  static InstrEntry table[65536];
+  static InstrEntry table[OPCODE_COUNT];
   clearDecodeTable(table);
-  expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, table);
+  const Expansion expansion = expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, table);
+  if (expansion.doubleMatches) {
+    fprintf(stderr, "%d opcodes produced by two pattern rows: the handler list is not written\n",
+            expansion.doubleMatches);
+    return 1;
+  }
   shareHandlers(table);
 
   std::string list = "// Generated from the pattern table; do not edit.\n#include \"cpu68k/handler_family.h\"\n\n"
                      "const HandlerListEntry handlerList[] = {\n";
   std::vector<std::string> functions;
   std::set<std::string> seen;
-  for (uint32_t op = 0; op < 65536; ++op) {
+  for (uint32_t op = 0; op < OPCODE_COUNT; ++op) {
     const InstrEntry& e = table[op];
-    if (e.mnemonic == 0 || e.representative != -1)
+    if (e.mnemonic == MN_ILLEGAL || e.representative != NO_REPRESENTATIVE)
       continue;
     const std::string args = templateArgs(handlerKeyOf(e));
     char row[160];
-    snprintf(row, sizeof row, "    {&opHandler<%s>, 0, 0x%04X},\n", args.c_str(), op);
+    snprintf(row, sizeof row, "    {&opHandler<%s>, HANDLER_BEFORE_SHARING, 0x%04X},\n", args.c_str(), op);
     list += row;
     if (seen.insert(args).second)
       functions.push_back(args);
   }
-  list += "    {nullptr, 0, 0},\n};\n";
+  list += "    {nullptr, HANDLER_BEFORE_SHARING, 0},\n};\n";
   if (!writeIfChanged(dir + "/handler_list.cpp", list))
     return 1;
   for (int s = 0; s < shards; ++s) {

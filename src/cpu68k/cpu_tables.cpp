@@ -27,10 +27,10 @@ void fillDispatchTable(const InstrEntry* table, const HandlerListEntry* list, Op
   for (int op = 0; op < OPCODE_COUNT; ++op)
     dispatch[op] = illegalInstruction;
   for (const HandlerListEntry* row = list; row->handler; ++row)
-    if (row->kind == 0)
+    if (row->kind == HANDLER_BEFORE_SHARING)
       dispatch[row->opcode] = row->handler;
   for (int op = 0; op < OPCODE_COUNT; ++op) {
-    if (table[op].mnemonic == 0 || table[op].representative == -1)
+    if (table[op].mnemonic == MN_ILLEGAL || table[op].representative == NO_REPRESENTATIVE)
       continue;
     const OpHandler shared = dispatch[table[op].representative];
     if (shared == illegalInstruction)
@@ -38,7 +38,7 @@ void fillDispatchTable(const InstrEntry* table, const HandlerListEntry* list, Op
     dispatch[op] = shared;
   }
   for (const HandlerListEntry* row = list; row->handler; ++row)
-    if (row->kind == 1)
+    if (row->kind == HANDLER_AFTER_SHARING)
       dispatch[row->opcode] = row->handler;
 }
 
@@ -54,7 +54,8 @@ void buildCpuTables() {
     }
   }
   clearDecodeTable(decodeState.table);
-  decodeState.produced = expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, decodeState.table);
+  // A double match is reported and the later row stands; the build-time generator refuses it.
+  decodeState.produced = expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, decodeState.table).produced;
   decodeState.groups = shareHandlers(decodeState.table);
   fillDispatchTable(decodeState.table, handlerList, opHandlerTable);
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-enum FieldLetter { F_c = 2, F_C, F_f, F_i, F_I, F_j, F_J, F_k, F_K, F_s, F_S, F_d, F_D, F_r, F_R, F_z, FIELD_COUNT };
-
 struct Fields {
   int32_t value[FIELD_COUNT];
   int32_t pos[FIELD_COUNT];
@@ -24,78 +22,87 @@ struct Operand {
   uint32_t srcType;
 };
 
-const char* const MODE_NAMES[12] = {"Dreg", "Areg", "Aind", "Aipi", "Apdi", "Ad16",
-                                    "Ad8r", "absw", "absl", "PC16", "PC8r", "Immd"};
+// Names of the modes in a row's "[...]" restriction, in AddressingMode order.
+inline constexpr uint32_t NAMED_MODE_COUNT = MODE_IMMD + 1;
+inline constexpr size_t MODE_NAME_LENGTH = 4;
+const char* const MODE_NAMES[NAMED_MODE_COUNT] = {"Dreg", "Areg", "Aind", "Aipi", "Apdi", "Ad16",
+                                                  "Ad8r", "absw", "absl", "PC16", "PC8r", "Immd"};
+
+// Mode field 7 takes the mode from the register field (absw, absl, PC16, PC8r,
+// Immd); a register field above that is no mode.
+inline constexpr int32_t EA_MODE_EXTENDED = 7;
+inline constexpr int32_t EA_LAST_EXTENDED_REGISTER = MODE_IMMD - MODE_ABSW;
+
+// Field values that select no instruction or another form.
+inline constexpr int32_t SIZE_FIELD_UNUSED = 3;          // z = 3 is no size
+inline constexpr int32_t BRANCH_CONDITION_BSR = 1;       // C = 1: the line of BSR, written by its own rows
+inline constexpr int32_t DISPLACEMENT_WORD_FORM = 0;     // I = 0: a 16-bit displacement follows
+inline constexpr int32_t DISPLACEMENT_LONG_FORM = 0xFF;  // I = 0xFF: a 32-bit displacement follows
+inline constexpr int32_t QUICK_ZERO_VALUE = 8;           // j = 0 means 8
+inline constexpr uint32_t CONDITION_MASK = 15;
 
 uint32_t modeByName(const char* name) {
-  for (uint32_t m = 0; m < 12; ++m)
-    if (strncmp(name, MODE_NAMES[m], 4) == 0)
+  for (uint32_t m = 0; m < NAMED_MODE_COUNT; ++m)
+    if (strncmp(name, MODE_NAMES[m], MODE_NAME_LENGTH) == 0)
       return m;
   abort();
 }
 
 // Mode from an effective-address pair; false when the pair is no mode.
 bool eaMode(int32_t mode, int32_t reg, uint32_t& out) {
-  if (mode < 7) {
+  if (mode < EA_MODE_EXTENDED) {
     out = uint32_t(mode);
     return true;
   }
-  if (reg > 4)
+  if (reg > EA_LAST_EXTENDED_REGISTER)
     return false;
   out = MODE_ABSW + uint32_t(reg);
   return true;
 }
 
-// Applies "[...]" after an s or d operand; false skips the candidate.
+// Applies "[...]" after an s or d operand: "[A,B]" keeps the listed modes,
+// "[!A,B]" drops them, "[A-B]" keeps mode A and turns it into mode B. False
+// skips the candidate.
 bool applyRestriction(const char*& p, Operand& op) {
   if (*p != '[')
     return true;
   ++p;
-  bool keep;
-  if (*p == '!') {
+  const bool exclude = *p == '!';
+  if (exclude)
     ++p;
-    keep = true;
-    for (;;) {
-      if (modeByName(p) == op.mode)
-        keep = false;
-      p += 4;
-      if (*p++ == ']')
-        break;
-    }
-  } else if (p[4] == '-') {
-    keep = modeByName(p) == op.mode;
+  if (!exclude && p[MODE_NAME_LENGTH] == '-') {
+    const bool keep = modeByName(p) == op.mode;
     if (keep)
-      op.mode = modeByName(p + 5);
-    p += 10;
-  } else {
-    keep = false;
-    for (;;) {
-      if (modeByName(p) == op.mode)
-        keep = true;
-      p += 4;
-      if (*p++ == ']')
-        break;
-    }
+      op.mode = modeByName(p + MODE_NAME_LENGTH + 1);
+    p += 2 * (MODE_NAME_LENGTH + 1);
+    return keep;
   }
-  return keep;
+  bool listed = false;
+  for (;;) {
+    if (modeByName(p) == op.mode)
+      listed = true;
+    p += MODE_NAME_LENGTH;
+    if (*p++ == ']')
+      break;
+  }
+  return listed != exclude;
 }
 
-int fieldOfLetter(char c) {
-  switch (c) {
-  case 'i': return F_i;
-  case 'j': return F_j;
-  case 'J': return F_J;
-  case 'k': return F_k;
-  case 'K': return F_K;
-  case 'r': return F_r;
-  case 'R': return F_R;
+// The source type of an immediate operand's field.
+SourceType sourceTypeOf(FieldCode field) {
+  switch (field) {
+  case FIELD_DATA: return SOURCE_DATA;
+  case FIELD_TRAP: return SOURCE_TRAP;
+  case FIELD_QUICK: return SOURCE_QUICK;
+  case FIELD_SMALL_IMMEDIATE: return SOURCE_SMALL_IMMEDIATE;
+  case FIELD_WIDE_IMMEDIATE: return SOURCE_WIDE_IMMEDIATE;
   default: abort();
   }
 }
 
 // Parses one operand; false skips the candidate.
 bool parseOperand(const char*& p, const Fields& f, bool first, uint32_t size, Operand& op) {
-  op = {MODE_NONE, -1, -1, 0};
+  op = {MODE_NONE, -1, -1, SOURCE_REGISTER};
   const char c = *p++;
   if (c == '#') {
     const char k = *p++;
@@ -105,12 +112,12 @@ bool parseOperand(const char*& p, const Fields& f, bool first, uint32_t size, Op
     case '1': op.mode = MODE_IMM1; break;
     case '2': op.mode = MODE_IMM2; break;
     case 'i': case 'j': case 'J': case 'k': case 'K': {
-      const int field = fieldOfLetter(k);
+      const FieldCode field = fieldOfLetter(k);
       op.mode = MODE_IMMI;
-      op.reg = k == 'i' ? int32_t(int8_t(f.value[F_i])) : f.value[field];
+      op.reg = field == FIELD_DATA ? int32_t(int8_t(f.value[field])) : f.value[field];
       if (first) {
         op.pos = f.pos[field];
-        op.srcType = k == 'i' ? 1 : k == 'j' ? 3 : k == 'J' ? 2 : k == 'k' ? 4 : 5;
+        op.srcType = sourceTypeOf(field);
       }
       break;
     }
@@ -120,7 +127,7 @@ bool parseOperand(const char*& p, const Fields& f, bool first, uint32_t size, Op
     const char k = *p++;
     if (k != 'r' && k != 'R')
       abort();
-    const int field = fieldOfLetter(k);
+    const FieldCode field = fieldOfLetter(k);
     op.mode = c == 'D' ? MODE_DREG : MODE_AREG;
     op.reg = f.value[field];
     op.pos = f.pos[field];
@@ -132,8 +139,8 @@ bool parseOperand(const char*& p, const Fields& f, bool first, uint32_t size, Op
       ++p;
     }
   } else if (c == 's' || c == 'd') {
-    const int modeField = c == 's' ? F_s : F_d;
-    const int regField = c == 's' ? F_S : F_D;
+    const FieldCode modeField = c == 's' ? FIELD_SOURCE_MODE : FIELD_DEST_MODE;
+    const FieldCode regField = c == 's' ? FIELD_SOURCE_REGISTER : FIELD_DEST_REGISTER;
     if (!eaMode(f.value[modeField], f.value[regField], op.mode))
       return false;
     op.reg = f.value[regField];
@@ -160,32 +167,33 @@ uint32_t lookUpMnemonic(const MnemonicRow* mnemonics, const char* name) {
   }
 }
 
+// The flag columns a row may change (flagsSet) and may read (flagsUsed).
 void flagMasks(const PatternRow& row, uint32_t& set, uint32_t& used) {
   set = 0;
-  for (int f = 0; f < 5; ++f) {
-    const uint32_t effect = row.flagInfo[f] >> 3 & 7;
-    if (effect == 5) {
-      set = 0xFF;
+  for (int f = 0; f < FLAG_COLUMN_COUNT; ++f) {
+    const uint32_t effect = row.flagInfo[f] >> FLAG_EFFECT_SHIFT;
+    if (effect == EFFECT_ANY) {
+      set = EVERY_FLAG_COLUMN;
       break;
     }
-    if (effect == 0 || effect == 2 || effect == 3 || effect == 4)
+    if (effect == EFFECT_COMPUTED || effect == EFFECT_CLEARED || effect == EFFECT_SET || effect == EFFECT_UNDEFINED)
       set |= 1u << f;
   }
   used = 0;
-  for (int f = 0; f < 5; ++f) {
-    const uint32_t use = row.flagInfo[f] & 7;
-    if (use == 3) {
-      used = 0xFF;
+  for (int f = 0; f < FLAG_COLUMN_COUNT; ++f) {
+    const uint32_t use = row.flagInfo[f] & FLAG_USE_MASK;
+    if (use == USE_ANY) {
+      used = EVERY_FLAG_COLUMN;
       break;
     }
-    if (use == 0 || use == 2 || use == 4)
+    if (use == USE_READ || use == USE_CONDITION || use == USE_JUMP)
       used |= 1u << f;
   }
 }
 
-// Forms the candidate opcode n of a row and decodes it; false skips it.
+// Forms the candidate opcode n of a row and decodes it; false skips it. Counts a double match.
 bool expandCandidate(const PatternRow& row, uint32_t n, const MnemonicRow* mnemonics, uint32_t flagsSet,
-                     uint32_t flagsUsed, InstrEntry* table) {
+                     uint32_t flagsUsed, InstrEntry* table, int& doubleMatches) {
   Fields f{};
   uint32_t opcode = row.value;
   int next = int(row.variableCount) - 1;
@@ -195,24 +203,27 @@ bool expandCandidate(const PatternRow& row, uint32_t n, const MnemonicRow* mnemo
       continue;
     const uint32_t b = n >> next-- & 1;
     opcode |= b << bit;
-    const int letter = row.letters[slot++];
+    const FieldCode letter = row.letters[slot++];
     f.value[letter] = f.value[letter] * 2 + int32_t(b);
     f.pos[letter] = bit;
     ++f.length[letter];
   }
-  if (f.present(F_j) && f.value[F_j] == 0)
-    f.value[F_j] = 8;
-  if (f.value[F_z] == 3 || (f.present(F_C) && f.value[F_C] == 1))
+  if (f.present(FIELD_QUICK) && f.value[FIELD_QUICK] == 0)
+    f.value[FIELD_QUICK] = QUICK_ZERO_VALUE;
+  if (f.value[FIELD_SIZE] == SIZE_FIELD_UNUSED ||
+      (f.present(FIELD_BRANCH_CONDITION) && f.value[FIELD_BRANCH_CONDITION] == BRANCH_CONDITION_BSR))
     return false;
-  if (f.present(F_I) && (f.value[F_I] == 0 || f.value[F_I] == 0xFF))
+  if (f.present(FIELD_DISPLACEMENT) && (f.value[FIELD_DISPLACEMENT] == DISPLACEMENT_WORD_FORM ||
+                                        f.value[FIELD_DISPLACEMENT] == DISPLACEMENT_LONG_FORM))
     return false;
-  if (f.present(F_I)) {
-    f.value[F_i] = f.value[F_I];
-    f.pos[F_i] = f.pos[F_I];
-    f.length[F_i] = f.length[F_I];
+  // A displacement is read like 8-bit data, a branch condition like a condition.
+  if (f.present(FIELD_DISPLACEMENT)) {
+    f.value[FIELD_DATA] = f.value[FIELD_DISPLACEMENT];
+    f.pos[FIELD_DATA] = f.pos[FIELD_DISPLACEMENT];
+    f.length[FIELD_DATA] = f.length[FIELD_DISPLACEMENT];
   }
-  if (f.present(F_C))
-    f.value[F_c] = f.value[F_C];
+  if (f.present(FIELD_BRANCH_CONDITION))
+    f.value[FIELD_CONDITION] = f.value[FIELD_BRANCH_CONDITION];
 
   uint32_t size = SIZE_LONG;
   char name[32];
@@ -225,13 +236,13 @@ bool expandCandidate(const PatternRow& row, uint32_t n, const MnemonicRow* mnemo
       case 'B': size = SIZE_BYTE; break;
       case 'W': size = SIZE_WORD; break;
       case 'L': size = SIZE_LONG; break;
-      case 'z': size = uint32_t(f.value[F_z]); break;
+      case 'z': size = uint32_t(f.value[FIELD_SIZE]); break;
       default: abort();
       }
     } else if (*p == 'f') {
-      if (f.value[F_f] > 1)
+      if (f.value[FIELD_DIRECTION] > 1)
         abort();
-      name[nameLength++] = f.value[F_f] ? 'L' : 'R';
+      name[nameLength++] = f.value[FIELD_DIRECTION] ? 'L' : 'R';
     } else if (nameLength < 31) {
       name[nameLength++] = *p;
     }
@@ -240,7 +251,7 @@ bool expandCandidate(const PatternRow& row, uint32_t n, const MnemonicRow* mnemo
   while (*p == ' ')
     ++p;
 
-  Operand src{MODE_NONE, -1, -1, 0}, dst{MODE_NONE, -1, -1, 0};
+  Operand src{MODE_NONE, -1, -1, SOURCE_REGISTER}, dst{MODE_NONE, -1, -1, SOURCE_REGISTER};
   bool srcUsed = false, dstUsed = false;
   if (*p) {
     srcUsed = true;
@@ -255,14 +266,17 @@ bool expandCandidate(const PatternRow& row, uint32_t n, const MnemonicRow* mnemo
   }
 
   InstrEntry& e = table[opcode];
-  if (e.mnemonic != 0)
+  if (e.produced) {
     fprintf(stderr, "Double match: %x: %s\n", unsigned(opcode), row.text);
+    ++doubleMatches;
+  }
   const uint32_t id = lookUpMnemonic(mnemonics, name);
-  if (id >= MN_BTST && id <= MN_BSET)
+  if (isBitOperation(id))
     size = dst.mode == MODE_DREG ? SIZE_LONG : SIZE_BYTE;
   e.mnemonic = id;
-  e.cc = uint32_t(f.value[F_c]) & 15;
-  e.privilege = row.privilege & 3;
+  e.produced = 1;
+  e.cc = uint32_t(f.value[FIELD_CONDITION]) & CONDITION_MASK;
+  e.privilege = row.privilege;
   e.size = size;
   e.srcMode = src.mode;
   e.srcType = src.srcType;
@@ -283,44 +297,40 @@ bool expandCandidate(const PatternRow& row, uint32_t n, const MnemonicRow* mnemo
 void clearDecodeTable(InstrEntry* table) {
   for (int op = 0; op < 65536; ++op) {
     table[op] = InstrEntry{};
-    table[op].representative = -1;
+    table[op].representative = NO_REPRESENTATIVE;
   }
 }
 
-int expandPatternRows(const PatternRow* rows, int rowCount, const MnemonicRow* mnemonics, InstrEntry* table) {
-  int produced = 0;
+Expansion expandPatternRows(const PatternRow* rows, int rowCount, const MnemonicRow* mnemonics, InstrEntry* table) {
+  Expansion result{0, 0};
   for (int r = 0; r < rowCount; ++r) {
     const PatternRow& row = rows[r];
     uint32_t flagsSet, flagsUsed;
     flagMasks(row, flagsSet, flagsUsed);
     const uint32_t count = 1u << row.variableCount;
     for (uint32_t n = 0; n < count; ++n)
-      produced += expandCandidate(row, n, mnemonics, flagsSet, flagsUsed, table);
+      result.produced += expandCandidate(row, n, mnemonics, flagsSet, flagsUsed, table, result.doubleMatches);
   }
-  return produced;
+  return result;
 }
 
 int shareHandlers(InstrEntry* table) {
   int groups = 0;
   for (uint32_t op = 0; op < 65536; ++op) {
     const InstrEntry& e = table[op];
-    if (e.mnemonic == 0 || e.representative != -1)
+    if (e.mnemonic == MN_ILLEGAL || e.representative != NO_REPRESENTATIVE)
       continue;
     ++groups;
     uint32_t srcCount = 1, srcMask = 0, dstCount = 1, dstMask = 0;
     if (e.srcPos != NO_FIELD) {
-      switch (e.srcType) {
-      case 0: case 3: case 4: srcCount = 8; srcMask = 7; break;
-      case 1: srcCount = 256; srcMask = 0xFF; break;
-      case 2: srcCount = 16; srcMask = 0xF; break;
-      case 5: srcCount = 64; srcMask = 0x3F; break;
-      default: abort();
-      }
-      srcMask <<= e.srcPos;
+      if (e.srcType >= SOURCE_TYPE_COUNT)
+        abort();
+      srcCount = 1u << SOURCE_FIELD_BITS[e.srcType];
+      srcMask = (srcCount - 1) << e.srcPos;
     }
     if (e.dstPos != NO_FIELD) {
-      dstCount = 8;
-      dstMask = 7u << e.dstPos;
+      dstCount = 1u << REGISTER_FIELD_BITS;
+      dstMask = (dstCount - 1) << e.dstPos;
     }
     for (uint32_t a = 0; a < srcCount; ++a) {
       for (uint32_t b = 0; b < dstCount; ++b) {

@@ -5,16 +5,24 @@
 
 #include "cpu68k/cpu_tables.h"
 
-// One handler: operation (mnemonic id), size, source and destination modes,
-// condition, and the opcode bits of the source and destination register fields.
-template <uint32_t MN, uint32_t SIZE, uint32_t SRC, uint32_t DST, uint32_t CC, uint32_t SP, uint32_t DP>
+// One handler: operation (mnemonic id), size, the modes of the first and the
+// second operand of the row text, condition, and the opcode bits of the first
+// and the second operand's register field. A one-operand row's operand, even a
+// destination, is its FIRST.
+template <uint32_t MN, uint32_t SIZE, uint32_t FIRST, uint32_t SECOND, uint32_t CC, uint32_t FIRST_POS,
+          uint32_t SECOND_POS>
 void opHandler(uint32_t opcode);
 
-// A row of the handler list: kind 0 rows are installed before the sharing
-// copies, kind 1 rows after them.
+// When fillDispatchTable installs a row of the handler list.
+enum HandlerKind : uint32_t {
+  HANDLER_BEFORE_SHARING, // installed at its opcode, then copied to the opcode's whole class
+  HANDLER_AFTER_SHARING,  // installed at its opcode alone, over the copies; the generator writes none
+};
+
+// A row of the handler list.
 struct HandlerListEntry {
   OpHandler handler;
-  uint32_t kind;
+  HandlerKind kind;
   uint16_t opcode;
 };
 

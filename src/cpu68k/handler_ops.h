@@ -8,17 +8,17 @@
 
 namespace cpu {
 
-// Instructions that take vector 8 in user mode before doing anything.
+// Instructions that take vector 8 in user mode before doing anything: the
+// rows whose privilege column is PRIVILEGE_SUPERVISOR. The opcode sweep of the
+// CPU tests checks every opcode against the rows.
 template <uint32_t MN, uint32_t SIZE> inline constexpr bool PRIVILEGED =
     ((MN == MN_ORSR || MN == MN_ANDSR || MN == MN_EORSR || MN == MN_MV2SR) && SIZE == SIZE_WORD) ||
     MN == MN_MVR2USP || MN == MN_MVUSP2R || MN == MN_RESET || MN == MN_STOP || MN == MN_RTE;
 
-template <uint32_t MN> inline constexpr bool IS_SHIFT = MN >= MN_ASR && MN <= MN_ROXR;
-template <uint32_t MN> inline constexpr bool IS_MEMORY_SHIFT = MN >= MN_ASRW && MN <= MN_ROXRW;
-
 } // namespace cpu
 
-template <uint32_t MN, uint32_t SIZE, uint32_t SRC, uint32_t DST, uint32_t CC, uint32_t SP, uint32_t DP>
+template <uint32_t MN, uint32_t SIZE, uint32_t FIRST, uint32_t SECOND, uint32_t CC, uint32_t FIRST_POS,
+          uint32_t SECOND_POS>
 void opHandler(uint32_t opcode) {
   using namespace cpu;
   if constexpr (PRIVILEGED<MN, SIZE>) {
@@ -28,53 +28,53 @@ void opHandler(uint32_t opcode) {
     }
   }
   if constexpr (MN == MN_OR || MN == MN_AND || MN == MN_EOR || MN == MN_ADD || MN == MN_SUB || MN == MN_CMP)
-    binaryOp<MN, SIZE, SRC, DST, SP, DP>(opcode);
+    binaryOp<MN, SIZE, FIRST, SECOND, FIRST_POS, SECOND_POS>(opcode);
   else if constexpr (MN == MN_ADDA || MN == MN_SUBA || MN == MN_CMPA)
-    addressOp<MN, SIZE, SRC, SP, DP>(opcode);
+    addressOp<MN, SIZE, FIRST, FIRST_POS, SECOND_POS>(opcode);
   else if constexpr (MN == MN_ADDX || MN == MN_SUBX)
-    extendOp<MN, SIZE, SRC, SP, DP>(opcode);
+    extendOp<MN, SIZE, FIRST, FIRST_POS, SECOND_POS>(opcode);
   else if constexpr (MN == MN_NEG || MN == MN_NEGX || MN == MN_NOT || MN == MN_CLR || MN == MN_TST)
-    unaryOp<MN, SIZE, SRC, SP>(opcode);
+    unaryOp<MN, SIZE, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_MOVE || MN == MN_MOVEA)
-    moveOp<MN, SIZE, SRC, DST, SP, DP>(opcode);
+    moveOp<MN, SIZE, FIRST, SECOND, FIRST_POS, SECOND_POS>(opcode);
   else if constexpr (MN == MN_SWAP || MN == MN_EXT)
     registerOp<MN, SIZE>(opcode);
   else if constexpr (MN == MN_EXG)
-    exchangeOp<SRC, DST>(opcode);
+    exchangeOp<FIRST, SECOND>(opcode);
   else if constexpr (MN == MN_MULU || MN == MN_MULS)
-    multiplyOp<MN, SRC, SP>(opcode);
+    multiplyOp<MN, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_DIVU || MN == MN_DIVS)
-    divideOp<MN, SRC, SP>(opcode);
+    divideOp<MN, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_ABCD || MN == MN_SBCD)
-    decimalOp<MN, SRC>(opcode);
+    decimalOp<MN, FIRST>(opcode);
   else if constexpr (MN == MN_NBCD)
-    negateDecimalOp<SRC, SP>(opcode);
+    negateDecimalOp<FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_CHK)
-    checkOp<SIZE, SRC, SP>(opcode);
+    checkOp<SIZE, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_CMPM)
-    binaryOp<MN_CMP, SIZE, MODE_AIPI, MODE_AIPI, SP, DP>(opcode);
-  else if constexpr (MN >= MN_BTST && MN <= MN_BSET)
-    bitOp<MN, SRC, DST, DP>(opcode);
-  else if constexpr (IS_SHIFT<MN>)
-    shiftRegisterOp<MN, SIZE, SRC>(opcode);
-  else if constexpr (IS_MEMORY_SHIFT<MN>)
-    shiftMemoryOp<MN, SRC, SP>(opcode);
+    binaryOp<MN_CMP, SIZE, MODE_AIPI, MODE_AIPI, FIRST_POS, SECOND_POS>(opcode);
+  else if constexpr (isBitOperation(MN))
+    bitOp<MN, FIRST, SECOND, SECOND_POS>(opcode);
+  else if constexpr (isRegisterShift(MN))
+    shiftRegisterOp<MN, SIZE, FIRST>(opcode);
+  else if constexpr (isMemoryShift(MN))
+    shiftMemoryOp<MN, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_MVPMR || MN == MN_MVPRM)
     movepOp<MN, SIZE>(opcode);
   else if constexpr (MN == MN_MVMLE)
-    movemToMemoryOp<SIZE, DST>(opcode);
+    movemToMemoryOp<SIZE, SECOND>(opcode);
   else if constexpr (MN == MN_MVMEL)
-    movemToRegistersOp<SIZE, DST>(opcode);
+    movemToRegistersOp<SIZE, SECOND>(opcode);
   else if constexpr (MN == MN_TAS)
-    testAndSetOp<SRC, SP>(opcode);
+    testAndSetOp<FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_SCC)
-    setConditionOp<CC, SRC, SP>(opcode);
+    setConditionOp<CC, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_BCC || MN == MN_BSR)
-    branchOp<MN, CC, SRC>(opcode);
+    branchOp<MN, CC, FIRST>(opcode);
   else if constexpr (MN == MN_DBCC)
     decrementBranchOp<CC>(opcode);
   else if constexpr (MN == MN_LEA || MN == MN_PEA || MN == MN_JMP || MN == MN_JSR)
-    addressUseOp<MN, SRC, SP, DP>(opcode);
+    addressUseOp<MN, FIRST, FIRST_POS, SECOND_POS>(opcode);
   else if constexpr (MN == MN_LINK)
     linkOp(opcode);
   else if constexpr (MN == MN_UNLK)
@@ -90,9 +90,9 @@ void opHandler(uint32_t opcode) {
   else if constexpr (MN == MN_ORSR || MN == MN_ANDSR || MN == MN_EORSR)
     statusImmediateOp<MN, SIZE>();
   else if constexpr (MN == MN_MV2SR)
-    moveToStatusOp<SIZE, SRC, SP>(opcode);
+    moveToStatusOp<SIZE, FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_MVSR2)
-    moveFromStatusOp<SRC, SP>(opcode);
+    moveFromStatusOp<FIRST, FIRST_POS>(opcode);
   else if constexpr (MN == MN_MVR2USP)
     cpuState.usp = areg(opcode & 7);
   else if constexpr (MN == MN_MVUSP2R)

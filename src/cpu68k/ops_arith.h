@@ -59,11 +59,11 @@ template <uint32_t MN, uint32_t SIZE, uint32_t SRC, uint32_t SP, uint32_t DP> in
   }
 }
 
-// ADDX, SUBX: d = d +/- s +/- X; Z only cleared.
-template <uint32_t MN, uint32_t SIZE, uint32_t SRC, uint32_t SP, uint32_t DP> inline void extendOp(uint32_t opcode) {
-  const uint32_t s = readEa<SRC, SIZE>(field<SP>(opcode));
-  const uint32_t at = locate<SRC, SIZE>(field<DP>(opcode));
-  const uint32_t d = readAt<SRC, SIZE>(at);
+// ADDX, SUBX: d = d +/- s +/- X, both operands in MODE; Z only cleared.
+template <uint32_t MN, uint32_t SIZE, uint32_t MODE, uint32_t SP, uint32_t DP> inline void extendOp(uint32_t opcode) {
+  const uint32_t s = readEa<MODE, SIZE>(field<SP>(opcode));
+  const uint32_t at = locate<MODE, SIZE>(field<DP>(opcode));
+  const uint32_t d = readAt<MODE, SIZE>(at);
   const uint32_t x = ccrWord >> 16 & 1;
   uint32_t r;
   CcrWord f;
@@ -76,7 +76,7 @@ template <uint32_t MN, uint32_t SIZE, uint32_t SRC, uint32_t SP, uint32_t DP> in
   }
   const CcrWord z = (r & SIZE_MASK<SIZE>) ? 0 : (ccrWord & CCR_Z);
   setFlags(CCR_ALL, f | z);
-  writeAt<SRC, SIZE>(at, r);
+  writeAt<MODE, SIZE>(at, r);
 }
 
 // NEG, NEGX, NOT, CLR on one operand; TST reads only.
@@ -225,11 +225,12 @@ template <bool KEEP_V> inline uint32_t decimalSubtract(uint32_t s, uint32_t d) {
   return r;
 }
 
-template <uint32_t MN, uint32_t SRC> inline void decimalOp(uint32_t opcode) {
-  const uint32_t s = readEa<SRC, SIZE_BYTE>(opcode & 7);
-  const uint32_t at = locate<SRC, SIZE_BYTE>(opcode >> 9 & 7);
-  const uint32_t d = readAt<SRC, SIZE_BYTE>(at);
-  writeAt<SRC, SIZE_BYTE>(at, MN == MN_ABCD ? decimalAdd(s, d) : decimalSubtract<false>(s, d));
+// ABCD, SBCD: both operands in MODE (Dn or -(An)).
+template <uint32_t MN, uint32_t MODE> inline void decimalOp(uint32_t opcode) {
+  const uint32_t s = readEa<MODE, SIZE_BYTE>(opcode & 7);
+  const uint32_t at = locate<MODE, SIZE_BYTE>(opcode >> 9 & 7);
+  const uint32_t d = readAt<MODE, SIZE_BYTE>(at);
+  writeAt<MODE, SIZE_BYTE>(at, MN == MN_ABCD ? decimalAdd(s, d) : decimalSubtract<false>(s, d));
 }
 
 template <uint32_t DST, uint32_t DP> inline void negateDecimalOp(uint32_t opcode) {

@@ -1,10 +1,12 @@
-// The decode build: figures of the expansion and sharing pass, decode edge
-// cases, the handler list, and the build's reaction to broken tables.
+// The decode build: figures of the expansion and sharing pass (in total and
+// per row, against decode_rows.txt), decode edge cases, the handler list, and
+// the build's reaction to broken tables.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "cpu/cpu_fixture.h"
@@ -26,9 +28,9 @@ TEST(DecodeBuild, ProducesTheKnownFiguresWithoutDoubleMatches) {
   EXPECT_EQ(decodeState.groups, 1584);
   int named = 0, illegal = 0, representatives = 0;
   for (uint32_t op = 0; op < OPCODE_COUNT; ++op) {
-    named += entry(op).mnemonic != 0;
+    named += entry(op).mnemonic != MN_ILLEGAL;
     illegal += opHandlerTable[op] == illegalInstruction;
-    representatives += entry(op).mnemonic != 0 && entry(op).representative == -1;
+    representatives += entry(op).mnemonic != MN_ILLEGAL && entry(op).representative == NO_REPRESENTATIVE;
   }
   EXPECT_EQ(named, 46334);
   EXPECT_EQ(illegal, 19202);
@@ -44,9 +46,9 @@ TEST(DecodeBuild, HandlerListNamesEveryGroupWith1579Functions) {
     functions.insert(row->handler);
     EXPECT_GT(int(row->opcode), previous) << "list ordered by opcode";
     previous = row->opcode;
-    EXPECT_EQ(row->kind, 0u);
-    EXPECT_EQ(entry(row->opcode).representative, -1);
-    EXPECT_NE(entry(row->opcode).mnemonic, 0u);
+    EXPECT_EQ(row->kind, HANDLER_BEFORE_SHARING);
+    EXPECT_EQ(entry(row->opcode).representative, NO_REPRESENTATIVE);
+    EXPECT_NE(entry(row->opcode).mnemonic, MN_ILLEGAL);
   }
   EXPECT_EQ(rows, 1584);
   EXPECT_EQ(functions.size(), 1579u);
@@ -60,8 +62,8 @@ TEST(DecodeBuild, HandlerListNamesEveryGroupWith1579Functions) {
   };
   for (const auto& [a, b] : sharedPairs) {
     EXPECT_EQ(opHandlerTable[a], opHandlerTable[b]) << std::hex << a << " " << b;
-    EXPECT_EQ(entry(a).representative, -1);
-    EXPECT_EQ(entry(b).representative, -1);
+    EXPECT_EQ(entry(a).representative, NO_REPRESENTATIVE);
+    EXPECT_EQ(entry(b).representative, NO_REPRESENTATIVE);
   }
 }
 
@@ -77,23 +79,25 @@ struct DecodeCase {
 
 TEST(DecodeBuild, EdgeCasesDecodeAsDocumented) {
   cpuMachine({});
+  constexpr int32_t OWN = NO_REPRESENTATIVE;
+  constexpr SourceType REG = SOURCE_REGISTER, DATA = SOURCE_DATA, TRAP = SOURCE_TRAP, QUICK = SOURCE_QUICK;
   const DecodeCase cases[] = {
-      {0x6000, MN_BCC, SIZE_WORD, MODE_IMM1, 0, -1, -1},
-      {0x60FF, MN_BCC, SIZE_LONG, MODE_IMM2, 0, -1, -1},
-      {0x6001, MN_BCC, SIZE_BYTE, MODE_IMMI, 1, 1, -1},
-      {0x6080, MN_BCC, SIZE_BYTE, MODE_IMMI, 1, 0x80, 0x6001},
-      {0x60FE, MN_BCC, SIZE_BYTE, MODE_IMMI, 1, 0xFE, 0x6001},
-      {0x6100, MN_BSR, SIZE_WORD, MODE_IMM1, 0, -1, -1},
-      {0x6101, MN_BSR, SIZE_BYTE, MODE_IMMI, 1, 1, -1},
-      {0x61FF, MN_BSR, SIZE_LONG, MODE_IMM2, 0, -1, -1},
-      {0x4E4F, MN_TRAP, SIZE_LONG, MODE_IMMI, 2, 15, 0x4E40},
-      {0x5048, MN_ADDA, SIZE_WORD, MODE_IMMI, 3, 8, -1},
-      {0x5088, MN_ADDA, SIZE_LONG, MODE_IMMI, 3, 8, -1},
-      {0x003C, MN_ORSR, SIZE_BYTE, MODE_IMM1, 0, -1, -1},
-      {0xE108, MN_LSL, SIZE_BYTE, MODE_IMMI, 3, 8, -1},
-      {0x44C0, MN_MV2SR, SIZE_BYTE, MODE_DREG, 0, 0, -1},
-      {0x0800, MN_BTST, SIZE_LONG, MODE_IMM1, 0, -1, -1},
-      {0x0810, MN_BTST, SIZE_BYTE, MODE_IMM1, 0, -1, -1},
+      {0x6000, MN_BCC, SIZE_WORD, MODE_IMM1, REG, -1, OWN},
+      {0x60FF, MN_BCC, SIZE_LONG, MODE_IMM2, REG, -1, OWN},
+      {0x6001, MN_BCC, SIZE_BYTE, MODE_IMMI, DATA, 1, OWN},
+      {0x6080, MN_BCC, SIZE_BYTE, MODE_IMMI, DATA, 0x80, 0x6001},
+      {0x60FE, MN_BCC, SIZE_BYTE, MODE_IMMI, DATA, 0xFE, 0x6001},
+      {0x6100, MN_BSR, SIZE_WORD, MODE_IMM1, REG, -1, OWN},
+      {0x6101, MN_BSR, SIZE_BYTE, MODE_IMMI, DATA, 1, OWN},
+      {0x61FF, MN_BSR, SIZE_LONG, MODE_IMM2, REG, -1, OWN},
+      {0x4E4F, MN_TRAP, SIZE_LONG, MODE_IMMI, TRAP, 15, 0x4E40},
+      {0x5048, MN_ADDA, SIZE_WORD, MODE_IMMI, QUICK, 8, OWN},
+      {0x5088, MN_ADDA, SIZE_LONG, MODE_IMMI, QUICK, 8, OWN},
+      {0x003C, MN_ORSR, SIZE_BYTE, MODE_IMM1, REG, -1, OWN},
+      {0xE108, MN_LSL, SIZE_BYTE, MODE_IMMI, QUICK, 8, OWN},
+      {0x44C0, MN_MV2SR, SIZE_BYTE, MODE_DREG, REG, 0, OWN},
+      {0x0800, MN_BTST, SIZE_LONG, MODE_IMM1, REG, -1, OWN},
+      {0x0810, MN_BTST, SIZE_BYTE, MODE_IMM1, REG, -1, OWN},
   };
   for (const DecodeCase& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.opcode);
@@ -117,7 +121,7 @@ TEST(DecodeBuild, EdgeCasesDecodeAsDocumented) {
     EXPECT_EQ(opHandlerTable[op], opHandlerTable[0x4E40]);
   // Not instructions: ILLEGAL itself, a byte move from An, MOVE to an immediate, MOVEC.
   for (uint32_t op : {0x4AFCu, 0x1008u, 0x19C0u, 0x4E7Bu}) {
-    EXPECT_EQ(entry(op).mnemonic, 0u) << std::hex << op;
+    EXPECT_EQ(entry(op).mnemonic, MN_ILLEGAL) << std::hex << op;
     EXPECT_EQ(opHandlerTable[op], illegalInstruction) << std::hex << op;
   }
 }
@@ -148,7 +152,8 @@ PatternRow sourceRow(uint32_t opcode, const char* text) {
   r.value = opcode;
   r.mask = 0xFFC0;
   r.variableCount = 6;
-  const uint8_t letters[6] = {11, 11, 11, 12, 12, 12};
+  const FieldCode letters[6] = {FIELD_SOURCE_MODE,     FIELD_SOURCE_MODE,     FIELD_SOURCE_MODE,
+                                FIELD_SOURCE_REGISTER, FIELD_SOURCE_REGISTER, FIELD_SOURCE_REGISTER};
   std::copy(letters, letters + 6, r.letters);
   r.text = text;
   return r;
@@ -160,7 +165,7 @@ PatternRow twoBitShiftRow() {
   r.value = 0xE018;
   r.mask = 0xFFFC;
   r.variableCount = 2;
-  r.letters[0] = r.letters[1] = 4;
+  r.letters[0] = r.letters[1] = FIELD_DIRECTION;
   r.text = "ROf.L";
   return r;
 }
@@ -171,14 +176,51 @@ std::vector<InstrEntry>& scratchTable() {
   return table;
 }
 
+// A second row for an opcode is reported and counted and stands, ILLEGAL's
+// row (id 0, like an empty entry) first or second included.
 TEST(DecodeBuild, DoubleMatchIsReportedAndTheLaterRowStands) {
-  const PatternRow rows[] = {fixedRow(0x4E71, "NOP"), fixedRow(0x4E71, "RTS")};
-  std::vector<InstrEntry>& table = scratchTable();
-  int produced = 0;
-  const std::string err = captureStderr([&] { produced = expandPatternRows(rows, 2, mnemonicTable, table.data()); });
-  EXPECT_EQ(err, "Double match: 4e71: RTS\n");
-  EXPECT_EQ(produced, 2);
-  EXPECT_EQ(table[0x4E71].mnemonic, MN_RTS);
+  const struct { const char* first; const char* second; uint32_t stands; } cases[] = {
+      {"NOP", "RTS", MN_RTS}, {"ILLEGAL", "NOP", MN_NOP}, {"NOP", "ILLEGAL", MN_ILLEGAL}};
+  for (const auto& c : cases) {
+    const PatternRow rows[] = {fixedRow(0x4E71, c.first), fixedRow(0x4E71, c.second)};
+    std::vector<InstrEntry>& table = scratchTable();
+    Expansion expansion{};
+    const std::string err = captureStderr([&] { expansion = expandPatternRows(rows, 2, mnemonicTable, table.data()); });
+    EXPECT_EQ(err, "Double match: 4e71: " + std::string(c.second) + "\n");
+    EXPECT_EQ(expansion.produced, 2);
+    EXPECT_EQ(expansion.doubleMatches, 1);
+    EXPECT_EQ(table[0x4E71].mnemonic, c.stands);
+  }
+}
+
+// Per row: opcodes produced and handler classes whose lowest opcode the row produced.
+std::vector<std::string> rowFigures() {
+  cpuMachine({});
+  std::vector<InstrEntry>& scratch = scratchTable();
+  std::vector<std::string> lines;
+  for (int r = 0; r < PATTERN_ROW_COUNT; ++r) {
+    clearDecodeTable(scratch.data());
+    const int produced = expandPatternRows(&patternRows[r], 1, mnemonicTable, scratch.data()).produced;
+    int groups = 0;
+    for (uint32_t op = 0; op < OPCODE_COUNT; ++op)
+      groups += scratch[op].produced && entry(op).mnemonic != MN_ILLEGAL &&
+                entry(op).representative == NO_REPRESENTATIVE;
+    lines.push_back(std::to_string(produced) + " " + std::to_string(groups) + " " + patternRows[r].text);
+  }
+  return lines;
+}
+
+TEST(DecodeBuild, EveryRowProducesItsKnownOpcodesAndGroups) {
+  const std::vector<uint8_t> bytes = readFile(std::string(QUILLOMARK_TESTS_DIR) + "/cpu/decode_rows.txt");
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
+  std::vector<std::string> known;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '#')
+      known.push_back(line);
+  const std::vector<std::string> now = rowFigures();
+  for (size_t r = 0; r < std::max(now.size(), known.size()); ++r)
+    EXPECT_EQ(r < now.size() ? now[r] : "(no row)", r < known.size() ? known[r] : "(no line)")
+        << "row " << r << ": opcodes, groups, text";
 }
 
 using DeathTest = testing::TestWithParam<PatternRow>;
@@ -204,14 +246,14 @@ TEST(DecodeBuildDeath, UnknownSourceTypeInTheSharingPassAborts) {
   table[0x1234].mnemonic = MN_MOVE;
   table[0x1234].srcUsed = 1;
   table[0x1234].srcPos = 0;
-  table[0x1234].srcType = 6;
+  table[0x1234].srcType = SOURCE_TYPE_COUNT;
   EXPECT_EXIT(shareHandlers(table.data()), testing::KilledBySignal(SIGABRT), "");
 }
 
 TEST(DecodeBuildDeath, GroupWithoutHandlerAborts) {
   cpuMachine({});
   static OpHandler dispatch[OPCODE_COUNT];
-  const HandlerListEntry emptyList[] = {{nullptr, 0, 0}};
+  const HandlerListEntry emptyList[] = {{nullptr, HANDLER_BEFORE_SHARING, 0}};
   EXPECT_EXIT(fillDispatchTable(decodeState.table, emptyList, dispatch), testing::KilledBySignal(SIGABRT), "");
 }
 
