@@ -11,6 +11,7 @@ list(APPEND QUILLOMARK_TEST_BUS_SOURCES ${cpu_sources} ${QUILLOMARK_HANDLER_SOUR
 add_library(quillomark_test_bus STATIC ${QUILLOMARK_TEST_BUS_SOURCES})
 target_include_directories(quillomark_test_bus PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(quillomark_test_bus PUBLIC QUILLOMARK_TEST_BUS)
+add_dependencies(quillomark_test_bus quillomark_handler_list)
 
 add_executable(quillomark-conformance ${CMAKE_SOURCE_DIR}/tools/conformance_main.cpp)
 target_link_libraries(quillomark-conformance quillomark_test_bus)

@@ -36,4 +36,12 @@ add_custom_command(
   COMMENT "Generating the opcode handler list"
   VERBATIM)
 
+# One target owns the rule. The core and the conformance build's copy of it
+# both compile the generated files and both depend on this target, so the
+# generator runs once, even in a parallel Makefile build. quillomark_core is
+# defined after this file is included, hence the deferred call; tools.cmake
+# adds the dependency of quillomark_test_bus.
+add_custom_target(quillomark_handler_list DEPENDS ${QUILLOMARK_HANDLER_SOURCES})
+cmake_language(DEFER CALL add_dependencies quillomark_core quillomark_handler_list)
+
 list(APPEND QUILLOMARK_GENERATED_SOURCES ${QUILLOMARK_HANDLER_SOURCES})
