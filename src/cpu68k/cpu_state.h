@@ -21,7 +21,7 @@ struct CpuState {
   uint8_t stopped;           // 0x53 set by STOP, cleared by reset
   uint32_t intMask;          // 0x54 interrupt mask 0-7
   uint32_t pcBase;           // 0x58 address the PC was last set to
-  uint32_t pcHost;           // 0x5C fetch position: offset into MachineMemory
+  uint32_t pcHost;           // 0x5C fetch position: offset into machineMemory
   uint32_t pcHostBase;       // 0x60 fetch position that corresponded to pcBase
   uint32_t vbr;              // 0x64 vector base, always 0
   uint32_t reserved68[21];   // 0x68 control words, zero
