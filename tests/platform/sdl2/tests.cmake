@@ -3,8 +3,8 @@
 if(TARGET quillomark_sdl2_backend)
   file(GLOB SDL2_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_tests.cpp)
   add_executable(quillomark_sdl2_tests ${SDL2_TEST_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/sdl2_test_support.cpp)
-  target_include_directories(quillomark_sdl2_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-  target_link_libraries(quillomark_sdl2_tests quillomark_core quillomark_sdl2_backend GTest::gtest GTest::gtest_main)
+  target_link_libraries(quillomark_sdl2_tests quillomark_core quillomark_sdl2_backend quillomark_test_helpers
+    GTest::gtest GTest::gtest_main)
   gtest_discover_tests(quillomark_sdl2_tests
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 60 ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")

@@ -33,7 +33,3 @@ void pushKey(SDL_Scancode scancode, bool down, bool repeat = false, uint16_t mod
 void pushWindowEvent(SDL_WindowEventID event);
 // Allocates the machine image once and clears the two input-port bytes and the host controls.
 void freshInputs();
-// Creates an empty directory for a test under the temporary folder.
-std::string scratchDirectory(const std::string& name);
-// Removes every scratch directory of this test process.
-void removeScratchDirectories();

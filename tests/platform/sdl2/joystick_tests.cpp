@@ -5,7 +5,7 @@
 #include "host/controls.h"
 #include "host/joystick.h"
 #include "platform/sdl2/sdl2_platform.h"
-#include "sdl2/sdl2_test_support.h"
+#include "platform/sdl2/sdl2_test_support.h"
 
 namespace {
 

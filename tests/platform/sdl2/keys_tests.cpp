@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/sdl2/sdl2_platform.h"
-#include "sdl2/sdl2_test_support.h"
+#include "platform/sdl2/sdl2_test_support.h"
 
 namespace {
 

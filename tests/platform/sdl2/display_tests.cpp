@@ -7,7 +7,8 @@
 #include <set>
 
 #include "platform/sdl2/sdl2_platform.h"
-#include "sdl2/sdl2_test_support.h"
+#include "platform/sdl2/sdl2_test_support.h"
+#include "support/system_helpers.h"
 #include "video/display.h"
 
 namespace {
@@ -188,7 +189,7 @@ TEST(Sdl2Display, InspectorTextStaysOverThePictureWhileItIsDrawnEachPass) {
 // Without a display the start-up ends with the display message, whichever way SDL fails.
 TEST(Sdl2Display, NoDisplayEndsStartUpWithTheDirectDrawMessage) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string dir = scratchDirectory("no-display");
+  const std::string dir = makeScratchDir("no-display");
   std::vector<char> bmp(1078, 0);
   bmp[0] = 'B';
   bmp[1] = 'M';
@@ -198,25 +199,24 @@ TEST(Sdl2Display, NoDisplayEndsStartUpWithTheDirectDrawMessage) {
     if (!driver && access("/dev/dri", F_OK) == 0)
       continue; // a console display could answer here
     EXPECT_EXIT(
-        {
-          if (chdir(dir.c_str()) != 0)
-            _exit(3);
-          sdlReset();
-          SDL_QuitSubSystem(SDL_INIT_VIDEO);
-          if (driver)
-            setenv("SDL_VIDEODRIVER", driver, 1);
-          else
-            unsetenv("SDL_VIDEODRIVER");
-          unsetenv("DISPLAY");
-          unsetenv("WAYLAND_DISPLAY");
-          dup2(2, 1); // the message goes to standard output
-          initDisplay();
-          _exit(4);
-        },
+        inDirectory(dir,
+                    [driver] {
+                      sdlReset();
+                      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+                      if (driver)
+                        setenv("SDL_VIDEODRIVER", driver, 1);
+                      else
+                        unsetenv("SDL_VIDEODRIVER");
+                      unsetenv("DISPLAY");
+                      unsetenv("WAYLAND_DISPLAY");
+                      dup2(2, 1); // the message goes to standard output
+                      initDisplay();
+                      _exit(4);
+                    }),
         testing::ExitedWithCode(1), "Direct draw failed to initialize")
         << (driver ? driver : "(none)");
   }
-  removeScratchDirectories();
+  removeScratchDirs();
 }
 
 } // namespace

@@ -10,7 +10,8 @@
 #include "host/window_proc.h"
 #include "host/input_log.h"
 #include "platform/sdl2/sdl2_platform.h"
-#include "sdl2/sdl2_test_support.h"
+#include "platform/sdl2/sdl2_test_support.h"
+#include "support/system_helpers.h"
 
 namespace {
 
@@ -130,21 +131,19 @@ TEST(Sdl2Messages, PumpHoldsWhileTheWindowHasNoFocus) {
 
 TEST(Sdl2Messages, ClosingTheWindowEndsTheProgramWithItsDump) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string dir = scratchDirectory("close");
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.c_str()) != 0)
-          _exit(3);
-        freshInputs();
-        openDisplay(windowProc, 320, 240, greyPalette);
-        pushKey(SDL_SCANCODE_RETURN, true);
-        pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
-        pumpMessages();
-        _exit(4); // the pump came back: the close was lost
-      },
-      testing::ExitedWithCode(1), "");
+  const std::string dir = makeScratchDir("close");
+  EXPECT_EXIT(inDirectory(dir,
+                          [] {
+                            freshInputs();
+                            openDisplay(windowProc, 320, 240, greyPalette);
+                            pushKey(SDL_SCANCODE_RETURN, true);
+                            pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+                            pumpMessages();
+                            _exit(4); // the pump came back: the close was lost
+                          }),
+              testing::ExitedWithCode(1), "");
   EXPECT_EQ(std::filesystem::file_size(dir + "/" + DUMP_FILE), DUMP_FILE_SIZE);
-  removeScratchDirectories();
+  removeScratchDirs();
 }
 
 } // namespace

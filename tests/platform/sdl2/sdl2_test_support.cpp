@@ -1,11 +1,9 @@
-#include "sdl2/sdl2_test_support.h"
+#include "platform/sdl2/sdl2_test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "driver/board.h"
 #include "driver/memory.h"
@@ -73,25 +71,4 @@ void freshInputs() {
   machineMemory[PLAYER_INPUTS_ADDRESS] = 0;
   machineMemory[SWITCH_INPUTS_ADDRESS] = 0;
   hostControls = HostControls{};
-}
-
-constexpr const char* ROOT_VARIABLE = "QUILLOMARK_SDL2_TEST_ROOT";
-
-std::string scratchDirectory(const std::string& name) {
-  // Death-test children run the test again from the start: they inherit the root through the environment.
-  if (!getenv(ROOT_VARIABLE)) {
-    const char* base = getenv("TMPDIR");
-    const std::filesystem::path root = std::filesystem::path(base && *base ? base : "/tmp") /
-                                       ("quillomark-sdl2-test-" + std::to_string(getpid()));
-    setenv(ROOT_VARIABLE, root.c_str(), 1);
-  }
-  const std::filesystem::path dir = std::filesystem::path(getenv(ROOT_VARIABLE)) / name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir.string();
-}
-
-void removeScratchDirectories() {
-  if (const char* root = getenv(ROOT_VARIABLE))
-    std::filesystem::remove_all(root);
 }
