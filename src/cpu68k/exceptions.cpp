@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cpu68k/cpu_state.h"
+#include "driver/warnings.h"
 
 void takeException(uint32_t vector) {
   buildSr();
@@ -34,7 +35,8 @@ void illegalInstruction(uint32_t opcode) {
     takeException(VECTOR_LINE_A);
     break;
   default:
-    fprintf(stderr, "Illegal instruction: %04x at %08lx\n", unsigned(opcode), (unsigned long)getPc());
+    if (mayPrintWarning())
+      fprintf(stderr, "Illegal instruction: %04x at %08lx\n", unsigned(opcode), (unsigned long)getPc());
     takeException(VECTOR_ILLEGAL);
   }
 }

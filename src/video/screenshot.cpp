@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/file_write.h"
+#include "platform/platform.h"
 #include "video/display.h"
 #include "video/frame_store.h"
 
@@ -32,38 +34,37 @@ void fillHeader(uint8_t header[BITMAP_HEADER_SIZE]) {
 }
 } // namespace
 
-void writeBitmap(const char* fileName) {
-  FILE* file = fopen(fileName, "wb");
-  if (!file)
-    return;
-  uint8_t header[BITMAP_HEADER_SIZE];
-  fillHeader(header);
-  fwrite(header, 1, sizeof header, file);
-  uint8_t colours[256][4];
+bool writeBitmap(FileKind kind, const char* fileName) {
+  static uint8_t file[BITMAP_FILE_SIZE];
+  fillHeader(file);
+  uint8_t* colours = file + BITMAP_HEADER_SIZE;
   for (int k = 0; k < 256; ++k) {
     const PaletteColour& c = displayContext.paletteEntries[k];
-    colours[k][0] = c.blue;
-    colours[k][1] = c.green;
-    colours[k][2] = c.red;
-    colours[k][3] = 0;
+    colours[4 * k] = c.blue;
+    colours[4 * k + 1] = c.green;
+    colours[4 * k + 2] = c.red;
+    colours[4 * k + 3] = 0;
   }
-  fwrite(colours, 1, sizeof colours, file);
   // Bottom row first; the 256 visible columns centred between 32-pixel borders of index 0.
-  uint8_t row[BITMAP_WIDTH_PIXELS] = {};
+  uint8_t* row = file + BITMAP_PIXEL_OFFSET;
   for (int line = VISIBLE_FIRST_LINE + VISIBLE_HEIGHT - 1; line >= VISIBLE_FIRST_LINE; --line) {
+    memset(row, 0, BITMAP_WIDTH_PIXELS);
     memcpy(row + SCREEN_X, frameLine(line), VISIBLE_WIDTH);
-    fwrite(row, 1, sizeof row, file);
+    row += BITMAP_WIDTH_PIXELS;
   }
-  fclose(file);
+  const FilePart part = {file, sizeof file};
+  return writeWholeFile(kind, fileName, &part, 1);
 }
 
-void writeSnapshotBitmap() { writeBitmap(SNAPSHOT_FILE); }
+void writeSnapshotBitmap() { writeBitmap(FILE_SNAPSHOT, SNAPSHOT_FILE); }
 
 void writeFrameShot() {
   if (screenshotState.frameShotCount > FRAME_SHOT_LIMIT)
     return;
+  if (screenshotState.frameShotCount == 0 && !platformCreateFolder(FRAME_SHOT_FOLDER))
+    reportWriteFailure(FILE_FRAME_SHOT, FRAME_SHOT_FOLDER);
   char name[32];
-  snprintf(name, sizeof name, FRAME_SHOT_FORMAT, int(screenshotState.frameShotCount));
+  snprintf(name, sizeof name, FRAME_SHOT_FORMAT, FRAME_SHOT_FOLDER, int(screenshotState.frameShotCount));
   ++screenshotState.frameShotCount;
-  writeBitmap(name);
+  writeBitmap(FILE_FRAME_SHOT, name);
 }

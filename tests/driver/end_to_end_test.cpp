@@ -8,28 +8,6 @@
 
 namespace {
 
-// A tiny program in the board's frame protocol: it points the frame-flag pointer at a
-// byte with bit 7 set, then sits in the idle loop at 0xA34; the frame interrupt returns at once.
-std::vector<uint8_t> idleProgram() {
-  std::vector<uint8_t> image(0x20000, 0);
-  auto words = [&](uint32_t address, std::initializer_list<uint16_t> list) {
-    for (uint16_t w : list) {
-      image[address] = uint8_t(w >> 8);
-      image[address + 1] = uint8_t(w);
-      address += 2;
-    }
-  };
-  words(0x000, {0x0008, 0xF000});                         // initial stack pointer
-  words(0x004, {0x0000, 0x0400});                         // initial PC
-  words(0x064, {0x0000, 0x0500});                         // frame interrupt (vector 25)
-  words(0x300, {0xFF00});                                 // the frame-flag byte
-  words(0x400, {0x23FC, 0x0000, 0x0300, 0x0008, 0x0014}); // MOVE.L #$300,$80014
-  words(0x40A, {0x4EF9, 0x0000, 0x0A34});                 // JMP $A34
-  words(0x500, {0x4E73});                                 // RTE
-  words(0xA34, {0x60FE});                                 // BRA.S * (the idle loop)
-  return image;
-}
-
 std::string headless(const std::string& args) {
   return std::string("'") + QUILLOMARK_HEADLESS + "' " + args + " >out.txt 2>err.txt";
 }

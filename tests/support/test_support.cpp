@@ -76,21 +76,3 @@ int runIn(const std::string& dir, const std::string& command) {
   return WEXITSTATUS(status);
 }
 
-void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage) {
-  // The 128 KiB program ROM is split into its even and odd bytes.
-  std::vector<uint8_t> even(0x10000, 0), odd(0x10000, 0);
-  for (size_t i = 0; i < programImage.size() && i < 0x20000; ++i)
-    (i % 2 ? odd : even)[i / 2] = programImage[i];
-  writeFile(dir + "/18b_d02.bin", even);
-  writeFile(dir + "/18c_d05.bin", odd);
-  const std::vector<uint8_t> blank(0x10000, 0);
-  for (const char* name : {"17b_l.bin", "17c_l.bin", "17b_u.bin", "17c_u.bin"})
-    writeFile(dir + "/" + name, blank);
-  std::vector<uint8_t> bmp(1078, 0);
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  for (int k = 0; k < 256; ++k)
-    for (int c = 0; c < 3; ++c)
-      bmp[54 + 4 * k + c] = uint8_t(k);
-  writeFile(dir + "/pal.bmp", bmp);
-}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/system_helpers.h"
+#include "support/test_programs.h"
 
 // Allocates (once) and clears the image to 0xAA; zeroes every global record.
 void freshMachine();
@@ -18,6 +19,3 @@ void pokeWords(uint32_t address, const std::vector<uint16_t>& words);
 // Runs a program (with its redirections) in a directory under a time and file-size limit;
 // returns its exit code (-1 if it did not exit normally, 124 on timeout).
 int runIn(const std::string& dir, const std::string& command);
-// Splits a program image of big-endian words into the six ROM files of the board in dir,
-// and writes a grey-ramp pal.bmp.
-void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage);

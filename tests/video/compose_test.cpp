@@ -95,7 +95,7 @@ TEST(Compose, FullSceneMatchesItsReferencePicture) {
   renderFrame();
   ASSERT_EQ(headlessPlatform.presentCount, 1u);
   EXPECT_EQ(pictureDigest(headlessPlatform.presented, 320), 0xbb96ca999810ca53ull);
-  writeBitmap("scene.bmp");
+  writeBitmap(FILE_SNAPSHOT, "scene.bmp");
   EXPECT_TRUE(readFile("scene.bmp") == readFile(QUILLOMARK_TESTS_DIR "/video/scene_reference.bmp"))
       << "compare scene.bmp in the scratch directory with tests/video/scene_reference.bmp";
 }

@@ -26,16 +26,32 @@ TEST(Bitmap, HeaderPaletteRowsAndBordersAreExact) {
       ASSERT_EQ(file[1078 + 320 * row + x], x < 32 || x >= 288 ? 0 : uint8_t(3 * (247 - row) + x - 32)) << row << "," << x;
 }
 
-TEST(Bitmap, FrameShotsStopAfter101FilesAndSkipFilesThatCannotBeCreated) {
+TEST(Bitmap, FrameShotsCreateTheFolderStopAfter101FilesAndSkipFilesThatFail) {
   freshVideo();
   enterScratch("frameshots", grey);
-  writeFrameShot(); // no bmps directory yet: 000 is skipped, the count moves on
-  EXPECT_EQ(screenshotState.frameShotCount, 1);
-  ASSERT_EQ(mkdir("bmps", 0755), 0);
-  for (int i = 0; i < 105; ++i)
-    writeFrameShot();
+  writeFrameShot(); // no bmps folder yet: it is made
+  ASSERT_EQ(mkdir("bmps/001.bmp", 0755), 0); // a folder where a picture should go
+  std::string errors = captureStderr([] {
+    for (int i = 0; i < 105; ++i)
+      writeFrameShot();
+  });
+  EXPECT_EQ(errors, "Cannot write bmps/001.bmp: Is a directory\n"); // once, though later files work
   EXPECT_EQ(screenshotState.frameShotCount, 101);
-  for (const auto& [name, size] : {std::pair{"bmps/000.bmp", 0u}, {"bmps/001.bmp", 77878u}, {"bmps/100.bmp", 77878u},
-                                   {"bmps/101.bmp", 0u}})
+  for (const auto& [name, size] : {std::pair{"bmps/000.bmp", 77878u}, {"bmps/002.bmp", 77878u},
+                                   {"bmps/100.bmp", 77878u}, {"bmps/101.bmp", 0u}})
     EXPECT_EQ(readFile(name).size(), size) << name;
+}
+
+TEST(Bitmap, FailedSnapshotLeavesTheOldFileWhole) {
+  freshVideo();
+  enterScratch("snapshot-kept", grey);
+  writeSnapshotBitmap();
+  const std::vector<uint8_t> before = readFile(SNAPSHOT_FILE);
+  ASSERT_EQ(before.size(), BITMAP_FILE_SIZE);
+  ASSERT_EQ(mkdir("vortane.bmp.tmp", 0755), 0); // the temporary name cannot be created
+  frameLine(VISIBLE_FIRST_LINE)[0] ^= 1;
+  const std::string errors = captureStderr(writeSnapshotBitmap);
+  EXPECT_EQ(errors, "Cannot write vortane.bmp: Is a directory\n");
+  EXPECT_EQ(readFile(SNAPSHOT_FILE), before);
+  EXPECT_TRUE(fileWriteState.anyFailed);
 }

@@ -9,23 +9,27 @@
 
 #include "host/run_end.h"
 
-static Window watchedWindow;
+// The program window's X window now: SDL makes a new one when a renderer needs another visual.
+static Window programWindow() {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!sdlPlatform.window || !SDL_GetWindowWMInfo(sdlPlatform.window, &info) || info.subsystem != SDL_SYSWM_X11)
+    return None;
+  return info.info.x11.window;
+}
 
 static int endOnLostConnection(Display*) { endRun(true); }
 
 static int endOnLostWindow(Display*, XErrorEvent* error) {
   // Requests on a destroyed window fail with these; every other error is the caller's to see.
-  if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == watchedWindow)
+  if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == programWindow())
     endRun(true);
   return 0;
 }
 
 void watchDisplayConnection() {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!sdlPlatform.window || !SDL_GetWindowWMInfo(sdlPlatform.window, &info) || info.subsystem != SDL_SYSWM_X11)
+  if (programWindow() == None)
     return;
-  watchedWindow = info.info.x11.window;
   XSetIOErrorHandler(endOnLostConnection);
   XSetErrorHandler(endOnLostWindow);
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
@@ -35,7 +39,7 @@ bool isLostWindowEvent(const SDL_Event& event) {
   if (event.type != SDL_SYSWMEVENT || event.syswm.msg->subsystem != SDL_SYSWM_X11)
     return false;
   const XEvent& x = event.syswm.msg->msg.x11.event;
-  return x.type == DestroyNotify && x.xdestroywindow.window == watchedWindow;
+  return x.type == DestroyNotify && x.xdestroywindow.window == programWindow();
 }
 #else
 void watchDisplayConnection() {}

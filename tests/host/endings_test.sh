@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# Every way a run ends, tried on the real programs: signals, a lost display, a program that never
+# reaches its idle loop, full and read-only disks, and the console's warning budget.
+# Usage: endings_test.sh CASE HEADLESS ROM_TOOL [DESKTOP]
+#   CASE: signals | hang | disk | warnings | desktop
+set -uo pipefail
+case_name=$1
+headless=$(realpath "$2")
+rom_tool=$(realpath "$3")
+desktop=${4:+$(realpath "$4")}
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+source "$(dirname "$0")/../support/xvfb.sh"
+
+readonly DUMP_SIZE=2097344
+readonly DUMP_PC_OFFSET=$((0x200058)) # the register block's PC, little-endian
+readonly HANG_PC=00000410
+readonly COUNTER_OFFSET=$((0x80100)) # the hang program's count of starts, big-endian
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+dump_pc() { od -An -tx4 -j "$DUMP_PC_OFFSET" -N4 "$1/dump.bin" | tr -d ' '; }
+dump_counter() { od -An -tx1 -j "$COUNTER_OFFSET" -N4 "$1/dump.bin" | tr -d ' '; }
+size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
+
+# check_orderly_end DIR STATUS WHAT [MIN_KEYS]: exit code 1, a whole dump.bin, keys.bin of whole
+# records (at least MIN_KEYS bytes, default 2).
+check_orderly_end() {
+  [[ $2 == 1 ]] || fail "$3: exit code $2, expected 1; $(tail -3 "$1/out.txt" "$1/err.txt" 2>/dev/null)"
+  [[ $(size_of "$1/dump.bin") == "$DUMP_SIZE" ]] || fail "$3: dump.bin is $(size_of "$1/dump.bin") bytes"
+  local keys
+  keys=$(size_of "$1/keys.bin")
+  ((keys >= ${4:-2} && keys % 2 == 0)) || fail "$3: keys.bin is $keys bytes"
+}
+
+# start_headless DIR ARGS...: the headless program in DIR, in the background; sets pid.
+start_headless() {
+  local dir=$1
+  shift
+  (cd "$dir" && exec "$headless" "$@" >out.txt 2>err.txt) &
+  pid=$!
+  pids+=("$pid")
+}
+
+case $case_name in
+signals)
+  # Each signal ends the run in order: every presented pass logged and digested, whole lines.
+  for signal in INT TERM HUP; do
+    dir=$work/$signal
+    mkdir "$dir" && "$rom_tool" idle "$dir"
+    start_headless "$dir" --digests digests.txt
+    sleep 1
+    kill -"$signal" "$pid"
+    wait_exit "$pid" 50
+    [[ -n $status ]] || fail "SIG$signal did not end the run"
+    check_orderly_end "$dir" "$status" "SIG$signal"
+    lines=$(wc -l <"$dir/digests.txt")
+    [[ $(($(size_of "$dir/keys.bin") / 2)) == "$lines" ]] || fail "SIG$signal: keys.bin and digests disagree"
+    grep -qvE '^[0-9]+ [0-9a-f]{16}$' "$dir/digests.txt" && fail "SIG$signal: a torn digest line"
+    [[ $(tail -c1 "$dir/digests.txt" | od -An -c | tr -d ' ') == '\n' ]] || fail "SIG$signal: last line torn"
+  done
+  ;;
+hang)
+  # A hang is reported once; a signal still ends it in order, between instructions of the loop.
+  dir=$work/hang
+  mkdir "$dir" && "$rom_tool" hang "$dir"
+  start_headless "$dir"
+  wait_for_text "$dir/out.txt" "No frame for 1 s" 40 || fail "no hang report: $(cat "$dir/out.txt")"
+  sleep 1
+  kill -TERM "$pid"
+  wait_exit "$pid" 10
+  [[ -n $status ]] || fail "SIGTERM did not end the hung run within a second"
+  check_orderly_end "$dir" "$status" "hang" 0
+  [[ $(grep -c "No frame for 1 s: the program at PC $HANG_PC is not reaching its idle loop" "$dir/out.txt") == 1 ]] ||
+    fail "hang report: $(cat "$dir/out.txt")"
+  [[ $(dump_pc "$dir") == "$HANG_PC" ]] || fail "dump PC $(dump_pc "$dir")"
+  ;;
+disk)
+  # A full disk and a read-only folder: each failed file named once, no torn dump.bin, exit code 4.
+  [[ $(id -u) == 0 ]] && command -v unshare >/dev/null || { echo "SKIP: needs root and unshare"; exit 77; }
+  roms=$work/roms
+  mkdir "$roms" && "$rom_tool" idle "$roms"
+  printf '2 down F12\n3 down F11\n' >"$work/keys.txt"
+  for mode in full readonly; do
+    dir=$work/$mode
+    mkdir "$dir"
+    if [[ $mode == full ]]; then
+      prepare="mount -t tmpfs -o size=1M none '$dir' && cp '$roms'/* '$dir'/"
+      reason="No space left on device"
+    else
+      prepare="mount -t tmpfs none '$dir' && cp '$roms'/* '$dir'/ && mount -o remount,ro '$dir'"
+      reason="Read-only file system"
+    fi
+    unshare -m bash -c "$prepare && cd '$dir' && '$headless' --frames 300 --keys '$work/keys.txt' \
+      >'$work/$mode.out' 2>'$work/$mode.err'; echo \$? >'$work/$mode.status'; ls -A >'$work/$mode.ls'"
+    [[ $(cat "$work/$mode.status") == 4 ]] || fail "$mode: exit code $(cat "$work/$mode.status")"
+    grep -qx "Cannot write dump.bin: $reason" "$work/$mode.err" || fail "$mode: $(cat "$work/$mode.err")"
+    grep -qE '^dump\.bin' "$work/$mode.ls" && fail "$mode: a dump.bin was left: $(cat "$work/$mode.ls")"
+    if [[ $mode == readonly ]]; then
+      for file in keys.bin vortane.bmp bmps; do
+        [[ $(grep -c "^Cannot write $file: $reason" "$work/$mode.err") == 1 ]] ||
+          fail "$mode: $file not reported once: $(cat "$work/$mode.err")"
+      done
+    fi
+  done
+  # A digests file that cannot take its lines.
+  dir=$work/digests
+  mkdir "$dir" && "$rom_tool" idle "$dir"
+  (cd "$dir" && "$headless" --frames 5 --digests /dev/full >out.txt 2>err.txt)
+  [[ $? == 4 ]] || fail "--digests /dev/full: exit code not 4"
+  grep -qx "Cannot write /dev/full: No space left on device" "$dir/err.txt" || fail "/dev/full: $(cat "$dir/err.txt")"
+  ;;
+warnings)
+  # 150 warnings a frame: 100 printed, then one count line per frame.
+  dir=$work/warnings
+  mkdir "$dir" && "$rom_tool" warnings "$dir"
+  (cd "$dir" && "$headless" --frames 3 >out.txt 2>err.txt)
+  [[ $? == 1 ]] || fail "warnings: exit code"
+  [[ $(grep -c '^Read: <Outside memory area> PC:50a Addr:300000$' "$dir/out.txt") == 300 ]] ||
+    fail "warnings: $(grep -c Read "$dir/out.txt") lines printed"
+  [[ $(grep -cx '50 more warnings in this frame' "$dir/out.txt") == 3 ]] || fail "warnings: count lines"
+  ;;
+desktop)
+  [[ -n $desktop ]] || fail "no desktop program given"
+  for tool in Xvfb xdotool; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
+  export SDL_VIDEODRIVER=x11
+  unset QUILLOMARK_WINDOWED
+  # start_desktop DIR: the program on a fresh Xvfb; sets pid and window.
+  start_desktop() {
+    start_xvfb "$1"
+    pids+=("$xvfb_pid")
+    (cd "$1" && exec "$desktop" >out.txt 2>err.txt) &
+    pid=$!
+    pids+=("$pid")
+    window=
+    for _ in $(seq 300); do
+      window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
+      [[ -n $window ]] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    [[ -n $window ]] || fail "no window appeared: $(cat "$1/out.txt" "$1/err.txt")"
+    sleep 1
+    # The first window may be replaced once the renderer picks its visual.
+    window=$(xdotool search --onlyvisible --name 'Gfx Output' 2>/dev/null | tail -1)
+  }
+  # end_with DIR HOW: ends the run one way, then checks the orderly end.
+  end_with() {
+    case $2 in
+    sigterm) kill -TERM "$pid" ;;
+    x-server-gone) kill -9 "$xvfb_pid" ;;
+    window-destroyed) xdotool windowclose "$window" ;;
+    esac
+    wait_exit "$pid" 50
+    [[ -n $status ]] || fail "$2 did not end the program; $(tail -3 "$1/out.txt" "$1/err.txt")"
+    check_orderly_end "$1" "$status" "$2"
+    kill "$xvfb_pid" 2>/dev/null
+  }
+  for how in sigterm x-server-gone window-destroyed; do
+    dir=$work/$how
+    mkdir "$dir" && "$rom_tool" idle "$dir"
+    start_desktop "$dir"
+    end_with "$dir" "$how"
+  done
+  # A hung program: F1 restarts it, Alt+F4 ends it within two seconds, in the loop.
+  dir=$work/desktop-hang
+  mkdir "$dir" && "$rom_tool" hang "$dir"
+  start_desktop "$dir"
+  wait_for_text "$dir/out.txt" "No frame for 1 s" 40 || fail "desktop hang not reported"
+  xdotool key F1
+  sleep 0.5
+  xdotool key alt+F4
+  wait_exit "$pid" 20
+  [[ -n $status ]] || fail "Alt+F4 did not end the hung program within two seconds"
+  [[ $status == 1 && $(size_of "$dir/dump.bin") == "$DUMP_SIZE" ]] || fail "hung program's end: $status"
+  [[ $(dump_pc "$dir") == "$HANG_PC" ]] || fail "desktop hang dump PC $(dump_pc "$dir")"
+  [[ $(dump_counter "$dir") == aaaaaaac ]] || fail "F1 did not restart the program: $(dump_counter "$dir")"
+  ;;
+*) fail "unknown case $case_name" ;;
+esac
+echo "PASS: $case_name"

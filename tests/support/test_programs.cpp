@@ -1,0 +1,76 @@
+#include "support/test_programs.h"
+
+#include <initializer_list>
+
+#include "support/system_helpers.h"
+
+namespace {
+
+constexpr size_t PROGRAM_IMAGE_SIZE = 0x20000; // the two program ROMs, interleaved
+constexpr size_t ROM_FILE_SIZE = 0x10000;
+constexpr size_t PALETTE_FILE_SIZE = 1078;
+constexpr size_t PALETTE_OFFSET = 54;
+
+void words(std::vector<uint8_t>& image, uint32_t address, std::initializer_list<uint16_t> list) {
+  for (uint16_t w : list) {
+    image[address] = uint8_t(w >> 8);
+    image[address + 1] = uint8_t(w);
+    address += 2;
+  }
+}
+
+// Vectors, the frame-flag byte, an RTE frame interrupt and the idle loop; the code at 0x400 is the caller's.
+std::vector<uint8_t> frameProtocolImage() {
+  std::vector<uint8_t> image(PROGRAM_IMAGE_SIZE, 0);
+  words(image, 0x000, {0x0008, 0xF000});                         // initial stack pointer
+  words(image, 0x004, {0x0000, 0x0400});                         // initial PC
+  words(image, 0x064, {0x0000, 0x0500});                         // frame interrupt (vector 25)
+  words(image, 0x300, {0xFF00});                                 // the frame-flag byte
+  words(image, 0x400, {0x23FC, 0x0000, 0x0300, 0x0008, 0x0014}); // MOVE.L #$300,$80014
+  words(image, 0x500, {0x4E73});                                 // RTE
+  words(image, 0xA34, {0x60FE});                                 // BRA.S * (the idle loop)
+  return image;
+}
+
+} // namespace
+
+std::vector<uint8_t> idleProgram() {
+  std::vector<uint8_t> image = frameProtocolImage();
+  words(image, 0x40A, {0x4EF9, 0x0000, 0x0A34}); // JMP $A34
+  return image;
+}
+
+std::vector<uint8_t> hangProgram() {
+  std::vector<uint8_t> image = frameProtocolImage();
+  words(image, 0x40A, {0x52B9, 0x0008, 0x0100}); // ADDQ.L #1,$80100
+  words(image, TEST_PROGRAM_HANG_PC, {0x60FE});  // BRA.S *
+  return image;
+}
+
+std::vector<uint8_t> warningStormProgram() {
+  std::vector<uint8_t> image = idleProgram();
+  words(image, 0x500, {0x303C, 0x0095,          // MOVE.W #149,D0
+                       0x4A39, 0x0030, 0x0000,  // TST.B $300000 (outside memory)
+                       0x51C8, 0xFFF8,          // DBRA D0,the TST
+                       0x4E73});                // RTE
+  return image;
+}
+
+void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage) {
+  // The 128 KiB program ROM is split into its even and odd bytes.
+  std::vector<uint8_t> even(ROM_FILE_SIZE, 0), odd(ROM_FILE_SIZE, 0);
+  for (size_t i = 0; i < programImage.size() && i < PROGRAM_IMAGE_SIZE; ++i)
+    (i % 2 ? odd : even)[i / 2] = programImage[i];
+  writeFile(dir + "/18b_d02.bin", even);
+  writeFile(dir + "/18c_d05.bin", odd);
+  const std::vector<uint8_t> blank(ROM_FILE_SIZE, 0);
+  for (const char* name : {"17b_l.bin", "17c_l.bin", "17b_u.bin", "17c_u.bin"})
+    writeFile(dir + "/" + name, blank);
+  std::vector<uint8_t> bmp(PALETTE_FILE_SIZE, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  for (int k = 0; k < 256; ++k)
+    for (int c = 0; c < 3; ++c)
+      bmp[PALETTE_OFFSET + 4 * k + c] = uint8_t(k);
+  writeFile(dir + "/pal.bmp", bmp);
+}
