@@ -56,11 +56,11 @@ TEST_P(MemoryWrite, WarnsAndStoresByTheRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, MemoryWrite,
-                         testing::Values(WriteCase{0x03FFFF, 1, true, false}, WriteCase{0x040000, 1, false, false},
+                         testing::Values(WriteCase{ROM_LIMIT - 1, 1, true, false}, WriteCase{ROM_LIMIT, 1, false, false},
                                          WriteCase{0x000100, 2, true, false}, WriteCase{0x000000, 4, true, false},
-                                         WriteCase{0x03FFFE, 4, true, false}, WriteCase{0x1FFFFC, 4, false, false},
-                                         WriteCase{0x1FFFFF, 2, false, false}, WriteCase{0x1FFFFD, 4, false, false},
-                                         WriteCase{0x200000, 1, false, true}, WriteCase{0xFFFF8000, 2, false, true},
+                                         WriteCase{ROM_LIMIT - 2, 4, true, false}, WriteCase{MEMORY_SIZE - 4, 4, false, false},
+                                         WriteCase{MEMORY_SIZE - 1, 2, false, false}, WriteCase{MEMORY_SIZE - 3, 4, false, false},
+                                         WriteCase{MEMORY_SIZE, 1, false, true}, WriteCase{0xFFFF8000, 2, false, true},
                                          WriteCase{0xFFFFFFFE, 4, false, true}),
                          [](const testing::TestParamInfo<WriteCase>& info) {
                            char name[32];
@@ -71,13 +71,13 @@ INSTANTIATE_TEST_SUITE_P(Rules, MemoryWrite,
 TEST(MemoryRead, WarnsOnlyFromTheEndOfTheImage) {
   freshMachine();
   setPc(0x400);
-  machineMemory[0x1FFFFF] = 0x5A;
-  EXPECT_EQ(captureStdout([] { EXPECT_EQ(readByte(0x1FFFFF), 0x5Au); }), "");
+  machineMemory[MEMORY_SIZE - 1] = 0x5A;
+  EXPECT_EQ(captureStdout([] { EXPECT_EQ(readByte(MEMORY_SIZE - 1), 0x5Au); }), "");
   // A word that starts on the last byte reads its missing byte as 0, without a warning.
-  EXPECT_EQ(captureStdout([] { EXPECT_EQ(readWord(0x1FFFFF), 0x5A00u); }), "");
-  EXPECT_EQ(captureStdout([] { EXPECT_EQ(readLong(0x1FFFFE), 0xAA5A0000u); }), "");
+  EXPECT_EQ(captureStdout([] { EXPECT_EQ(readWord(MEMORY_SIZE - 1), 0x5A00u); }), "");
+  EXPECT_EQ(captureStdout([] { EXPECT_EQ(readLong(MEMORY_SIZE - 2), 0xAA5A0000u); }), "");
   for (int width : {1, 2, 4}) {
-    for (uint32_t address : {0x200000u, 0xFFFF8000u, 0xFFFFFFFFu}) {
+    for (uint32_t address : {MEMORY_SIZE, 0xFFFF8000u, 0xFFFFFFFFu}) {
       uint32_t value = 1;
       const std::string out = captureStdout([&] { value = readSized(width, address); });
       EXPECT_EQ(out, message(READ_OUTSIDE, 0x400, address)) << width << " " << address;
@@ -117,12 +117,12 @@ TEST(MemoryAccess, ReadModifyWriteOutsideWarnsTwice) {
 
 TEST(InstructionFetch, OutsideTheImageReadsZeroWords) {
   freshMachine();
-  machineMemory[0x1FFFFE] = 0x4E;
-  machineMemory[0x1FFFFF] = 0x71;
-  setPc(0x1FFFFE);
+  machineMemory[MEMORY_SIZE - 2] = 0x4E;
+  machineMemory[MEMORY_SIZE - 1] = 0x71;
+  setPc(MEMORY_SIZE - 2);
   EXPECT_EQ(fetchWord(), 0x4E71u);
   EXPECT_EQ(fetchWord(), 0u);
-  setPc(0x1FFFFF);
+  setPc(MEMORY_SIZE - 1);
   EXPECT_EQ(fetchWord(), 0x7100u);
   setPc(0xFFFFFFF0);
   EXPECT_EQ(fetchLong(), 0u);

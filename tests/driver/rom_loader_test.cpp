@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "driver/memory.h"
 #include "driver/rom_loader.h"
@@ -17,22 +16,16 @@ std::vector<uint8_t> romBytes(int fileIndex, size_t size) {
 
 const char* const FILES[] = {"18b_d02.bin", "18c_d05.bin", "17b_l.bin", "17c_l.bin", "17b_u.bin", "17c_u.bin"};
 
-std::string romDir(const std::string& name, size_t size17bL = 0x10000, bool skip17bL = false) {
+std::string romDir(const std::string& name, size_t size17bL = ROM_IMAGE_SIZE, bool skip17bL = false) {
   const std::string dir = makeScratchDir(name);
   for (int f = 0; f < 6; ++f) {
     if (skip17bL && f == 2) continue;
-    writeFile(dir + "/" + FILES[f], romBytes(f, f == 2 ? size17bL : 0x10000));
+    writeFile(dir + "/" + FILES[f], romBytes(f, f == 2 ? size17bL : ROM_IMAGE_SIZE));
   }
   return dir;
 }
 
-void loadIn(const std::string& dir) {
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(dir.c_str()), 0);
-  loadRomSet();
-  ASSERT_EQ(chdir(previous), 0);
-}
+void loadIn(const std::string& dir) { ASSERT_TRUE(inDirectory(dir, loadRomSet)); }
 
 TEST(RomSet, LaysTheInterleavedImagesAndFillsTheRest) {
   const std::string dir = romDir("roms-ok", 70000); // a longer file is accepted silently
@@ -42,8 +35,8 @@ TEST(RomSet, LaysTheInterleavedImagesAndFillsTheRest) {
   struct Region { uint32_t base; int evenFile, oddFile; } regions[] = {
       {0x000000, 0, 1}, {0x040000, 2, 3}, {0x060000, 4, 5}, {0x1E0000, 2, 3}};
   for (const Region& r : regions) {
-    const std::vector<uint8_t> even = romBytes(r.evenFile, 0x10000), odd = romBytes(r.oddFile, 0x10000);
-    for (uint32_t i = 0; i < 0x10000; ++i) {
+    const std::vector<uint8_t> even = romBytes(r.evenFile, ROM_IMAGE_SIZE), odd = romBytes(r.oddFile, ROM_IMAGE_SIZE);
+    for (uint32_t i = 0; i < ROM_IMAGE_SIZE; ++i) {
       ASSERT_EQ(machineMemory[r.base + 2 * i], even[i]) << std::hex << r.base + 2 * i;
       ASSERT_EQ(machineMemory[r.base + 2 * i + 1], odd[i]) << std::hex << r.base + 2 * i + 1;
     }
@@ -81,7 +74,7 @@ TEST_P(RomSetFailure, PrintsTheMessageAndExitsOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RomSetFailure,
-    testing::Values(FailureCase{"Missing", 0x10000, true, "Failed to open rom file 17b_l.bin\n"},
+    testing::Values(FailureCase{"Missing", ROM_IMAGE_SIZE, true, "Failed to open rom file 17b_l.bin\n"},
                     FailureCase{"Short", 65535, false, "17b_l.bin is not 64K long\n"},
                     FailureCase{"Empty", 0, false, "17b_l.bin is not 64K long\n"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });

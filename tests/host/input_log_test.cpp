@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 
 #include "cpu68k/cpu_state.h"
 #include "driver/board.h"
@@ -15,56 +18,45 @@
 
 namespace {
 
-struct ScopedDir {
-  char previous[4096];
-  explicit ScopedDir(const std::string& dir) {
-    if (!getcwd(previous, sizeof previous)) previous[0] = 0;
-    EXPECT_EQ(chdir(dir.c_str()), 0);
-  }
-  ~ScopedDir() { EXPECT_EQ(chdir(previous), 0); }
-};
-
 TEST(InputLog, OneTwoByteRecordPerPassPlayerFirst) {
   freshMachine();
-  const std::string dir = makeScratchDir("keylog");
-  ScopedDir in(dir);
-  const uint8_t players[] = {0xAA, 0x01, 0x31};
-  const uint8_t switchBytes[] = {0xAA, 0x08, 0xF0};
-  for (int k = 0; k < 3; ++k) {
-    machineMemory[PLAYER_INPUTS_ADDRESS] = players[k];
-    machineMemory[SWITCH_INPUTS_ADDRESS] = switchBytes[k];
-    logInputs();
-  }
-  closeKeyLog();
-  const std::vector<uint8_t> log = readFile("keys.bin");
-  ASSERT_EQ(log.size(), 6u);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(log[2 * k], players[k]);
-    EXPECT_EQ(log[2 * k + 1], switchBytes[k]);
-  }
+  ASSERT_TRUE(inDirectory(makeScratchDir("keylog"), [] {
+    const uint8_t players[] = {0xAA, 0x01, 0x31};
+    const uint8_t switchBytes[] = {0xAA, 0x08, 0xF0};
+    for (int k = 0; k < 3; ++k) {
+      machineMemory[PLAYER_INPUTS_ADDRESS] = players[k];
+      machineMemory[SWITCH_INPUTS_ADDRESS] = switchBytes[k];
+      logInputs();
+    }
+    closeKeyLog();
+    const std::vector<uint8_t> log = readFile(KEY_LOG_FILE);
+    ASSERT_EQ(log.size(), 6u);
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(log[2 * k], players[k]);
+      EXPECT_EQ(log[2 * k + 1], switchBytes[k]);
+    }
+  }));
 }
 
 TEST(InputLog, UnopenableLogIsReportedOnceThenGivenUp) {
   freshMachine();
-  const std::string dir = makeScratchDir("keylog-blocked");
-  ScopedDir in(dir);
-  ASSERT_EQ(mkdir("keys.bin", 0755), 0); // a directory where the file should be
-  const std::string errors = captureStderr([] {
-    logInputs();
-    logInputs();
-  });
-  EXPECT_EQ(errors, "Cannot write keys.bin: Is a directory\n");
-  EXPECT_TRUE(fileWriteState.anyFailed);
-  ASSERT_EQ(rmdir("keys.bin"), 0);
-  logInputs(); // not reopened on every pass
-  closeKeyLog();
-  EXPECT_TRUE(readFile("keys.bin").empty());
+  ASSERT_TRUE(inDirectory(makeScratchDir("keylog-blocked"), [] {
+    ASSERT_EQ(mkdir(KEY_LOG_FILE, 0755), 0); // a directory where the file should be
+    const std::string errors = captureStderr([] {
+      logInputs();
+      logInputs();
+    });
+    EXPECT_EQ(errors, "Cannot write keys.bin: Is a directory\n");
+    EXPECT_TRUE(fileWriteState.anyFailed);
+    ASSERT_EQ(rmdir(KEY_LOG_FILE), 0);
+    logInputs(); // not reopened on every pass
+    closeKeyLog();
+    EXPECT_TRUE(readFile(KEY_LOG_FILE).empty());
+  }));
 }
 
 TEST(Dump, ImageThenRegisterBlock) {
   freshMachine();
-  const std::string dir = makeScratchDir("dump");
-  ScopedDir in(dir);
   machineMemory[0] = 0x12;
   machineMemory[MEMORY_SIZE - 1] = 0x34;
   cpuState.regs[0] = 0x11223344;
@@ -75,12 +67,15 @@ TEST(Dump, ImageThenRegisterBlock) {
   setPc(0x1000);
   fetchWord();
   fetchWord();
-  writeDump();
-  const std::vector<uint8_t> dump = readFile("dump.bin");
+  std::vector<uint8_t> dump;
+  ASSERT_TRUE(inDirectory(makeScratchDir("dump"), [&] {
+    writeDump();
+    dump = readFile(DUMP_FILE);
+  }));
   ASSERT_EQ(dump.size(), DUMP_FILE_SIZE);
   EXPECT_EQ(dump[0], 0x12);
-  EXPECT_EQ(dump[0x1FFFFF], 0x34);
-  const uint8_t* block = dump.data() + 0x200000;
+  EXPECT_EQ(dump[MEMORY_SIZE - 1], 0x34);
+  const uint8_t* block = dump.data() + MEMORY_SIZE;
   const uint8_t d0[] = {0x44, 0x33, 0x22, 0x11};
   EXPECT_EQ(memcmp(block, d0, 4), 0);
   EXPECT_EQ(block[0x4C] | block[0x4D] << 8, 0x2704);
@@ -92,41 +87,61 @@ TEST(Dump, ImageThenRegisterBlock) {
   EXPECT_EQ(block[0xBC], 0x08);
 }
 
-TEST(Dump, UncreatableFileWritesNothing) {
+// A dump that cannot be put in place is reported, and leaves the folder as it was.
+TEST(Dump, UncreatableFileIsReportedAndLeavesNothingBehind) {
   freshMachine();
   const std::string dir = makeScratchDir("dump-blocked");
-  ScopedDir in(dir);
-  ASSERT_EQ(mkdir("dump.bin", 0755), 0);
-  writeDump(); // must neither crash nor write elsewhere
-  EXPECT_TRUE(readFile("dump.bin").empty());
+  ASSERT_TRUE(inDirectory(dir, [] {
+    ASSERT_EQ(mkdir(DUMP_FILE, 0755), 0); // a directory where the file should be
+    EXPECT_EQ(captureStderr(writeDump), "Cannot write dump.bin: Is a directory\n");
+    EXPECT_TRUE(fileWriteState.anyFailed);
+  }));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{DUMP_FILE}); // no file under another name
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "/" + DUMP_FILE));
+}
+
+// A write that fails part-way (here at the file-size limit) keeps the earlier dump.bin whole.
+TEST(DumpDeathTest, FailedWriteKeepsTheEarlierDump) {
+  freshMachine();
+  const std::string dir = makeScratchDir("dump-short");
+  const std::vector<uint8_t> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+  ASSERT_TRUE(writeFile(dir + "/" + DUMP_FILE, earlier));
+  EXPECT_EXIT(inDirectory(dir,
+                          [] {
+                            constexpr rlim_t FILE_SIZE_LIMIT = 4096;
+                            signal(SIGXFSZ, SIG_IGN); // a failed write instead of a signal
+                            const rlimit limit{FILE_SIZE_LIMIT, FILE_SIZE_LIMIT};
+                            setrlimit(RLIMIT_FSIZE, &limit);
+                            writeDump();
+                            exit(fileWriteState.anyFailed ? 0 : 1);
+                          }),
+              testing::ExitedWithCode(0), "Cannot write dump.bin: File too large");
+  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE), earlier);
 }
 
 TEST(WindowProcDeathTest, DestroyClosesLogWritesDumpExitsOne) {
   freshMachine();
   const std::string dir = makeScratchDir("destroy");
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.c_str()) != 0) abort();
-        logInputs();
-        logInputs();
-        windowProc(nullptr, MSG_DESTROY, 0, 0);
-      },
-      testing::ExitedWithCode(1), "");
-  EXPECT_EQ(readFile(dir + "/keys.bin").size(), 4u);
-  EXPECT_EQ(readFile(dir + "/dump.bin").size(), DUMP_FILE_SIZE);
+  EXPECT_EXIT(inDirectory(dir,
+                          [] {
+                            logInputs();
+                            logInputs();
+                            windowProc(nullptr, MSG_DESTROY, 0, 0);
+                          }),
+              testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readFile(dir + "/" + KEY_LOG_FILE).size(), 4u);
+  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
 }
 
 TEST(WindowProcDeathTest, DestroyBeforeTheFirstPassStillDumps) {
   freshMachine();
   const std::string dir = makeScratchDir("destroy-early");
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.c_str()) != 0) abort();
-        windowProc(nullptr, MSG_DESTROY, 0, 0);
-      },
-      testing::ExitedWithCode(1), "");
-  EXPECT_TRUE(readFile(dir + "/keys.bin").empty());
-  EXPECT_EQ(readFile(dir + "/dump.bin").size(), DUMP_FILE_SIZE);
+  EXPECT_EXIT(inDirectory(dir, [] { windowProc(nullptr, MSG_DESTROY, 0, 0); }), testing::ExitedWithCode(1), "");
+  EXPECT_TRUE(readFile(dir + "/" + KEY_LOG_FILE).empty());
+  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
 }
 
 } // namespace

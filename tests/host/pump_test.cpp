@@ -3,6 +3,7 @@
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
+#include "host/input_log.h"
 #include "host/message_pump.h"
 #include "host/window_proc.h"
 #include "platform/headless/headless.h"
@@ -96,13 +97,8 @@ TEST(PumpDeathTest, WaitingWithNothingLeftDestroysTheWindow) {
   openWindow();
   headlessScript(1, MSG_ACTIVATEAPP, 0);
   const std::string dir = makeScratchDir("pump-destroy");
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.c_str()) != 0) abort();
-        pass(1);
-      },
-      testing::ExitedWithCode(1), "");
-  EXPECT_EQ(readFile(dir + "/dump.bin").size(), 0x2000C0u);
+  EXPECT_EXIT(inDirectory(dir, [] { pass(1); }), testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
 }
 
 TEST(PumpDeathTest, CloseRequestEndsTheProgramThroughDestroy) {
@@ -110,13 +106,12 @@ TEST(PumpDeathTest, CloseRequestEndsTheProgramThroughDestroy) {
   openWindow();
   headlessScript(2, MSG_CLOSE, 0);
   const std::string dir = makeScratchDir("pump-close");
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.c_str()) != 0) abort();
-        pass(1);
-        pass(2);
-      },
-      testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(inDirectory(dir,
+                          [] {
+                            pass(1);
+                            pass(2);
+                          }),
+              testing::ExitedWithCode(1), "");
 }
 
 } // namespace

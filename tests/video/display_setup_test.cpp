@@ -26,14 +26,15 @@ TEST_P(DisplaySetup, FailureIsReportedAndEndsStartUp) {
   freshMachine();
   headlessFail(c.step, PLATFORM_FAILED, 1);
   const std::string outPath = dir + "/out.txt";
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.c_str()) != 0 || !freopen(outPath.c_str(), "w", stdout)) abort();
-        initDisplay();
-        fflush(stdout);
-        _exit(0);
-      },
-      testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(inDirectory(dir,
+                          [&outPath] {
+                            if (!freopen(outPath.c_str(), "w", stdout))
+                              abort();
+                            initDisplay();
+                            fflush(stdout);
+                            _exit(0);
+                          }),
+              testing::ExitedWithCode(1), "");
   const std::vector<uint8_t> out = readFile(outPath);
   EXPECT_EQ(std::string(out.begin(), out.end()), std::string("Building color table.\n") + c.message);
 }
@@ -54,11 +55,7 @@ TEST(DisplaySetup, WideModeAsksFor640x480AndOpensTheWindowActive) {
   writeRomSet(dir, {});
   freshMachine();
   frameLoopState.wideMode = true;
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(dir.c_str()), 0);
-  captureStdout(initDisplay);
-  ASSERT_EQ(chdir(previous), 0);
+  ASSERT_TRUE(inDirectory(dir, [] { captureStdout(initDisplay); }));
   EXPECT_EQ(headlessPlatform.width, 640);
   EXPECT_EQ(headlessPlatform.height, 480);
   EXPECT_EQ(displayContext.paletteEntries[200].red, 200); // pal.bmp's colours as they are
