@@ -1,12 +1,15 @@
 // quillomark-headless: the program's start-up and frame loop on the headless
 // backend, with scripted input, a frame limit, picture digests and statistics.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/headless_options.h"
 #include "driver/frame_loop.h"
 #include "driver/startup.h"
 #include "host/input_log.h"
+#include "host/run_end.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
 
@@ -22,23 +25,33 @@ int main(int argc, char** argv) {
   char message[512];
   if (!parseHeadlessOptions(argc, argv, &options, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
-    return 2;
+    return EXIT_CODE_USAGE;
+  }
+  if (options.info != INFO_NONE) {
+    printProgramInfo(options.info, "quillomark-headless", HEADLESS_USAGE);
+    return EXIT_CODE_HELP;
   }
   headlessReset();
   if (options.keysPath && !loadKeyScript(options.keysPath, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
-    return 2;
+    return EXIT_CODE_USAGE;
+  }
+  // Only a regular file: a device or a pipe may never end. Read whole before keys.bin is opened,
+  // which empties it when it is the log being replayed.
+  if (options.replayPath && !checkRegularFile("input log", options.replayPath, message, sizeof message)) {
+    fprintf(stderr, "quillomark-headless: %s\n", message);
+    return EXIT_CODE_USAGE;
   }
   if (options.replayPath && !loadInputReplay(options.replayPath)) {
-    fprintf(stderr, "quillomark-headless: cannot read input log %s\n", options.replayPath);
-    return 2;
+    fprintf(stderr, "quillomark-headless: cannot read input log %s: %s\n", options.replayPath, strerror(errno));
+    return EXIT_CODE_USAGE;
   }
   if (options.digestsPath) {
     headlessPlatform.digestFile = fopen(options.digestsPath, "ab");
     headlessPlatform.digestPath = options.digestsPath;
     if (!headlessPlatform.digestFile) {
       fprintf(stderr, "quillomark-headless: cannot open %s for writing\n", options.digestsPath);
-      return 2;
+      return EXIT_CODE_USAGE;
     }
   }
   headlessPlatform.frameLimit = options.frames;

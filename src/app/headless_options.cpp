@@ -5,12 +5,30 @@
 
 #include "platform/headless/headless.h"
 
+const char HEADLESS_USAGE[] =
+    "usage: quillomark-headless [--frames N] [--keys FILE] [--replay FILE] [--digests FILE] [--stats] [-640]\n"
+    "       quillomark-headless --help | --version\n"
+    "Runs the ROM set and pal.bmp of the working directory without a window; writes keys.bin as it runs\n"
+    "and dump.bin when it ends.\n"
+    "  --frames N      ends the run once the Nth frame pass has been presented\n"
+    "  --keys FILE     key script: lines 'PASS down KEY', 'PASS up KEY' or 'PASS activate 0|1';\n"
+    "                  KEY is a name (LEFT, F12, A, 7, ...; any case) or a code (37, 0x25); # comments\n"
+    "  --replay FILE   sets the input bytes of each pass from a recorded keys.bin (read whole first)\n"
+    "  --digests FILE  appends the pass number and a 64-bit digest of each presented picture\n"
+    "  --stats         prints passes, instructions, seconds and MIPS to standard error at the end\n"
+    "  -640            the 640x480 mode\n"
+    "  --help          prints this text and exits\n"
+    "  --version       prints the version and exits\n" PROGRAM_EXIT_CODES_TEXT;
+
 bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize) {
   *options = HeadlessOptions{};
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     const char** path = nullptr;
+    options->info = programInfoAsked(arg);
+    if (options->info != INFO_NONE)
+      return true;
     if (strcmp(arg, "--stats") == 0) {
       options->stats = true;
       continue;

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "app/program_info.h"
+
 struct HeadlessOptions {
   uint32_t frames;
   const char* keysPath;
@@ -9,7 +11,12 @@ struct HeadlessOptions {
   const char* replayPath;
   bool stats;
   bool wide;
+  ProgramInfo info; // --help or --version: print it and run nothing
 };
 
-// Parses quillomark-headless's command line; on error fills message and returns false.
+// The text --help prints.
+extern const char HEADLESS_USAGE[];
+
+// Parses quillomark-headless's command line; on error fills message and returns false. Parsing stops
+// at --help or --version.
 bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize);

@@ -23,9 +23,29 @@ TEST(HeadlessOptions, Accepted) {
   EXPECT_TRUE(options.wide);
 }
 
+TEST(HeadlessOptions, HelpAndVersionStopTheParse) {
+  const struct { const char* arg; ProgramInfo info; } cases[] = {{"--help", INFO_HELP}, {"--version", INFO_VERSION}};
+  for (const auto& c : cases) {
+    char a0[] = "q", a1[] = "--frames", a2[] = "3", a4[] = "--bogus";
+    std::string a3 = c.arg;
+    char* argv[] = {a0, a1, a2, a3.data(), a4};
+    HeadlessOptions options;
+    char message[128] = "";
+    ASSERT_TRUE(parseHeadlessOptions(5, argv, &options, message, sizeof message)) << message;
+    EXPECT_EQ(options.info, c.info) << c.arg;
+  }
+  char a0[] = "q", a1[] = "--keys", a2[] = "--help";
+  char* argv[] = {a0, a1, a2};
+  HeadlessOptions options;
+  char message[128] = "";
+  ASSERT_TRUE(parseHeadlessOptions(3, argv, &options, message, sizeof message)) << message;
+  EXPECT_EQ(options.info, INFO_NONE) << "a file named --help";
+  EXPECT_STREQ(options.keysPath, "--help");
+}
+
 TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--bogus"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"stray"}, {"-"}};
+      {"--bogus"}, {"--HELP"}, {"-help"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"stray"}, {"-"}};
   for (const auto& args : cases) {
     std::vector<std::string> storage = {"q"};
     storage.insert(storage.end(), args.begin(), args.end());

@@ -1,4 +1,8 @@
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +19,113 @@ constexpr KeyName KEY_NAMES[] = {
     {"ENTER", VKEY_RETURN}, {"SHIFT", VKEY_SHIFT}, {"SPACE", VKEY_SPACE}, {"CTRL", VKEY_CONTROL},
     {"ALT", VKEY_MENU},  {"ESC", VKEY_ESCAPE},    {"TAB", VKEY_TAB},
 };
+constexpr uint32_t FUNCTION_KEY_COUNT = 12;
+constexpr uint32_t LARGEST_KEY_CODE = 0xFF;
+
+// The longest script line, its line end not counted.
+constexpr int MAX_LINE_LENGTH = 255;
+// A line is PASS ACTION VALUE; one more word is read only to name it.
+constexpr int LINE_WORDS = 3;
+
+constexpr char LINE_FORM[] = "'PASS down|up KEY' or 'PASS activate 0|1'";
+
+bool parseActivation(const char* text, uint32_t* active) {
+  if ((text[0] != '0' && text[0] != '1') || text[1])
+    return false;
+  *active = uint32_t(text[0] - '0');
+  return true;
+}
+
+// What follows the pass number: the action word, the message it queues and how its value is read.
+struct ScriptAction {
+  const char* name;
+  uint32_t message;
+  const char* valueName;
+  const char* expected;
+  bool (*parseValue)(const char* text, uint32_t* value);
+};
+constexpr ScriptAction SCRIPT_ACTIONS[] = {
+    {"down", MSG_KEYDOWN, "key", "a key name (LEFT, F1..F12, A..Z, 0..9, ...) or a code", parseKeyName},
+    {"up", MSG_KEYUP, "key", "a key name (LEFT, F1..F12, A..Z, 0..9, ...) or a code", parseKeyName},
+    {"activate", MSG_ACTIVATEAPP, "state", "0 or 1", parseActivation},
+};
+
+// Letters compared without regard to case.
+bool sameWord(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (toupper((unsigned char)*a) != toupper((unsigned char)*b))
+      return false;
+  return *a == *b;
+}
+
+// Where a script error is reported.
+struct ScriptPlace {
+  const char* path;
+  int lineNumber;
+  char* message;
+  int messageSize;
+};
+
+// Fills the message with "PATH:LINE: " and the text; returns false.
+__attribute__((format(printf, 2, 3))) bool scriptError(const ScriptPlace& place, const char* format, ...) {
+  const int prefix = snprintf(place.message, size_t(place.messageSize), "%s:%d: ", place.path, place.lineNumber);
+  if (prefix >= 0 && prefix < place.messageSize) {
+    va_list args;
+    va_start(args, format);
+    vsnprintf(place.message + prefix, size_t(place.messageSize - prefix), format, args);
+    va_end(args);
+  }
+  return false;
+}
+
+enum LineRead { LINE_READ, LINE_NONE, LINE_TOO_LONG, LINE_WITH_NUL };
+
+// Reads one line without its end into line (MAX_LINE_LENGTH + 1 bytes).
+LineRead readLine(FILE* file, char* line) {
+  int length = 0;
+  int c;
+  while ((c = getc(file)) != EOF && c != '\n') {
+    if (length == MAX_LINE_LENGTH)
+      return LINE_TOO_LONG;
+    if (c == 0)
+      return LINE_WITH_NUL;
+    line[length++] = char(c);
+  }
+  line[length] = 0;
+  return c == EOF && length == 0 ? LINE_NONE : LINE_READ;
+}
+
+// Queues the message of one line; false with the message filled if the line is malformed.
+bool parseLine(char* line, const ScriptPlace& place) {
+  if (char* comment = strchr(line, '#'))
+    *comment = 0;
+  char* words[LINE_WORDS + 1] = {};
+  int count = 0;
+  for (char* word = strtok(line, " \t\r\n"); word && count <= LINE_WORDS; word = strtok(nullptr, " \t\r\n"))
+    words[count++] = word;
+  if (count == 0)
+    return true;
+  uint32_t pass = 0;
+  if (!parseWholeNumber(words[0], &pass) || pass == 0)
+    return scriptError(place, "bad pass '%s': expected a pass number from 1, in %s", words[0], LINE_FORM);
+  if (count == 1)
+    return scriptError(place, "nothing after the pass: expected %s", LINE_FORM);
+  for (const ScriptAction& action : SCRIPT_ACTIONS) {
+    if (!sameWord(words[1], action.name))
+      continue;
+    uint32_t value = 0;
+    if (count == 2)
+      return scriptError(place, "missing %s after '%s': expected %s", action.valueName, words[1], action.expected);
+    if (!action.parseValue(words[2], &value))
+      return scriptError(place, "unknown %s '%s': expected %s", action.valueName, words[2], action.expected);
+    if (count > LINE_WORDS)
+      return scriptError(place, "unexpected '%s' after the %s: expected %s", words[LINE_WORDS], action.valueName,
+                         LINE_FORM);
+    headlessScript(pass, action.message, value);
+    return true;
+  }
+  return scriptError(place, "unknown action '%s': expected down, up or activate", words[1]);
+}
 } // namespace
 
 bool parseWholeNumber(const char* text, uint32_t* value) {
@@ -33,72 +144,71 @@ bool parseWholeNumber(const char* text, uint32_t* value) {
 
 bool parseKeyName(const char* name, uint32_t* keyCode) {
   for (const KeyName& key : KEY_NAMES)
-    if (strcmp(name, key.name) == 0) {
+    if (sameWord(name, key.name)) {
       *keyCode = key.keyCode;
       return true;
     }
-  if (name[0] && !name[1]) {
+  const int first = toupper((unsigned char)name[0]);
+  if (first && !name[1]) {
     // Single digits and letters name their own keys.
-    if (isdigit((unsigned char)name[0]) || (name[0] >= 'A' && name[0] <= 'Z')) {
-      *keyCode = uint32_t(name[0]);
+    if (isdigit(first) || (first >= 'A' && first <= 'Z')) {
+      *keyCode = uint32_t(first);
       return true;
     }
   }
-  if (name[0] == 'F' && isdigit((unsigned char)name[1])) {
+  if (first == 'F' && isdigit((unsigned char)name[1])) {
     uint32_t n = 0;
-    if (parseWholeNumber(name + 1, &n) && n >= 1 && n <= 12 && name[1] != '0') {
-      *keyCode = 0x70 + n - 1;
+    if (parseWholeNumber(name + 1, &n) && n >= 1 && n <= FUNCTION_KEY_COUNT && name[1] != '0') {
+      *keyCode = VKEY_F1 + n - 1;
       return true;
     }
     return false;
   }
   uint32_t code = 0;
-  if (isdigit((unsigned char)name[0]) && parseWholeNumber(name, &code) && code <= 0xFF) {
+  if (isdigit(first) && parseWholeNumber(name, &code) && code <= LARGEST_KEY_CODE) {
     *keyCode = code;
     return true;
   }
   return false;
 }
 
-bool loadKeyScript(const char* path, char* message, int messageSize) {
-  FILE* file = fopen(path, "rb");
-  if (!file) {
-    snprintf(message, size_t(messageSize), "cannot open key script %s", path);
+bool checkRegularFile(const char* what, const char* path, char* message, int messageSize) {
+  struct stat status;
+  if (stat(path, &status) != 0) {
+    snprintf(message, size_t(messageSize), "cannot open %s %s: %s", what, path, strerror(errno));
     return false;
   }
-  char line[256];
-  int lineNumber = 0;
+  if (!S_ISREG(status.st_mode)) {
+    snprintf(message, size_t(messageSize), "%s %s is not a regular file", what, path);
+    return false;
+  }
+  return true;
+}
+
+bool loadKeyScript(const char* path, char* message, int messageSize) {
+  // A directory would read as an empty script, a pipe or a device might never end.
+  if (!checkRegularFile("key script", path, message, messageSize))
+    return false;
+  FILE* file = fopen(path, "rb");
+  if (!file) {
+    snprintf(message, size_t(messageSize), "cannot open key script %s: %s", path, strerror(errno));
+    return false;
+  }
+  char line[MAX_LINE_LENGTH + 1];
+  ScriptPlace place{path, 0, message, messageSize};
   bool ok = true;
-  while (ok && fgets(line, sizeof line, file)) {
-    ++lineNumber;
-    if (char* comment = strchr(line, '#'))
-      *comment = 0;
-    char* words[4] = {};
-    int count = 0;
-    for (char* word = strtok(line, " \t\r\n"); word; word = strtok(nullptr, " \t\r\n"))
-      if (count < 4)
-        words[count++] = word;
-      else
-        count = 5;
-    if (count == 0)
-      continue;
-    uint32_t pass = 0, value = 0;
-    ok = count == 3 && parseWholeNumber(words[0], &pass) && pass >= 1;
-    if (ok && strcmp(words[1], "down") == 0) {
-      ok = parseKeyName(words[2], &value);
-      if (ok) headlessScript(pass, MSG_KEYDOWN, value);
-    } else if (ok && strcmp(words[1], "up") == 0) {
-      ok = parseKeyName(words[2], &value);
-      if (ok) headlessScript(pass, MSG_KEYUP, value);
-    } else if (ok && strcmp(words[1], "activate") == 0) {
-      ok = (strcmp(words[2], "0") == 0 || strcmp(words[2], "1") == 0);
-      if (ok) headlessScript(pass, MSG_ACTIVATEAPP, words[2][0] == '1');
-    } else {
-      ok = false;
-    }
-    if (!ok)
-      snprintf(message, size_t(messageSize), "%s:%d: expected 'PASS down|up KEY' or 'PASS activate 0|1'", path,
-               lineNumber);
+  for (LineRead read; ok && (read = readLine(file, line)) != LINE_NONE;) {
+    ++place.lineNumber;
+    if (read == LINE_TOO_LONG)
+      ok = scriptError(place, "line longer than %d bytes", MAX_LINE_LENGTH);
+    else if (read == LINE_WITH_NUL)
+      ok = scriptError(place, "NUL byte in the line");
+    else
+      ok = parseLine(line, place);
+  }
+  if (ok && ferror(file)) {
+    snprintf(message, size_t(messageSize), "cannot read key script %s: %s", path, strerror(errno));
+    ok = false;
   }
   fclose(file);
   return ok;

@@ -1,0 +1,133 @@
+// The programs run as processes: help and version, inputs refused before start-up, a long key
+// script and a long replay.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/program_info.h"
+#include "host/run_end.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+std::string text(const std::string& path) {
+  const std::vector<uint8_t> bytes = readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The programs are built beside quillomark-headless.
+std::string besideHeadless(const std::string& name) {
+  const std::string headless = QUILLOMARK_HEADLESS;
+  return headless.substr(0, headless.rfind('/') + 1) + name;
+}
+
+void writeText(const std::string& path, const std::string& content) {
+  ASSERT_TRUE(writeFile(path, std::vector<uint8_t>(content.begin(), content.end()))) << path;
+}
+
+TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
+  const struct {
+    const char* name;
+    std::vector<std::string> options;
+  } programs[] = {
+      {"quillomark", {"-640", "--help", "--version"}},
+      {"quillomark-headless",
+       {"--frames N", "--keys FILE", "--replay FILE", "--digests FILE", "--stats", "-640", "--help", "--version"}},
+  };
+  const std::string dir = makeScratchDir("programs-help");
+  for (const auto& program : programs) {
+    const std::string path = quoted(besideHeadless(program.name));
+    // Other arguments before it do not matter: nothing starts.
+    EXPECT_EQ(runIn(dir, path + " -640 --help >out.txt 2>err.txt"), EXIT_CODE_HELP) << program.name;
+    const std::string usage = text(dir + "/out.txt");
+    // At the very start: the core's banner was not printed before it.
+    EXPECT_EQ(usage.rfind(std::string("usage: ") + program.name + " ", 0), 0u) << usage;
+    for (const std::string& option : program.options)
+      EXPECT_NE(usage.find("  " + option + " "), std::string::npos) << program.name << " lists no " << option;
+    EXPECT_NE(usage.find("Exit codes:"), std::string::npos) << usage;
+    EXPECT_EQ(text(dir + "/err.txt"), "") << program.name;
+    EXPECT_EQ(runIn(dir, path + " --version >out.txt 2>err.txt"), EXIT_CODE_HELP) << program.name;
+    EXPECT_EQ(text(dir + "/out.txt"), std::string(program.name) + " " + QUILLOMARK_VERSION + "\n");
+  }
+}
+
+TEST(Programs, HeadlessRefusesInputsThatAreNotScriptsOrLogs) {
+  const std::string dir = makeScratchDir("programs-inputs");
+  ASSERT_EQ(runIn(dir, "mkdir folder"), 0);
+  writeText(dir + "/k.txt", "1 down LEFT\n2 down LFT\n");
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"--keys folder", "key script folder is not a regular file"},
+      {"--replay folder", "input log folder is not a regular file"},
+      {"--replay /dev/zero", "input log /dev/zero is not a regular file"},
+      {"--replay missing.bin", "cannot open input log missing.bin: "},
+      {"--keys k.txt", "k.txt:2: unknown key 'LFT': expected a key name"},
+      {"--frames", "--frames needs a positive number"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " " + c.args + " >out.txt 2>err.txt"), EXIT_CODE_USAGE)
+        << c.args;
+    EXPECT_EQ(text(dir + "/err.txt").rfind(std::string("quillomark-headless: ") + c.message, 0), 0u)
+        << c.args << ": " << text(dir + "/err.txt");
+  }
+}
+
+#ifdef QUILLOMARK_DEMO_DIR
+std::string copyDemo(const std::string& name) {
+  const std::string dir = makeScratchDir(name);
+  EXPECT_EQ(runIn(dir, "cp '" + std::string(QUILLOMARK_DEMO_DIR) + "'/*.bin '" + QUILLOMARK_DEMO_DIR + "'/pal.bmp ."), 0);
+  return dir;
+}
+
+TEST(Programs, HundredThousandMessagesOnOnePassRunQuickly) {
+  constexpr int PAIRS = 50000;
+  constexpr double BOUND_SECONDS = 10;
+  const std::string dir = copyDemo("programs-many");
+  std::string script;
+  for (int i = 0; i < PAIRS; ++i)
+    script += "1 down LEFT\n1 up LEFT\n";
+  writeText(dir + "/k.txt", script + "2 down LEFT\n");
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " --frames 2 --keys k.txt >out.txt 2>err.txt"), EXIT_CODE_END)
+      << text(dir + "/err.txt");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  printf("%d messages on pass 1: %.3f s\n", 2 * PAIRS, seconds);
+  EXPECT_LT(seconds, BOUND_SECONDS);
+  // Pass 1 ends with Left released, pass 2 holds it: the queue was drained in order.
+  const std::vector<uint8_t> keys = readFile(dir + "/keys.bin");
+  ASSERT_EQ(keys.size(), 4u);
+  EXPECT_NE(keys[0], keys[2]);
+}
+
+TEST(Programs, ReplayOfALogLongerThanAStdioBufferFromItsOwnFolder) {
+  constexpr int PASSES = 2100; // 4,200 bytes of log
+  constexpr size_t STDIO_BUFFER = 4096;
+  const std::string dir = copyDemo("programs-long-replay");
+  writeText(dir + "/k.txt", "5 down LEFT\n6 up LEFT\n2060 down LEFT\n2090 up LEFT\n2070 down SPACE\n2072 up SPACE\n");
+  const std::string run = quoted(QUILLOMARK_HEADLESS) + " --frames " + std::to_string(PASSES);
+  ASSERT_EQ(runIn(dir, run + " --keys k.txt --digests recorded.txt >out.txt 2>err.txt"), EXIT_CODE_END);
+  const std::vector<uint8_t> keys = readFile(dir + "/keys.bin"), dump = readFile(dir + "/dump.bin");
+  ASSERT_EQ(keys.size(), 2u * PASSES);
+  EXPECT_NE(keys[2 * 2065], keys[2 * 2095]) << "the presses past the first 4 KiB reached the log";
+  ASSERT_GT(keys.size(), STDIO_BUFFER);
+  ASSERT_EQ(runIn(dir, "mv dump.bin recorded.bin"), 0);
+
+  // The log replayed is the keys.bin the replay itself writes.
+  ASSERT_EQ(runIn(dir, run + " --replay keys.bin --digests replayed.txt >out.txt 2>err.txt"), EXIT_CODE_END);
+  EXPECT_EQ(readFile(dir + "/keys.bin"), keys);
+  EXPECT_TRUE(readFile(dir + "/dump.bin") == dump) << "dump.bin differs";
+  const std::string digests = text(dir + "/recorded.txt");
+  EXPECT_EQ(std::count(digests.begin(), digests.end(), '\n'), PASSES);
+  EXPECT_EQ(text(dir + "/replayed.txt"), digests);
+}
+#endif
+
+} // namespace
