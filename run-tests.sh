@@ -2,9 +2,10 @@
 # Installs what is missing, builds with warnings as errors, and runs the test suite.
 #   ./run-tests.sh          the whole suite: the Release build's tests, the Windows program
 #                           among them under Wine, then every test again under
-#                           AddressSanitizer and UndefinedBehaviorSanitizer
+#                           AddressSanitizer and UndefinedBehaviorSanitizer, and 60 s of
+#                           fuzzing (tests/fuzz, clang's libFuzzer)
 #   ./run-tests.sh --quick  day-to-day: the Release build's tests without the Wine tests,
-#                           and no sanitizer pass
+#                           and no sanitizer or fuzzing pass
 set -euo pipefail
 cd "$(dirname "$0")"
 quick=0
@@ -39,4 +40,18 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLO
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
-echo "All tests passed (release and sanitizer builds)."
+
+echo "== Fuzzing (libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, 60 s)"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DQUILLOMARK_FUZZ=ON -DQUILLOMARK_TESTS=OFF -DQUILLOMARK_BENCH=OFF -DQUILLOMARK_WERROR=ON
+cmake --build build-fuzz -j "$jobs" --target quillomark_fuzz
+# New inputs go to build-fuzz/corpus, a finding to build-fuzz/crash-* (or leak-*, timeout-*).
+mkdir -p build-fuzz/corpus
+if ! build-fuzz/quillomark_fuzz -max_total_time=60 -timeout=10 -print_final_stats=1 -artifact_prefix=build-fuzz/ \
+  build-fuzz/corpus tests/fuzz/corpus >build-fuzz/fuzz.log 2>&1; then
+  tail -60 build-fuzz/fuzz.log
+  echo "The fuzz target found a fault: the input is in build-fuzz/ (see build-fuzz/fuzz.log)." >&2
+  exit 1
+fi
+grep '^stat::' build-fuzz/fuzz.log
+echo "All tests passed (release and sanitizer builds, fuzzing)."

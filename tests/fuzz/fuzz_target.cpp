@@ -1,0 +1,116 @@
+// libFuzzer target: a fuzzed image laid over the board's ROM area (vectors included), the rest of
+// memory as at start-up, then a reset and a bounded run of the real CPU core, frame ends and video
+// on the headless backend. Built only with -DQUILLOMARK_FUZZ=ON (clang; see tests/fuzz/fuzz.cmake).
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cpu68k/cpu_state.h"
+#include "cpu68k/cpu_tables.h"
+#include "driver/frame_loop.h"
+#include "driver/memory.h"
+#include "driver/sound_queue.h"
+#include "driver/warnings.h"
+#include "host/controls.h"
+#include "host/input_log.h"
+#include "video/display.h"
+#include "video/frame_store.h"
+#include "video/layers.h"
+#include "video/palette.h"
+#include "video/sprites.h"
+
+namespace {
+
+// One input runs at most FUZZ_INSTRUCTIONS instructions and FUZZ_FRAMES frame ends, so a run stays
+// within a few milliseconds under the sanitizers. Frame ends come from the program's idle loop or,
+// after FORCED_FRAME_INSTRUCTIONS without one, from the harness (an interrupt at any instruction).
+constexpr uint32_t FUZZ_INSTRUCTIONS = 40000;
+constexpr uint32_t FUZZ_FRAMES = 4;
+constexpr uint32_t FORCED_FRAME_INSTRUCTIONS = 10000;
+// Instructions between two looks at the frame count: an idle loop ends a frame every dozen or so.
+constexpr uint32_t FUZZ_STEP = 16;
+constexpr int GREY_LEVELS = 256;
+constexpr int PALETTE_ENTRY_SIZE = 4;
+constexpr const char* NULL_DEVICE = "/dev/null";
+
+// Writes a grey-ramp pal.bmp in a scratch folder, opens the headless display there, then leaves
+// and removes the folder: libFuzzer writes its crash files to the working directory it was given.
+void openDisplay() {
+  char original[4096];
+  char scratch[] = "/tmp/quillomark-fuzz-XXXXXX";
+  if (!getcwd(original, sizeof original) || !mkdtemp(scratch) || chdir(scratch) != 0) {
+    perror("quillomark_fuzz: scratch folder");
+    exit(1);
+  }
+  uint8_t bitmap[PALETTE_FILE_MINIMUM] = {'B', 'M'};
+  for (int k = 0; k < GREY_LEVELS; ++k)
+    memset(bitmap + PALETTE_FILE_OFFSET + PALETTE_ENTRY_SIZE * k, k, PALETTE_ENTRY_SIZE - 1);
+  FILE* file = fopen(PALETTE_FILE, "wb");
+  if (!file || fwrite(bitmap, 1, sizeof bitmap, file) != sizeof bitmap || fclose(file) != 0) {
+    perror("quillomark_fuzz: pal.bmp");
+    exit(1);
+  }
+  initDisplay();
+  if (unlink(PALETTE_FILE) != 0 || chdir(original) != 0 || rmdir(scratch) != 0) {
+    perror("quillomark_fuzz: scratch folder");
+    exit(1);
+  }
+}
+
+} // namespace
+
+// Once per process: the emulator's console output muted, the CPU tables built, the display opened.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // glibc's standard streams are plain variables: the emulator's warnings go to /dev/null, while
+  // libFuzzer keeps the stream it took at start-up and the sanitizers write to descriptor 2.
+  FILE* nullStream = fopen(NULL_DEVICE, "w");
+  if (!nullStream) {
+    perror("quillomark_fuzz: /dev/null");
+    exit(1);
+  }
+  stdout = nullStream;
+  stderr = nullStream;
+  machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
+  buildCpuTables();
+  openDisplay();
+  // The input log goes through the real code to /dev/null instead of growing keys.bin.
+  inputLog.keyLog = fopen(NULL_DEVICE, "wb");
+  return 0;
+}
+
+// One input: every record the run touches starts as in a fresh process, so a finding replays.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const size_t romBytes = std::min<size_t>(size, ROM_LIMIT);
+  memcpy(machineMemory, data, romBytes);
+  memset(machineMemory + romBytes, MEMORY_FILL, MEMORY_SIZE - romBytes);
+  cpuState = CpuState{};
+  ccrWord = 0;
+  soundCommandQueue = SoundCommandQueue{};
+  warningBudget = WarningBudget{};
+  frameLoopState = FrameLoopState{};
+  spriteState = SpriteState{};
+  memset(&layerState, 0, sizeof layerState);
+  memset(&frameStore, 0, sizeof frameStore);
+  memset(colourTables.penLookup, 0, sizeof colourTables.penLookup);
+  const uint32_t appActive = hostControls.appActive; // the window stays active, as it opened
+  hostControls = HostControls{};
+  hostControls.appActive = appActive;
+  resetCpu();
+  const uint32_t firstPass = displayContext.passCount;
+  uint32_t sinceFrame = 0;
+  for (uint32_t run = 0; run < FUZZ_INSTRUCTIONS && displayContext.passCount - firstPass < FUZZ_FRAMES;
+       run += FUZZ_STEP) {
+    const uint32_t passes = displayContext.passCount;
+    runInstructions(FUZZ_STEP);
+    sinceFrame = displayContext.passCount == passes ? sinceFrame + FUZZ_STEP : 0;
+    if (sinceFrame >= FORCED_FRAME_INSTRUCTIONS) {
+      endFrame();
+      sinceFrame = 0;
+    }
+  }
+  return 0;
+}
