@@ -1,0 +1,218 @@
+#include "host/save_state.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "cpu68k/cpu_state.h"
+#include "driver/file_read.h"
+#include "driver/file_write.h"
+#include "driver/frame_loop.h"
+#include "driver/memory.h"
+#include "driver/sound_queue.h"
+#include "host/controls.h"
+#include "host/joystick.h"
+#include "video/layers.h"
+#include "video/sprites.h"
+
+// The parts are the running records' own bytes; the file is little-endian on every host that runs it.
+static_assert(std::endian::native == std::endian::little, "state parts are written in host order");
+
+StateRequests stateRequests;
+
+namespace {
+constexpr uint32_t fourCc(const char (&name)[5]) {
+  return uint32_t(uint8_t(name[0])) | uint32_t(uint8_t(name[1])) << 8 | uint32_t(uint8_t(name[2])) << 16 |
+         uint32_t(uint8_t(name[3])) << 24;
+}
+
+constexpr uint32_t STATE_MAGIC = fourCc("QMST");
+constexpr size_t WORD_BYTES = 4;
+constexpr size_t HEADER_BYTES = 2 * WORD_BYTES; // magic and version; a part's id and size
+constexpr size_t CHECKSUM_BYTES = WORD_BYTES;
+constexpr int32_t ANY_VALUE = 0;
+
+// One part of a state: a running record or field, copied byte for byte.
+struct StatePart {
+  uint32_t id;
+  void* (*locate)();
+  uint32_t size;
+  int32_t limit; // a 32-bit count or index the machine relies on: 0..limit-1 (ANY_VALUE: unchecked)
+};
+
+// What makes the run go on as it would have: the address space (the input ports and their held and
+// latched bits included), the CPU, the frame loop's idle count, the sound commands not yet taken,
+// the layer-0 bitmap with the cell cache that decides which cells are decoded again, the zoom count
+// that shifts colours, the control flags and the joystick's last reading. The palette lookup and the
+// working frame are rebuilt every pass; the colour table comes from pal.bmp.
+constexpr StatePart STATE_PARTS[] = {
+    {fourCc("MEMO"), []() -> void* { return machineMemory; }, MEMORY_SIZE, ANY_VALUE},
+    {fourCc("CPUS"), []() -> void* { return &cpuState; }, sizeof cpuState, ANY_VALUE},
+    {fourCc("CCRW"), []() -> void* { return &ccrWord; }, sizeof ccrWord, ANY_VALUE},
+    {fourCc("IDLE"), []() -> void* { return &frameLoopState.idleHitCount; }, sizeof frameLoopState.idleHitCount,
+     IDLE_HIT_LIMIT + 2},
+    {fourCc("SNDQ"), []() -> void* { return soundCommandQueue.entries; }, sizeof soundCommandQueue.entries,
+     ANY_VALUE},
+    {fourCc("SNDW"), []() -> void* { return &soundCommandQueue.writeIndex; }, sizeof soundCommandQueue.writeIndex,
+     SOUND_QUEUE_SIZE},
+    {fourCc("SNDR"), []() -> void* { return &soundCommandQueue.readIndex; }, sizeof soundCommandQueue.readIndex,
+     SOUND_QUEUE_SIZE},
+    {fourCc("LBMP"), []() -> void* { return &layerState.bitmap; }, sizeof layerState.bitmap, ANY_VALUE},
+    {fourCc("LCCH"), []() -> void* { return &layerState.cache; }, sizeof layerState.cache, ANY_VALUE},
+    {fourCc("ZOOM"), []() -> void* { return &spriteState.zoomedSpriteCount; },
+     sizeof spriteState.zoomedSpriteCount, ANY_VALUE},
+    {fourCc("AUTO"), []() -> void* { return &hostControls.autofire; }, sizeof hostControls.autofire, ANY_VALUE},
+    {fourCc("INSP"), []() -> void* { return &hostControls.spriteInspector; }, sizeof hostControls.spriteInspector,
+     ANY_VALUE},
+    {fourCc("SLOT"), []() -> void* { return &hostControls.inspectedSlot; }, sizeof hostControls.inspectedSlot,
+     ANY_VALUE},
+    {fourCc("JOYX"), []() -> void* { return &joystickState.lastAxisX; }, sizeof joystickState.lastAxisX, ANY_VALUE},
+    {fourCc("JOYY"), []() -> void* { return &joystickState.lastAxisY; }, sizeof joystickState.lastAxisY, ANY_VALUE},
+    {fourCc("JOYB"), []() -> void* { return &joystickState.lastButtons; }, sizeof joystickState.lastButtons,
+     ANY_VALUE},
+};
+constexpr int STATE_PART_COUNT = int(std::size(STATE_PARTS));
+
+// CRC-32 (the reflected polynomial of zip and PNG), a byte at a time through a table.
+constexpr uint32_t CRC_POLYNOMIAL = 0xEDB88320;
+constexpr uint32_t CRC_INITIAL = 0xFFFFFFFF;
+constexpr std::array<uint32_t, 256> CRC_TABLE = [] {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t n = 0; n < table.size(); ++n) {
+    uint32_t c = n;
+    for (int bit = 0; bit < 8; ++bit)
+      c = c & 1 ? CRC_POLYNOMIAL ^ c >> 1 : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}();
+
+// Continues a running CRC register (start from CRC_INITIAL, finish by inverting) over size bytes.
+uint32_t crcUpdate(uint32_t crc, const void* data, size_t size) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  for (size_t i = 0; i < size; ++i)
+    crc = CRC_TABLE[(crc ^ bytes[i]) & 0xFF] ^ crc >> 8;
+  return crc;
+}
+
+void putWord(uint8_t* at, uint32_t value) { memcpy(at, &value, WORD_BYTES); }
+
+uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t at) {
+  uint32_t value;
+  memcpy(&value, bytes.data() + at, WORD_BYTES);
+  return value;
+}
+
+// True when the last word of bytes is the CRC-32 of everything before it.
+bool checksumHolds(const std::vector<uint8_t>& bytes) {
+  const size_t body = bytes.size() - CHECKSUM_BYTES;
+  return ~crcUpdate(CRC_INITIAL, bytes.data(), body) == wordAt(bytes, body);
+}
+
+const char* const LOAD_TEXTS[] = {"State loaded", "No state to load", "State file truncated",
+                                  "State file corrupted", "State file from another version"};
+} // namespace
+
+bool saveMachineState(const char* path) {
+  uint8_t header[HEADER_BYTES];
+  putWord(header, STATE_MAGIC);
+  putWord(header + WORD_BYTES, STATE_FORMAT_VERSION);
+  uint8_t partHeaders[STATE_PART_COUNT][HEADER_BYTES];
+  uint8_t checksum[CHECKSUM_BYTES];
+  // Written straight from the running records: the header, each part's header and bytes, the CRC.
+  FilePart pieces[2 * STATE_PART_COUNT + 2];
+  int count = 0;
+  pieces[count++] = {header, sizeof header};
+  for (int i = 0; i < STATE_PART_COUNT; ++i) {
+    putWord(partHeaders[i], STATE_PARTS[i].id);
+    putWord(partHeaders[i] + WORD_BYTES, STATE_PARTS[i].size);
+    pieces[count++] = {partHeaders[i], HEADER_BYTES};
+    pieces[count++] = {STATE_PARTS[i].locate(), STATE_PARTS[i].size};
+  }
+  uint32_t crc = CRC_INITIAL;
+  for (int i = 0; i < count; ++i)
+    crc = crcUpdate(crc, pieces[i].data, pieces[i].size);
+  putWord(checksum, ~crc);
+  pieces[count++] = {checksum, sizeof checksum};
+  return writeWholeFile(FILE_STATE, path, pieces, count);
+}
+
+StateLoadResult checkState(const std::vector<uint8_t>& bytes) {
+  size_t at = 0;
+  const auto fits = [&](size_t size) { return bytes.size() - at >= size; };
+  if (!fits(WORD_BYTES))
+    return STATE_TRUNCATED;
+  if (wordAt(bytes, at) != STATE_MAGIC)
+    return STATE_CORRUPTED;
+  at += WORD_BYTES;
+  if (!fits(WORD_BYTES))
+    return STATE_TRUNCATED;
+  if (wordAt(bytes, at) != STATE_FORMAT_VERSION) {
+    // Every version ends with the checksum: a whole file of another version still passes it.
+    return bytes.size() >= HEADER_BYTES + CHECKSUM_BYTES && checksumHolds(bytes) ? STATE_OTHER_VERSION
+                                                                                  : STATE_CORRUPTED;
+  }
+  at += WORD_BYTES;
+  bool valuesHold = true;
+  for (const StatePart& part : STATE_PARTS) {
+    if (!fits(HEADER_BYTES))
+      return STATE_TRUNCATED;
+    if (wordAt(bytes, at) != part.id || wordAt(bytes, at + WORD_BYTES) != part.size)
+      return STATE_CORRUPTED;
+    at += HEADER_BYTES;
+    if (!fits(part.size))
+      return STATE_TRUNCATED;
+    if (part.limit != ANY_VALUE) {
+      const int32_t value = int32_t(wordAt(bytes, at));
+      valuesHold = valuesHold && value >= 0 && value < part.limit;
+    }
+    at += part.size;
+  }
+  if (!fits(CHECKSUM_BYTES))
+    return STATE_TRUNCATED;
+  if (bytes.size() - at != CHECKSUM_BYTES || !checksumHolds(bytes) || !valuesHold)
+    return STATE_CORRUPTED;
+  return STATE_LOADED;
+}
+
+void applyState(const std::vector<uint8_t>& bytes) {
+  size_t at = HEADER_BYTES;
+  for (const StatePart& part : STATE_PARTS) {
+    at += HEADER_BYTES;
+    memcpy(part.locate(), bytes.data() + at, part.size);
+    at += part.size;
+  }
+}
+
+StateLoadResult readStateFile(const char* path, std::vector<uint8_t>& bytes) {
+  if (!readWholeFile(path, bytes)) {
+    bytes.clear();
+    return STATE_MISSING;
+  }
+  const StateLoadResult result = checkState(bytes);
+  if (result != STATE_LOADED)
+    bytes.clear();
+  return result;
+}
+
+StateLoadResult loadMachineState(const char* path) {
+  std::vector<uint8_t> bytes;
+  const StateLoadResult result = readStateFile(path, bytes);
+  if (result == STATE_LOADED)
+    applyState(bytes);
+  return result;
+}
+
+const char* stateLoadText(StateLoadResult result) { return LOAD_TEXTS[result]; }
+
+void applyPendingState() {
+  if (stateRequests.pendingLoad.empty())
+    return;
+  applyState(stateRequests.pendingLoad);
+  std::vector<uint8_t>().swap(stateRequests.pendingLoad);
+}
+
+void saveStateAfterPass(uint32_t pass) {
+  if (stateRequests.savePass != 0 && pass == stateRequests.savePass)
+    saveMachineState(stateRequests.savePath.c_str());
+}

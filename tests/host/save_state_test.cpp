@@ -1,0 +1,203 @@
+// Save states: every part comes back, a bad file changes nothing, and a run loaded from a state goes
+// on exactly as the run that saved it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "cpu68k/cpu_state.h"
+#include "driver/file_write.h"
+#include "driver/frame_loop.h"
+#include "driver/memory.h"
+#include "driver/sound_queue.h"
+#include "host/controls.h"
+#include "host/input_log.h"
+#include "host/joystick.h"
+#include "host/save_state.h"
+#include "support/test_support.h"
+#include "video/display.h"
+#include "video/layers.h"
+#include "video/sprites.h"
+
+namespace {
+
+template <typename T> void append(std::vector<uint8_t>& bytes, const T& record) {
+  const size_t at = bytes.size();
+  bytes.resize(at + sizeof record);
+  memcpy(bytes.data() + at, &record, sizeof record);
+}
+
+// Everything a state must carry, as one byte string.
+std::vector<uint8_t> machineBytes() {
+  std::vector<uint8_t> bytes(machineMemory, machineMemory + MEMORY_SIZE);
+  append(bytes, cpuState);
+  append(bytes, ccrWord);
+  append(bytes, frameLoopState.idleHitCount);
+  append(bytes, soundCommandQueue);
+  append(bytes, layerState);
+  append(bytes, spriteState);
+  append(bytes, hostControls.autofire);
+  append(bytes, hostControls.spriteInspector);
+  append(bytes, hostControls.inspectedSlot);
+  append(bytes, joystickState.lastAxisX);
+  append(bytes, joystickState.lastAxisY);
+  append(bytes, joystickState.lastButtons);
+  return bytes;
+}
+
+// Fills everything a state carries with a pattern of seed (indices and counts in their ranges).
+void scribble(uint8_t seed) {
+  for (uint32_t a = 0; a < MEMORY_SIZE; ++a)
+    machineMemory[a] = uint8_t(a * 7 + seed);
+  memset(&cpuState, seed, sizeof cpuState);
+  ccrWord = seed * CCR_X;
+  frameLoopState.idleHitCount = seed % IDLE_HIT_LIMIT;
+  memset(soundCommandQueue.entries, seed + 1, sizeof soundCommandQueue.entries);
+  soundCommandQueue.writeIndex = seed * 3;
+  soundCommandQueue.readIndex = seed * 5;
+  memset(&layerState, seed + 2, sizeof layerState);
+  spriteState.zoomedSpriteCount = seed * 11u;
+  hostControls.autofire = seed & 1;
+  hostControls.spriteInspector = seed & 2;
+  hostControls.inspectedSlot = seed + 3;
+  joystickState.lastAxisX = -seed;
+  joystickState.lastAxisY = seed * 2;
+  joystickState.lastButtons = seed * 3;
+}
+
+TEST(SaveState, EveryPartComesBackAndNothingElseMoves) {
+  freshMachine();
+  ASSERT_TRUE(inDirectory(makeScratchDir("state-round-trip"), [] {
+    scribble(1);
+    const std::vector<uint8_t> saved = machineBytes();
+    ASSERT_TRUE(saveMachineState(STATE_FILE));
+    scribble(2);
+    // Not in a state: the pass count, the replay position, wide mode, frame shots, the joystick's id.
+    displayContext.passCount = 99;
+    inputLog.replayNext = 5;
+    frameLoopState.wideMode = true;
+    hostControls.frameShotsOn = 1;
+    joystickState.joystickId = 0;
+    ASSERT_NE(machineBytes(), saved);
+    ASSERT_EQ(loadMachineState(STATE_FILE), STATE_LOADED);
+    EXPECT_TRUE(machineBytes() == saved);
+    EXPECT_EQ(displayContext.passCount, 99u);
+    EXPECT_EQ(inputLog.replayNext, 5u);
+    EXPECT_TRUE(frameLoopState.wideMode);
+    EXPECT_EQ(hostControls.frameShotsOn, 1u);
+    EXPECT_EQ(joystickState.joystickId, 0);
+  }));
+}
+
+TEST(SaveState, FailedWriteIsReportedAndLeavesNoFile) {
+  freshMachine();
+  ASSERT_TRUE(inDirectory(makeScratchDir("state-unwritable"), [] {
+    const std::string errors = captureStderr([] { EXPECT_FALSE(saveMachineState("missing/state.qms")); });
+    EXPECT_EQ(errors, "Cannot write missing/state.qms: No such file or directory\n");
+    EXPECT_TRUE(fileWriteState.anyFailed);
+  }));
+}
+
+// CRC-32 bit by bit, apart from the program's table.
+uint32_t crc32(const uint8_t* bytes, size_t size) {
+  uint32_t crc = ~0u;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= bytes[i];
+    for (int bit = 0; bit < 8; ++bit)
+      crc = crc & 1 ? 0xEDB88320 ^ crc >> 1 : crc >> 1;
+  }
+  return ~crc;
+}
+
+void putWord(std::vector<uint8_t>& file, size_t at, uint32_t value) { memcpy(file.data() + at, &value, 4); }
+
+// Makes the last word the checksum of the rest again.
+void reseal(std::vector<uint8_t>& file) { putWord(file, file.size() - 4, crc32(file.data(), file.size() - 4)); }
+
+// Offset of the bytes of the part with this id (0 if none).
+size_t partData(const std::vector<uint8_t>& file, const char* id) {
+  for (size_t at = 8; at + 8 <= file.size();) {
+    uint32_t size;
+    memcpy(&size, file.data() + at + 4, 4);
+    if (memcmp(file.data() + at, id, 4) == 0)
+      return at + 8;
+    at += 8 + size;
+  }
+  return 0;
+}
+
+TEST(SaveState, BadFilesAreNamedAndChangeNothing) {
+  freshMachine();
+  ASSERT_TRUE(inDirectory(makeScratchDir("state-bad"), [] {
+    scribble(3);
+    ASSERT_TRUE(saveMachineState("good.qms"));
+    const std::vector<uint8_t> good = readFile("good.qms");
+    // "QMST", the version, the parts, and the CRC-32 of all that at the end.
+    ASSERT_GT(good.size(), MEMORY_SIZE);
+    EXPECT_EQ(memcmp(good.data(), "QMST\x01\0\0\0", 8), 0);
+    uint32_t checksum;
+    memcpy(&checksum, &good[good.size() - 4], 4);
+    ASSERT_EQ(crc32(good.data(), good.size() - 4), checksum);
+    const size_t afterMemory = partData(good, "MEMO") + MEMORY_SIZE;
+    using Edit = std::function<void(std::vector<uint8_t>&)>;
+    const auto cut = [](size_t size) { return Edit([size](std::vector<uint8_t>& f) { f.resize(size); }); };
+    const auto flip = [](size_t at) { return Edit([at](std::vector<uint8_t>& f) { f[at] ^= 0x10; }); };
+    const struct {
+      const char* name;
+      Edit edit; // null: no file at all
+      StateLoadResult expected;
+      const char* text;
+    } cases[] = {
+        {"missing", nullptr, STATE_MISSING, "No state to load"},
+        {"empty", cut(0), STATE_TRUNCATED, "State file truncated"},
+        {"in the header", cut(6), STATE_TRUNCATED, "State file truncated"},
+        {"in the memory", cut(1000), STATE_TRUNCATED, "State file truncated"},
+        {"in a part header", cut(afterMemory + 3), STATE_TRUNCATED, "State file truncated"},
+        {"before the checksum", cut(good.size() - 4), STATE_TRUNCATED, "State file truncated"},
+        {"in the checksum", cut(good.size() - 1), STATE_TRUNCATED, "State file truncated"},
+        {"flipped memory byte", flip(afterMemory - 77), STATE_CORRUPTED, "State file corrupted"},
+        {"flipped checksum byte", flip(good.size() - 2), STATE_CORRUPTED, "State file corrupted"},
+        {"flipped part size", flip(afterMemory + 5), STATE_CORRUPTED, "State file corrupted"},
+        {"flipped part id", flip(afterMemory), STATE_CORRUPTED, "State file corrupted"},
+        {"flipped version byte", flip(4), STATE_CORRUPTED, "State file corrupted"},
+        {"bad magic", flip(0), STATE_CORRUPTED, "State file corrupted"},
+        {"a byte left over", [](std::vector<uint8_t>& f) { f.push_back(0); }, STATE_CORRUPTED,
+         "State file corrupted"},
+        {"sound index out of range, sealed",
+         [](std::vector<uint8_t>& f) {
+           putWord(f, partData(f, "SNDW"), SOUND_QUEUE_SIZE);
+           reseal(f);
+         },
+         STATE_CORRUPTED, "State file corrupted"},
+        {"another version, sealed",
+         [](std::vector<uint8_t>& f) {
+           putWord(f, 4, STATE_FORMAT_VERSION + 1);
+           reseal(f);
+         },
+         STATE_OTHER_VERSION, "State file from another version"},
+    };
+    scribble(4);
+    const std::vector<uint8_t> running = machineBytes();
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      remove(STATE_FILE);
+      if (c.edit) {
+        std::vector<uint8_t> file = good;
+        c.edit(file);
+        ASSERT_TRUE(writeFile(STATE_FILE, file));
+      }
+      const StateLoadResult result = loadMachineState(STATE_FILE);
+      EXPECT_EQ(result, c.expected);
+      EXPECT_STREQ(stateLoadText(result), c.text);
+      EXPECT_TRUE(machineBytes() == running);
+    }
+    // The unedited file loads: the cases above failed for their edits alone.
+    ASSERT_TRUE(writeFile(STATE_FILE, good));
+    EXPECT_EQ(loadMachineState(STATE_FILE), STATE_LOADED);
+    EXPECT_STREQ(stateLoadText(STATE_LOADED), "State loaded");
+    EXPECT_FALSE(machineBytes() == running);
+  }));
+}
+
+} // namespace
