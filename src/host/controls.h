@@ -16,6 +16,9 @@ struct HostControls {
   uint32_t spriteInspector; // key I: hold emulation, show one sprite entry
   uint8_t inspectedSlot;    // F5/F6: sprite scan index shown by the inspector
   uint32_t frameShotsOn;    // F11: per-frame screenshots
+  bool paused;              // P or Pause: no pass runs until resumed
+  bool stepRequested;       // N while paused: run exactly one pass
+  bool fastForward;         // Backspace held: passes run as fast as they can, presented at most 60 a second
 };
 
 extern HostControls hostControls;

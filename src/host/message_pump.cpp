@@ -3,32 +3,50 @@
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
+#include "host/on_screen.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
 
 // Takes the next message, waiting for it; a wait looks for an end request every END_CHECK_MS.
 static int waitForMessage(PlatformMessage* message) {
   int result;
-  while ((result = platformWaitMessage(message, END_CHECK_MS)) == PLATFORM_TIMEOUT)
+  while ((result = platformWaitMessage(message, END_CHECK_MS)) == PLATFORM_TIMEOUT) {
     if (endRequested())
       endRun(false);
+    refreshOverlay(); // a timed message may have run out meanwhile
+  }
   return result;
+}
+
+// A pause holds the pass until it ends or a step is asked for.
+static bool pauseHolds() { return hostControls.paused && !hostControls.stepRequested; }
+
+// Takes every queued message; while the application is inactive or paused, keeps taking them
+// (waiting) until one lets the pass go on: this holds the emulation. False on a quit message.
+static bool drainMessages() {
+  PlatformMessage message;
+  while (platformPeekMessage() || pauseHolds()) {
+    do {
+      if (waitForMessage(&message) == PLATFORM_QUIT)
+        return false;
+      platformTranslateMessage(&message);
+      platformDispatchMessage(&message);
+      refreshOverlay();
+      // A step runs one pass; the messages after its N wait for the next pump.
+      if (hostControls.paused && hostControls.stepRequested) {
+        hostControls.stepRequested = false;
+        return true;
+      }
+    } while (!hostControls.appActive || pauseHolds());
+  }
+  return true;
 }
 
 void pumpMessages() {
   if (endRequested())
     endRun(false);
-  PlatformMessage message;
-  while (platformPeekMessage()) {
-    // While the application is inactive, keep taking messages (waiting)
-    // until one makes it active again: this holds the emulation.
-    do {
-      if (waitForMessage(&message) == PLATFORM_QUIT)
-        return;
-      platformTranslateMessage(&message);
-      platformDispatchMessage(&message);
-    } while (!hostControls.appActive);
-  }
+  if (!drainMessages())
+    return;
   if (hostControls.autofire) {
     uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
     port ^= INPUT_BUTTON2;

@@ -6,6 +6,7 @@
 #include "cpu68k/cpu_state.h"
 #include "host/controls.h"
 #include "host/keyboard.h"
+#include "host/on_screen.h"
 #include "host/run_end.h"
 #include "host/input_log.h"
 #include "video/screenshot.h"
@@ -27,9 +28,40 @@ static bool runControlKey(uint32_t keyCode) {
     return true;
   case VKEY_F11:
     hostControls.frameShotsOn = 1;
+    showMessage("Recording frames");
     return true;
   case VKEY_F12:
-    writeSnapshotBitmap();
+    if (writeSnapshotBitmap())
+      showMessage("Snapshot written");
+    return true;
+  default:
+    return false;
+  }
+}
+
+// The player's keys (pause, frame advance, fast forward), outside the board's key table; they act
+// whether or not Alt, a board button, is held.
+static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
+  HostControls& hc = hostControls;
+  switch (keyCode) {
+  case VKEY_P:
+  case VKEY_PAUSE:
+    if (down && !(lParam & KEY_WAS_DOWN)) {
+      hc.paused = !hc.paused;
+      hc.stepRequested = false;
+      refreshOverlay();
+    }
+    return true;
+  case VKEY_N:
+    if (down && hc.paused)
+      hc.stepRequested = true;
+    return true;
+  case VKEY_BACK:
+    if (hc.fastForward != down) {
+      hc.fastForward = down;
+      platformSetPresentWait(!down);
+      refreshOverlay();
+    }
     return true;
   default:
     return false;
@@ -44,18 +76,20 @@ intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, i
     hostControls.appActive = uint32_t(wParam);
     return platformDefaultWindowProc(window, message, wParam, lParam);
   case MSG_KEYDOWN:
-    if (!runControlKey(uint32_t(wParam)))
+    if (!runPlayerKey(uint32_t(wParam), true, lParam) && !runControlKey(uint32_t(wParam)))
       applyKey(uint32_t(wParam), 1);
     return 0;
   case MSG_KEYUP:
-    applyKey(uint32_t(wParam), 0);
+    if (!runPlayerKey(uint32_t(wParam), false, lParam))
+      applyKey(uint32_t(wParam), 0);
     return 0;
   case MSG_SYSKEYDOWN:
   case MSG_SYSKEYUP:
     // Windows reports Alt, and every key pressed while Alt is held, as system
     // keys; without this the Alt button could never be pressed there. Default
     // processing still follows, so Alt+F4 keeps closing the window.
-    applyKey(uint32_t(wParam), message == MSG_SYSKEYDOWN);
+    if (!runPlayerKey(uint32_t(wParam), message == MSG_SYSKEYDOWN, lParam))
+      applyKey(uint32_t(wParam), message == MSG_SYSKEYDOWN);
     return platformDefaultWindowProc(window, message, wParam, lParam);
   default:
     return platformDefaultWindowProc(window, message, wParam, lParam);

@@ -17,11 +17,13 @@ inline constexpr uint32_t MSG_SYSKEYDOWN = 0x0104;
 inline constexpr uint32_t MSG_SYSKEYUP = 0x0105;
 
 // Virtual-key codes.
+inline constexpr uint32_t VKEY_BACK = 0x08;  // Backspace
 inline constexpr uint32_t VKEY_TAB = 0x09;
 inline constexpr uint32_t VKEY_RETURN = 0x0D;
 inline constexpr uint32_t VKEY_SHIFT = 0x10;
 inline constexpr uint32_t VKEY_CONTROL = 0x11;
 inline constexpr uint32_t VKEY_MENU = 0x12; // Alt
+inline constexpr uint32_t VKEY_PAUSE = 0x13;
 inline constexpr uint32_t VKEY_ESCAPE = 0x1B;
 inline constexpr uint32_t VKEY_SPACE = 0x20;
 inline constexpr uint32_t VKEY_LEFT = 0x25;
@@ -31,12 +33,19 @@ inline constexpr uint32_t VKEY_DOWN = 0x28;
 inline constexpr uint32_t VKEY_0 = 0x30;    // digits 0x30-0x39
 inline constexpr uint32_t VKEY_A = 0x41;    // letters 0x41-0x5A
 inline constexpr uint32_t VKEY_I = 0x49;
+inline constexpr uint32_t VKEY_N = 0x4E;
+inline constexpr uint32_t VKEY_P = 0x50;
 inline constexpr uint32_t VKEY_NUMPAD0 = 0x60;
 inline constexpr uint32_t VKEY_F1 = 0x70;   // F1-F12: 0x70-0x7B
+inline constexpr uint32_t VKEY_F2 = 0x71;
+inline constexpr uint32_t VKEY_F3 = 0x72;
 inline constexpr uint32_t VKEY_F5 = 0x74;
 inline constexpr uint32_t VKEY_F6 = 0x75;
 inline constexpr uint32_t VKEY_F11 = 0x7A;
 inline constexpr uint32_t VKEY_F12 = 0x7B;
+
+// Key-message lParam bit: the key was already down (an auto-repeat).
+inline constexpr intptr_t KEY_WAS_DOWN = intptr_t(1) << 30;
 
 using PlatformWindow = void*;
 using WindowProcedure = intptr_t (*)(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -121,6 +130,12 @@ int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect*
 int32_t platformRestoreSurfaces();
 // Draws a short text at the window's top-left corner.
 void platformDrawText(PlatformWindow window, const char* text, int length);
+// Shows a short line over the presented picture, at its bottom-left, from now until replaced (an
+// empty text shows none). It is never drawn into the back buffer, so no bitmap or digest sees it.
+void platformShowOverlay(const char* text);
+// Whether presents wait for the display (vertical blank, pacing to 60 a second): off while the
+// host fast-forwards and presents at most 60 passes a second itself.
+void platformSetPresentWait(bool wait);
 
 // Joystick position as the system reports it.
 struct JoystickPosition {

@@ -10,6 +10,8 @@
 #include "host/input_log.h"
 #include "host/joystick.h"
 #include "host/message_pump.h"
+#include "host/save_state.h"
+#include "host/on_screen.h"
 #include "host/window_proc.h"
 #include "video/compose.h"
 #include "video/frame_store.h"
@@ -82,6 +84,17 @@ static void copyVisibleWindow(uint8_t* bits, int32_t pitch) {
     memcpy(bits + ptrdiff_t(r) * pitch + SCREEN_X, frameLine(r + VISIBLE_FIRST_LINE), VISIBLE_WIDTH);
 }
 
+// While fast-forwarding, a pass is shown only when a display period has passed since the last one shown.
+static bool presentDue() {
+  if (!hostControls.fastForward)
+    return true;
+  const double now = steadySeconds();
+  if (now - displayContext.lastPresentSeconds < FAST_FORWARD_PRESENT_SECONDS)
+    return false;
+  displayContext.lastPresentSeconds = now;
+  return true;
+}
+
 void renderFrame() {
   do {
     platformPassStarting(displayContext.passCount + 1);
@@ -91,17 +104,21 @@ void renderFrame() {
     logInputs();
     ++displayContext.passCount;
     composeFrame();
-    uint8_t* bits = lockBackBuffer();
-    if (!bits)
-      return;
-    copyVisibleWindow(bits, displayContext.lockedPitch);
-    unlockBackBuffer();
-    presentBackBuffer();
-    if (hostControls.spriteInspector) {
-      char text[16];
-      const int length = snprintf(text, sizeof text, "%d   ", hostControls.inspectedSlot);
-      platformDrawText(displayContext.window, text, length);
+    if (presentDue()) {
+      uint8_t* bits = lockBackBuffer();
+      if (!bits)
+        return;
+      copyVisibleWindow(bits, displayContext.lockedPitch);
+      unlockBackBuffer();
+      presentBackBuffer();
+      if (hostControls.spriteInspector) {
+        char text[16];
+        const int length = snprintf(text, sizeof text, "%d   ", hostControls.inspectedSlot);
+        platformDrawText(displayContext.window, text, length);
+      }
+      refreshOverlay();
     }
+    saveStateAfterPass(displayContext.passCount); // quillomark-headless --save-state
     if (hostControls.frameShotsOn)
       writeFrameShot();
   } while (hostControls.spriteInspector);

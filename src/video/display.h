@@ -10,7 +10,11 @@ struct DisplayContext {
   uint8_t* lockedBits;               // back-buffer memory of the last successful lock
   int32_t lockedPitch;               // its bytes per row
   uint32_t passCount;                // passes of renderFrame whose input was taken
+  double lastPresentSeconds;         // steady-clock time of the last present while fast-forwarding
 };
+
+// While fast-forwarding, passes are presented at most once per this many seconds.
+inline constexpr double FAST_FORWARD_PRESENT_SECONDS = 1.0 / 60;
 
 extern DisplayContext displayContext;
 

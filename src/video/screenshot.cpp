@@ -56,7 +56,7 @@ bool writeBitmap(FileKind kind, const char* fileName) {
   return writeWholeFile(kind, fileName, &part, 1);
 }
 
-void writeSnapshotBitmap() { writeBitmap(FILE_SNAPSHOT, SNAPSHOT_FILE); }
+bool writeSnapshotBitmap() { return writeBitmap(FILE_SNAPSHOT, SNAPSHOT_FILE); }
 
 void writeFrameShot() {
   if (screenshotState.frameShotCount > FRAME_SHOT_LIMIT)

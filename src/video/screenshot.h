@@ -22,8 +22,8 @@ extern ScreenshotState screenshotState;
 // Writes the visible picture and the host palette as a 320x240 8-bit bitmap, whole or not at all;
 // false (reported as a failure of that kind of file) when it cannot be written.
 bool writeBitmap(FileKind kind, const char* fileName);
-// Writes vortane.bmp.
-void writeSnapshotBitmap();
+// Writes vortane.bmp; false when it could not be written.
+bool writeSnapshotBitmap();
 // Writes the next bmps/NNN.bmp, at most 101 files per run, creating bmps first; a file that cannot
 // be written is reported and skipped.
 void writeFrameShot();

@@ -16,16 +16,29 @@ add_custom_target(demo_update_references)
 # One scenario: tests/demo/NAME.keys driving FRAMES passes, its digests
 # checked against tests/demo/NAME.digests. Options: PASSES (the passes whose
 # digests are kept), SNAPSHOT (reference vortane.bmp), SOUND (last sound
-# command, two hex digits), SAME (pass pairs a=b with equal pictures).
+# command, two hex digits), SAME (pass pairs a=b with equal pictures), DIGESTS
+# (another scenario's references: this run must show the same pictures),
+# FAST_FORWARD (passes go unpresented: only the presented ones are checked, and
+# there must be fewer than FRAMES), UNTIL (the script ends the run after this
+# pass: later references are not checked).
 function(add_demo_run name frames)
-  cmake_parse_arguments(RUN "" "SNAPSHOT;SOUND" "PASSES;SAME" ${ARGN})
+  cmake_parse_arguments(RUN "FAST_FORWARD" "SNAPSHOT;SOUND;DIGESTS;UNTIL" "PASSES;SAME" ${ARGN})
+  if(NOT RUN_DIGESTS)
+    set(RUN_DIGESTS ${name})
+  endif()
   set(args
       -DHEADLESS=$<TARGET_FILE:quillomark-headless>
       -DDEMO_DIR=${CMAKE_BINARY_DIR}/demo
       -DSCRATCH=${DEMO_RUNS_DIR}/${name}
       -DKEYS=${DEMO_TEST_DIR}/${name}.keys
       -DFRAMES=${frames}
-      -DEXPECTED=${DEMO_TEST_DIR}/${name}.digests)
+      -DEXPECTED=${DEMO_TEST_DIR}/${RUN_DIGESTS}.digests)
+  if(RUN_FAST_FORWARD)
+    list(APPEND args -DFAST_FORWARD=1)
+  endif()
+  if(RUN_UNTIL)
+    list(APPEND args -DUNTIL=${RUN_UNTIL})
+  endif()
   if(RUN_SNAPSHOT)
     list(APPEND args -DSNAPSHOT=${DEMO_TEST_DIR}/${RUN_SNAPSHOT})
   endif()
@@ -51,6 +64,21 @@ endfunction()
 add_demo_run(attract 300 PASSES 1 2 100 199 300 SNAPSHOT attract.bmp SOUND 40 SAME 201=1 250=50 300=100)
 add_demo_run(player 300 PASSES 40 75 100 150 165 200 300 SOUND 01)
 add_demo_run(switches 300 PASSES 60 100 140 160 190 230 300 SOUND 17)
+# The attract run again, paused, stepped and resumed within passes, with the snapshot taken while
+# "Paused" shows, and paused for good at pass 300, which never runs; then fast-forwarded: the same
+# machine, fewer pictures presented.
+add_demo_run(paused 300 DIGESTS attract SNAPSHOT attract.bmp SAME 201=1 250=50 UNTIL 299)
+add_demo_run(fastforward 300 DIGESTS attract SOUND 40 FAST_FORWARD)
+
+# run-demo.sh on the programs built here: an orderly end is success, start-up failures are not.
+set(RUN_DEMO_DESKTOP)
+if(TARGET quillomark)
+  set(RUN_DEMO_DESKTOP $<TARGET_FILE:quillomark>)
+endif()
+add_test(NAME demo_run_demo_script
+  COMMAND bash ${DEMO_TEST_DIR}/run_demo_script_test.sh ${CMAKE_SOURCE_DIR}/run-demo.sh
+          $<TARGET_FILE:quillomark-headless> ${CMAKE_BINARY_DIR}/demo ${RUN_DEMO_DESKTOP})
+set_tests_properties(demo_run_demo_script PROPERTIES TIMEOUT 180)
 
 # The instruction check must reject what a 68020 assembler makes of later
 # processors' instructions, accept plain 68000 code, and accept the demo.

@@ -102,3 +102,9 @@ void platformDrawText(PlatformWindow, const char* text, int length) {
   memcpy(headlessPlatform.text, text, size_t(n));
   headlessPlatform.text[n] = 0;
 }
+
+void platformShowOverlay(const char* text) {
+  snprintf(headlessPlatform.overlay, sizeof headlessPlatform.overlay, "%s", text);
+}
+
+void platformSetPresentWait(bool wait) { headlessPlatform.presentsUnpaced = !wait; }

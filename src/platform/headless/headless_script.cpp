@@ -17,7 +17,8 @@ struct KeyName {
 constexpr KeyName KEY_NAMES[] = {
     {"LEFT", VKEY_LEFT}, {"RIGHT", VKEY_RIGHT},   {"UP", VKEY_UP},     {"DOWN", VKEY_DOWN},
     {"ENTER", VKEY_RETURN}, {"SHIFT", VKEY_SHIFT}, {"SPACE", VKEY_SPACE}, {"CTRL", VKEY_CONTROL},
-    {"ALT", VKEY_MENU},  {"ESC", VKEY_ESCAPE},    {"TAB", VKEY_TAB},
+    {"ALT", VKEY_MENU},  {"ESC", VKEY_ESCAPE},    {"TAB", VKEY_TAB},   {"BACKSPACE", VKEY_BACK},
+    {"PAUSE", VKEY_PAUSE},
 };
 constexpr uint32_t FUNCTION_KEY_COUNT = 12;
 constexpr uint32_t LARGEST_KEY_CODE = 0xFF;

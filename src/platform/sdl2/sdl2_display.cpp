@@ -1,6 +1,7 @@
 // The display: an 8-bit back buffer expanded through the fixed palette into a
 // streaming texture, shown at a whole-number scale with black borders.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -28,6 +29,8 @@ SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int heigh
 // pace on a real display, this holds it where presents do not wait (no vsync, virtual displays).
 static void pacePresent() {
   SdlPlatform& sp = sdlPlatform;
+  if (sp.presentsUnpaced)
+    return;
   const uint64_t frequency = SDL_GetPerformanceFrequency();
   const uint64_t now = SDL_GetPerformanceCounter();
   if (sp.nextPresentDue > now) {
@@ -51,6 +54,11 @@ bool presentPicture(bool withText) {
     memcpy(rows + ptrdiff_t(y) * pitch, sp.picture + y * sp.width, size_t(sp.width) * 4);
   if (withText)
     drawOverlayText(static_cast<uint32_t*>(texels), pitch / 4, sp.width, sp.height, sp.text, sp.textLength);
+  if (sp.overlay[0] && sp.height >= GLYPH_SIZE) {
+    // The message line sits on the picture's last glyph row.
+    uint32_t* line = static_cast<uint32_t*>(texels) + ptrdiff_t(sp.height - GLYPH_SIZE) * (pitch / 4);
+    drawOverlayText(line, pitch / 4, sp.width, GLYPH_SIZE, sp.overlay, int(strlen(sp.overlay)));
+  }
   SDL_UnlockTexture(sp.texture);
   sp.textShown = withText;
   int outputWidth = 0, outputHeight = 0;
@@ -202,4 +210,19 @@ void platformDrawText(PlatformWindow, const char* text, int length) {
   // Show it now unless the picture on screen already carries this very text.
   if (changed)
     presentPicture(true);
+}
+
+void platformShowOverlay(const char* text) {
+  SdlPlatform& sp = sdlPlatform;
+  snprintf(sp.overlay, sizeof sp.overlay, "%s", text);
+  // Shown at once: the emulation may be held (paused) with no present to come.
+  if (sp.width)
+    presentPicture(sp.textShown);
+}
+
+void platformSetPresentWait(bool wait) {
+  SdlPlatform& sp = sdlPlatform;
+  sp.presentsUnpaced = !wait;
+  if (sp.renderer)
+    SDL_RenderSetVSync(sp.renderer, wait ? 1 : 0);
 }

@@ -43,7 +43,7 @@ static void translateKey(const SDL_KeyboardEvent& key, bool down) {
     return;
   // Key-message lParam: repeat count 1, bit 30 the previous state, bit 31 set for a release.
   const bool wasDown = !down || key.repeat;
-  const intptr_t lParam = intptr_t(1) | (wasDown ? intptr_t(1) << 30 : 0) | (down ? 0 : intptr_t(1) << 31);
+  const intptr_t lParam = intptr_t(1) | (wasDown ? KEY_WAS_DOWN : 0) | (down ? 0 : intptr_t(1) << 31);
   queueWindowMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, lParam);
 }
 
@@ -128,6 +128,8 @@ void sdlReset() {
   sp.textLength = 0;
   sp.textFresh = sp.textShown = false;
   sp.nextPresentDue = 0;
+  sp.overlay[0] = 0;
+  sp.presentsUnpaced = false;
   sp.joystick = nullptr;
   sp.joystickId = 0;
 }

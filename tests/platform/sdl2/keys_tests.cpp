@@ -49,7 +49,8 @@ TEST(Sdl2Keys, NamedKeys) {
       {SDL_SCANCODE_RALT, 0x12},   {SDL_SCANCODE_ESCAPE, 0x1B},   {SDL_SCANCODE_TAB, 0x09},
       // Neighbours of the runs above, and codes outside SDL's range, send nothing.
       {SDL_SCANCODE_CAPSLOCK, 0},  {SDL_SCANCODE_PRINTSCREEN, 0}, {SDL_SCANCODE_F13, 0},
-      {SDL_SCANCODE_KP_PERIOD, 0}, {SDL_SCANCODE_UNKNOWN, 0},     {SDL_SCANCODE_BACKSPACE, 0},
+      {SDL_SCANCODE_KP_PERIOD, 0}, {SDL_SCANCODE_UNKNOWN, 0},     {SDL_SCANCODE_BACKSPACE, 0x08},
+      {SDL_SCANCODE_PAUSE, 0x13},
       {-1, 0},                     {SDL_NUM_SCANCODES, 0},        {100000, 0},
   };
   for (const Case& c : cases)

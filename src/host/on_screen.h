@@ -1,0 +1,19 @@
+// Short messages over the presented picture: what a key just did ("State saved", "Snapshot
+// written"), for MESSAGE_SECONDS; "Paused" for as long as the pause lasts; "Fast forward" while it is held.
+#pragma once
+
+inline constexpr double MESSAGE_SECONDS = 2.0;
+inline constexpr int OVERLAY_TEXT_SIZE = 48; // the longest line shown, with its terminator
+
+struct OnScreen {
+  const char* message;       // the last timed message (null: none)
+  double messageUntil;       // steady-clock time it goes
+  char shown[OVERLAY_TEXT_SIZE]; // what the backend shows now (empty: nothing)
+};
+
+extern OnScreen onScreen;
+
+// Shows text for MESSAGE_SECONDS (a string that lives for the run).
+void showMessage(const char* text);
+// Hands the backend what should show now, when that changed: the pause, a timed message, fast forward.
+void refreshOverlay();
