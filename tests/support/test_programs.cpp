@@ -56,6 +56,17 @@ std::vector<uint8_t> warningStormProgram() {
   return image;
 }
 
+std::vector<uint8_t> busyProgram() {
+  std::vector<uint8_t> image = idleProgram();
+  words(image, 0x500, {0x223C, 0x0001, 0x86A0, // MOVE.L #100000,D1
+                       0xD481,                 // ADD.L D1,D2
+                       0xB583,                 // EOR.L D2,D3
+                       0x5381,                 // SUBQ.L #1,D1
+                       0x66F8,                 // BNE.S the ADD
+                       0x4E73});               // RTE
+  return image;
+}
+
 void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage) {
   // The 128 KiB program ROM is split into its even and odd bytes.
   std::vector<uint8_t> even(ROM_FILE_SIZE, 0), odd(ROM_FILE_SIZE, 0);

@@ -17,6 +17,8 @@ std::vector<uint8_t> idleProgram();
 std::vector<uint8_t> hangProgram();
 // idleProgram whose frame interrupt reads outside memory 150 times: 150 warnings a frame.
 std::vector<uint8_t> warningStormProgram();
+// idleProgram whose frame interrupt runs a 100,000-pass arithmetic loop: a CPU-bound load.
+std::vector<uint8_t> busyProgram();
 // Splits a program image of big-endian words into the six ROM files of the board in dir,
 // and writes a grey-ramp pal.bmp.
 void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage);
