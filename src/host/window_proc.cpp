@@ -8,6 +8,7 @@
 #include "host/keyboard.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
+#include "host/save_state.h"
 #include "host/input_log.h"
 #include "video/screenshot.h"
 
@@ -39,8 +40,8 @@ static bool runControlKey(uint32_t keyCode) {
   }
 }
 
-// The player's keys (pause, frame advance, fast forward), outside the board's key table; they act
-// whether or not Alt, a board button, is held.
+// The player's keys (pause, frame advance, save and load, fast forward), outside the board's key
+// table; they act whether or not Alt, a board button, is held.
 static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
   HostControls& hc = hostControls;
   switch (keyCode) {
@@ -55,6 +56,14 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
   case VKEY_N:
     if (down && hc.paused)
       hc.stepRequested = true;
+    return true;
+  case VKEY_F2:
+    if (down)
+      showMessage(saveMachineState(STATE_FILE) ? "State saved" : "State not saved");
+    return true;
+  case VKEY_F3:
+    if (down)
+      showMessage(stateLoadText(loadMachineState(STATE_FILE)));
     return true;
   case VKEY_BACK:
     if (hc.fastForward != down) {
