@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/program_info.h"
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/file_read.h"
 #include "driver/memory.h"
+#include "host/run_end.h"
 
 namespace {
 
@@ -259,10 +261,25 @@ bool compareState(const VectorTest& t, std::string& why) {
 
 } // namespace
 
+constexpr char CONFORMANCE_USAGE[] =
+    "usage: quillomark-conformance DIR [--show N]\n"
+    "       quillomark-conformance --help | --version\n"
+    "Runs every 68000 single-instruction vector file (*.bin) in DIR on the CPU core and prints one line\n"
+    "per file and a total.\n"
+    "  --show N   also prints the first N failing tests of each file\n"
+    "  --help     prints this text and exits\n"
+    "  --version  prints the version and exits\n"
+    "Exit codes: 0 every file passed (or help or version); 1 a test failed, or DIR or a file could not\n"
+    "be read; 2 a usage error.\n";
+
 int main(int argc, char** argv) {
+  if (const ProgramInfo info = findProgramInfo(argc, argv)) {
+    printProgramInfo(info, "quillomark-conformance", CONFORMANCE_USAGE);
+    return EXIT_CODE_HELP;
+  }
   if (argc < 2) {
-    fprintf(stderr, "usage: %s DIR [--show N]\n", argv[0]);
-    return 2;
+    fprintf(stderr, "%s", CONFORMANCE_USAGE);
+    return EXIT_CODE_USAGE;
   }
   const std::string dir = argv[1];
   const int show = argc >= 4 && strcmp(argv[2], "--show") == 0 ? atoi(argv[3]) : 0;
