@@ -1,16 +1,11 @@
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "support/system_helpers.h"
 #include "video/palette.h"
-
-// Moves into a new directory under /tmp (defined with the composition benchmarks).
-std::string enterBenchDirectory(benchmark::State& state);
 
 namespace {
 // A palette with some structure and some repeats, as a game's would have.
@@ -39,28 +34,24 @@ BENCHMARK(BM_colourTableSearch)->Unit(benchmark::kMillisecond);
 
 // What start-up pays: the message, reading pal.bmp and the search.
 static void BM_buildColourTable(benchmark::State& state) {
-  const std::string dir = enterBenchDirectory(state);
-  if (dir.empty())
+  const std::string dir = makeScratchDir("bench-colour-table");
+  std::vector<uint8_t> file(PALETTE_FILE_MINIMUM);
+  file[0] = 'B';
+  file[1] = 'M';
+  makeEntries(reinterpret_cast<uint8_t(*)[4]>(file.data() + PALETTE_FILE_OFFSET));
+  if (!writeFile(dir + "/" + PALETTE_FILE, file)) {
+    state.SkipWithError("no scratch directory");
     return;
-  uint8_t file[1078] = {'B', 'M'};
-  makeEntries(reinterpret_cast<uint8_t(*)[4]>(file + 54));
-  FILE* f = fopen("pal.bmp", "wb");
-  fwrite(file, 1, sizeof file, f);
-  fclose(f);
-  // The progress line goes to /dev/null while timing; the report comes back to the console.
-  fflush(stdout);
-  const int console = dup(1);
-  const int nowhere = open("/dev/null", O_WRONLY);
-  dup2(nowhere, 1);
-  for (auto _ : state) {
-    buildColourTable();
-    benchmark::DoNotOptimize(colourTables.colourTable[12345]);
   }
-  fflush(stdout);
-  dup2(console, 1);
-  close(console);
-  close(nowhere);
-  unlink("pal.bmp");
-  rmdir(dir.c_str());
+  // The progress line goes to /dev/null while timing; the report comes back to the console.
+  inDirectory(dir, [&] {
+    silenced(SILENCE_STDOUT, [&] {
+      for (auto _ : state) {
+        buildColourTable();
+        benchmark::DoNotOptimize(colourTables.colourTable[12345]);
+      }
+    });
+  });
+  removeScratchDirs();
 }
 BENCHMARK(BM_buildColourTable)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,5 @@
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -9,14 +7,12 @@
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "platform/headless/headless.h"
+#include "support/system_helpers.h"
 #include "video/compose.h"
 #include "video/display.h"
 #include "video/layers.h"
 #include "video/palette.h"
 #include "video/sprites.h"
-
-// Moves into a new directory under /tmp for passes that write files; empty (and the benchmark skipped) if none.
-std::string enterBenchDirectory(benchmark::State& state);
 
 namespace {
 uint32_t seed = 1;
@@ -80,14 +76,6 @@ void changeAllCells() {
 }
 } // namespace
 
-std::string enterBenchDirectory(benchmark::State& state) {
-  char dir[] = "/tmp/quillomark-bench-XXXXXX";
-  if (mkdtemp(dir) && chdir(dir) == 0)
-    return dir;
-  state.SkipWithError("no scratch directory");
-  return "";
-}
-
 static void BM_composeBusy(benchmark::State& state) {
   buildScene(true);
   for (auto _ : state) {
@@ -107,17 +95,17 @@ BENCHMARK(BM_composeStatic)->Unit(benchmark::kMicrosecond);
 
 // A whole pass on the headless display: pump, input log, composition, copy, present.
 static void BM_renderFrameBusy(benchmark::State& state) {
-  const std::string dir = enterBenchDirectory(state);
-  if (dir.empty())
-    return;
   buildScene(true);
   headlessReset();
   platformSetDisplayMode(320, 240, 8);
-  for (auto _ : state) {
-    changeAllCells();
-    renderFrame();
-  }
-  unlink("keys.bin");
-  rmdir(dir.c_str());
+  // The pass writes keys.bin: in a scratch directory.
+  if (!inDirectory(makeScratchDir("bench-render"), [&] {
+        for (auto _ : state) {
+          changeAllCells();
+          renderFrame();
+        }
+      }))
+    state.SkipWithError("no scratch directory");
+  removeScratchDirs();
 }
 BENCHMARK(BM_renderFrameBusy)->Unit(benchmark::kMicrosecond);

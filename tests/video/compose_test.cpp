@@ -89,13 +89,15 @@ TEST(Compose, PassesStackInOrder) {
 
 TEST(Compose, FullSceneMatchesItsReferencePicture) {
   freshVideo();
-  enterScratch("scene", [](int k) { return k < 216 ? std::array{k / 36 * 51, k / 6 % 6 * 51, k % 6 * 51} : grey((k - 216) * 6); });
-  captureStdout(initDisplay);
-  buildScene();
-  renderFrame();
-  ASSERT_EQ(headlessPlatform.presentCount, 1u);
-  EXPECT_EQ(pictureDigest(headlessPlatform.presented, 320), 0xbb96ca999810ca53ull);
-  writeBitmap(FILE_SNAPSHOT, "scene.bmp");
-  EXPECT_TRUE(readFile("scene.bmp") == readFile(QUILLOMARK_TESTS_DIR "/video/scene_reference.bmp"))
-      << "compare scene.bmp in the scratch directory with tests/video/scene_reference.bmp";
+  const auto colour = [](int k) { return k < 216 ? std::array{k / 36 * 51, k / 6 % 6 * 51, k % 6 * 51} : grey((k - 216) * 6); };
+  ASSERT_TRUE(inDirectory(paletteScratch("scene", colour), [] {
+    captureStdout(initDisplay);
+    buildScene();
+    renderFrame();
+    ASSERT_EQ(headlessPlatform.presentCount, 1u);
+    EXPECT_EQ(pictureDigest(headlessPlatform.presented, 320), 0xbb96ca999810ca53ull);
+    writeBitmap(FILE_SNAPSHOT, "scene.bmp");
+    EXPECT_TRUE(readFile("scene.bmp") == readFile(QUILLOMARK_TESTS_DIR "/video/scene_reference.bmp"))
+        << "compare scene.bmp in the scratch directory with tests/video/scene_reference.bmp";
+  }));
 }

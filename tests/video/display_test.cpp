@@ -5,10 +5,10 @@
 #include "video/video_fixture.h"
 
 namespace {
-// Opens the headless display in a scratch directory, with a layer-0 picture that differs on every line.
-void openDisplay(const std::string& name) {
+// Opens the headless display (pal.bmp from the working directory), with a layer-0 picture that differs
+// on every line.
+void openDisplay() {
   freshVideo();
-  enterScratch(name, grey);
   captureStdout(initDisplay);
   for (int w = 0; w < 65536; ++w)
     colourTables.colourTable[w] = uint8_t(w);
@@ -28,44 +28,50 @@ uint64_t fnv1a(const std::vector<uint8_t>& bytes) {
 } // namespace
 
 TEST(Display, CopiesFrameLines8To247ToColumn32AndNothingElse) {
-  openDisplay("display-copy");
-  memset(headlessPlatform.backBuffer, 0x77, sizeof headlessPlatform.backBuffer);
-  renderFrame();
-  ASSERT_EQ(headlessPlatform.presentCount, 1u);
-  for (int r = 0; r < 240; ++r)
-    for (int x = 0; x < 320; ++x)
-      ASSERT_EQ(headlessPlatform.presented[320 * r + x], x < 32 || x >= 288 ? 0x77 : pixelAt(x - 32, r + 8)) << r << "," << x;
-  EXPECT_NE(pixelAt(0, 7), pixelAt(0, 8));
+  ASSERT_TRUE(inDirectory(paletteScratch("display-copy", grey), [] {
+    openDisplay();
+    memset(headlessPlatform.backBuffer, 0x77, sizeof headlessPlatform.backBuffer);
+    renderFrame();
+    ASSERT_EQ(headlessPlatform.presentCount, 1u);
+    for (int r = 0; r < 240; ++r)
+      for (int x = 0; x < 320; ++x)
+        ASSERT_EQ(headlessPlatform.presented[320 * r + x], x < 32 || x >= 288 ? 0x77 : pixelAt(x - 32, r + 8)) << r << "," << x;
+    EXPECT_NE(pixelAt(0, 7), pixelAt(0, 8));
+  }));
 }
 
 TEST(Display, LockFailureEndsThePassEvenWhileInspecting) {
   for (const auto& [result, restores] : {std::pair{PLATFORM_FAILED, 0u}, {PLATFORM_SURFACE_LOST, 1u}}) {
-    openDisplay("display-lock");
-    hostControls.spriteInspector = 1;
-    headlessFail(STEP_LOCK, result, 1);
-    EXPECT_EQ(captureStdout(renderFrame), "180ef0\nLock failed\n");
-    EXPECT_EQ(headlessPlatform.presentCount, 0u);
-    EXPECT_EQ(headlessPlatform.restoreCount, restores);
-    EXPECT_STREQ(headlessPlatform.text, "");
+    ASSERT_TRUE(inDirectory(paletteScratch("display-lock", grey), [&] {
+      openDisplay();
+      hostControls.spriteInspector = 1;
+      headlessFail(STEP_LOCK, result, 1);
+      EXPECT_EQ(captureStdout(renderFrame), "180ef0\nLock failed\n");
+      EXPECT_EQ(headlessPlatform.presentCount, 0u);
+      EXPECT_EQ(headlessPlatform.restoreCount, restores);
+      EXPECT_STREQ(headlessPlatform.text, "");
+    }));
   }
 }
 
 TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
-  openDisplay("display-inspector");
-  ASSERT_EQ(mkdir("bmps", 0755), 0);
-  hostControls.spriteInspector = 1;
-  hostControls.inspectedSlot = 255;
-  hostControls.frameShotsOn = 1;
-  headlessScript(1, MSG_KEYDOWN, VKEY_F5); // 255 + 1 shows 0
-  headlessScript(3, MSG_KEYDOWN, VKEY_I);  // the third pass returns
-  headlessFail(STEP_PRESENT, PLATFORM_SURFACE_LOST, 1);
-  EXPECT_EQ(captureStdout(renderFrame), "180ef0\nFlip failed\n180ef0\n");
-  EXPECT_EQ(displayContext.passCount, 3u);
-  EXPECT_EQ(headlessPlatform.presentCount, 2u);
-  EXPECT_EQ(headlessPlatform.restoreCount, 1u);
-  EXPECT_STREQ(headlessPlatform.text, "0   ");
-  EXPECT_EQ(readFile("bmps/002.bmp").size(), 77878u);
-  EXPECT_EQ(readFile("keys.bin").size(), 6u);
+  ASSERT_TRUE(inDirectory(paletteScratch("display-inspector", grey), [] {
+    openDisplay();
+    ASSERT_EQ(mkdir("bmps", 0755), 0);
+    hostControls.spriteInspector = 1;
+    hostControls.inspectedSlot = 255;
+    hostControls.frameShotsOn = 1;
+    headlessScript(1, MSG_KEYDOWN, VKEY_F5); // 255 + 1 shows 0
+    headlessScript(3, MSG_KEYDOWN, VKEY_I);  // the third pass returns
+    headlessFail(STEP_PRESENT, PLATFORM_SURFACE_LOST, 1);
+    EXPECT_EQ(captureStdout(renderFrame), "180ef0\nFlip failed\n180ef0\n");
+    EXPECT_EQ(displayContext.passCount, 3u);
+    EXPECT_EQ(headlessPlatform.presentCount, 2u);
+    EXPECT_EQ(headlessPlatform.restoreCount, 1u);
+    EXPECT_STREQ(headlessPlatform.text, "0   ");
+    EXPECT_EQ(readFile("bmps/002.bmp").size(), BITMAP_FILE_SIZE);
+    EXPECT_EQ(readFile("keys.bin").size(), 6u);
+  }));
 }
 
 TEST(Display, DigestIsFnv1aOfTheVisiblePictureRowByRow) {

@@ -1,7 +1,6 @@
 // Helpers of the video tests: a machine with clear video RAM, cells, patterns and sprite entries.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstring>
@@ -79,14 +78,15 @@ inline void setSprite(int i, const SpriteSetup& s) {
   e[13] = uint8_t(s.y);
 }
 
-// Makes a fresh scratch directory the working directory and writes pal.bmp there with colour(k) = {b, g, r}.
+// Makes a fresh scratch directory with a pal.bmp whose colour(k) = {b, g, r}; returns the directory.
 template <typename Colour>
-void enterScratch(const std::string& name, Colour colour) {
-  ASSERT_EQ(chdir(makeScratchDir(name).c_str()), 0);
-  std::vector<uint8_t> file(1078, 0);
+std::string paletteScratch(const std::string& name, Colour colour) {
+  const std::string dir = makeScratchDir(name);
+  std::vector<uint8_t> file(PALETTE_FILE_MINIMUM, 0);
   for (int k = 0; k < 256; ++k)
     for (int i = 0; i < 3; ++i)
-      file[54 + 4 * k + i] = uint8_t(colour(k)[i]);
-  writeFile("pal.bmp", file);
+      file[PALETTE_FILE_OFFSET + 4 * k + i] = uint8_t(colour(k)[i]);
+  writeFile(dir + "/" + PALETTE_FILE, file);
+  return dir;
 }
 inline std::array<int, 3> grey(int k) { return {k, k, k}; }

@@ -4,8 +4,6 @@
 //   quillomark-wine-check player KEYS     the PlayerInputs values of keys.bin, each run of equal
 //                                         records once, in hexadecimal
 //   quillomark-wine-check player-counts KEYS   the same as VALUE:RECORDS
-//   quillomark-wine-check rom-set DIR     a minimal ROM set: the CPU idles at the idle-loop
-//                                         address and takes the frame interrupt
 //   quillomark-wine-check screen RGB W H BMP   how many pixels of the bitmap's picture (below its
 //                                         top 16 rows) the screen dump (W x H, 8-bit RGB) does not
 //                                         show: at x 32 in 320x240, stretched 2.5 x 2 in 640x480
@@ -13,27 +11,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/headless/headless.h"
 #include "support/test_support.h"
-
-constexpr size_t BITMAP_SIZE = 77878;
-constexpr size_t BITMAP_PIXELS = 1078;
+#include "video/screenshot.h"
 
 // FNV-1a 64 of the 256x240 picture at x 32, top row first (the file stores rows bottom-up).
 static int digest(const char* path) {
   const std::vector<uint8_t> bmp = readFile(path);
-  if (bmp.size() != BITMAP_SIZE) {
-    fprintf(stderr, "%s: %zu bytes, not %zu\n", path, bmp.size(), BITMAP_SIZE);
+  if (bmp.size() != BITMAP_FILE_SIZE) {
+    fprintf(stderr, "%s: %zu bytes, not %u\n", path, bmp.size(), BITMAP_FILE_SIZE);
     return 1;
   }
   // Turn the rows top-down and digest them as the headless backend digests its pictures.
   std::vector<uint8_t> picture(size_t(320) * 240);
   for (int row = 0; row < 240; ++row)
-    memcpy(picture.data() + size_t(row) * 320, bmp.data() + BITMAP_PIXELS + size_t(239 - row) * 320, 320);
+    memcpy(picture.data() + size_t(row) * 320, bmp.data() + BITMAP_PIXEL_OFFSET + size_t(239 - row) * 320, 320);
   const uint64_t h = pictureDigest(picture.data(), 320);
   printf("%016llx\n", (unsigned long long)h);
   return 0;
@@ -58,34 +53,12 @@ static int playerRuns(const char* path, bool counts) {
   return 0;
 }
 
-static void putWord(std::vector<uint8_t>& image, uint32_t address, uint16_t word) {
-  image[address] = uint8_t(word >> 8);
-  image[address + 1] = uint8_t(word);
-}
-
-static int romSet(const std::string& dir) {
-  std::vector<uint8_t> program(0x20000, 0xFF);
-  const uint16_t vectors[] = {0x0009, 0x0000, 0x0000, 0x0400}; // stack 0x90000, start 0x400
-  for (size_t i = 0; i < std::size(vectors); ++i)
-    putWord(program, 2 * uint32_t(i), vectors[i]);
-  putWord(program, 0x64, 0x0000); // frame interrupt at 0xA40
-  putWord(program, 0x66, 0x0A40);
-  // move.l #$80020,$80014.l: the frame flag lives at 0x80020, still 0xAA (bit 7 set).
-  const uint16_t start[] = {0x23FC, 0x0008, 0x0020, 0x0008, 0x0014, 0x4EF9, 0x0000, 0x0A34};
-  for (size_t i = 0; i < std::size(start); ++i)
-    putWord(program, 0x400 + 2 * uint32_t(i), start[i]);
-  putWord(program, 0xA34, 0x60FE); // bra.s * : the idle loop
-  putWord(program, 0xA40, 0x4E73); // rte
-  writeRomSet(dir, program);
-  return readFile(dir + "/pal.bmp").size() == BITMAP_PIXELS ? 0 : 1;
-}
-
 static int screenDifferences(const char* screenPath, int width, int height, const char* bmpPath) {
   const std::vector<uint8_t> screen = readFile(screenPath);
   const std::vector<uint8_t> bmp = readFile(bmpPath);
   const bool wide = width == 640 && height == 480;
   if (!(wide || (width == 320 && height == 240)) || screen.size() != size_t(width) * height * 3 ||
-      bmp.size() != BITMAP_SIZE) {
+      bmp.size() != BITMAP_FILE_SIZE) {
     fprintf(stderr, "screen %s (%zu bytes for %dx%d) or bitmap %s unusable\n", screenPath, screen.size(), width,
             height, bmpPath);
     return 1;
@@ -93,7 +66,7 @@ static int screenDifferences(const char* screenPath, int width, int height, cons
   int differing = 0;
   for (int y = 16; y < 240; ++y)
     for (int x = 0; x < 256; ++x) {
-      const uint8_t index = bmp[BITMAP_PIXELS + size_t(239 - y) * 320 + 32 + size_t(x)];
+      const uint8_t index = bmp[BITMAP_PIXEL_OFFSET + size_t(239 - y) * 320 + 32 + size_t(x)];
       const uint8_t* colour = &bmp[54 + 4 * size_t(index)]; // blue, green, red
       // In 640x480 the screen pixel taken lies wholly inside the 2.5 x 2 block
       // of source pixel x, however the stretch rounds.
@@ -112,10 +85,8 @@ int main(int argc, char** argv) {
     return digest(argv[2]);
   if (argc == 3 && (!strcmp(argv[1], "player") || !strcmp(argv[1], "player-counts")))
     return playerRuns(argv[2], !strcmp(argv[1], "player-counts"));
-  if (argc == 3 && !strcmp(argv[1], "rom-set"))
-    return romSet(argv[2]);
   if (argc == 6 && !strcmp(argv[1], "screen"))
     return screenDifferences(argv[2], atoi(argv[3]), atoi(argv[4]), argv[5]);
-  fprintf(stderr, "usage: %s digest BMP | player[-counts] KEYS | rom-set DIR | screen RGB W H BMP\n", argv[0]);
+  fprintf(stderr, "usage: %s digest BMP | player[-counts] KEYS | screen RGB W H BMP\n", argv[0]);
   return 2;
 }
