@@ -3,7 +3,8 @@
 # manager, on a ROM set, fed keys through the X test extension, closed with
 # Alt+F4. Checks the picture on the screen, keys.bin, dump.bin and the exit code;
 # that the screen shows exactly the composed picture (held with the sprite
-# inspector, against the F12 snapshot); and that quillomark-headless replaying
+# inspector, against the F12 snapshot); that the pause holds it with its message on the screen only,
+# and F2 and F3 save and load a state; and that quillomark-headless replaying
 # the desktop run's keys.bin reaches the same machine state.
 # Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY HEADLESS_PROGRAM
 set -uo pipefail
@@ -30,7 +31,7 @@ cleanup() {
   [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
-  rm -rf "$work"
+  [[ -n ${KEEP_WORK:-} ]] || rm -rf "$work"
 }
 trap cleanup EXIT
 cp "$roms"/* "$work"/
@@ -103,8 +104,43 @@ differing=$(compare -metric AE "$work/held-picture.png" "$work/snapshot-picture.
 [[ $differing == 0 ]] || fail "the screen differs from vortane.bmp in $differing pixels"
 xdotool key i
 sleep 0.3
+
+# The pause holds the picture, with "Paused" drawn over its bottom-left corner on the screen only:
+# the snapshot taken while paused is the held picture without the text.
+rm -f "$work/vortane.bmp"
+sleep 2 # the first snapshot's message runs out
+xdotool key p
+sleep 0.5
+import -window root "$work/paused.png" || fail "no screenshot"
+sleep 0.5
+import -window root "$work/paused-later.png"
+[[ $(compare -metric AE "$work/paused.png" "$work/paused-later.png" null: 2>&1) == 0 ]] ||
+  fail "the picture moved while paused"
+xdotool key F12
+sleep 0.3
+convert "$work/paused.png" -crop 768x720+128+24 +repage -sample 256x240 "$work/paused-picture.png" &&
+  convert "$work/vortane.bmp" -crop 256x240+32+0 +repage "$work/paused-snapshot.png" ||
+  fail "cannot read the paused screen or snapshot"
+text_box='rectangle 0,232 15,239' # the visible part of the 6 letters, 8 pixels high
+with_text=$(compare -metric AE "$work/paused-picture.png" "$work/paused-snapshot.png" null: 2>&1)
+for image in paused-picture paused-snapshot; do
+  convert "$work/$image.png" -fill black -draw "$text_box" "$work/$image-masked.png"
+done
+without_text=$(compare -metric AE "$work/paused-picture-masked.png" "$work/paused-snapshot-masked.png" null: 2>&1)
+[[ $without_text == 0 && $with_text != 0 ]] ||
+  fail "paused screen against its snapshot: $with_text pixels differ, $without_text outside the text"
+# A save and a load while paused, then the game goes on.
+xdotool key F2
+sleep 0.3
+state_size=$(stat -c %s "$work/state.qms" 2>/dev/null || echo 0)
+((state_size > 2097152)) || fail "F2 wrote a state of $state_size bytes"
+xdotool key F3
+xdotool key p
+sleep 0.5
+import -window root "$work/resumed.png"
+[[ $(compare -metric AE "$work/paused.png" "$work/resumed.png" null: 2>&1) != 0 ]] || fail "no motion after the pause"
 close_program
-rm -f "$work/keys.bin" "$work/dump.bin" "$work/vortane.bmp"
+rm -f "$work/keys.bin" "$work/dump.bin" "$work/vortane.bmp" "$work/state.qms"
 
 # Second run: keys through the X server.
 start_program
