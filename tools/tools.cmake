@@ -16,3 +16,8 @@ add_dependencies(quillomark_test_bus quillomark_handler_list)
 add_executable(quillomark-conformance ${CMAKE_SOURCE_DIR}/tools/conformance_main.cpp)
 target_link_libraries(quillomark-conformance quillomark_test_bus)
 set_target_properties(quillomark-conformance PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The disassembler, from the same decode rows as the CPU.
+add_executable(quillomark-disasm ${CMAKE_SOURCE_DIR}/tools/disasm_main.cpp)
+target_link_libraries(quillomark-disasm quillomark_core)
+set_target_properties(quillomark-disasm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
