@@ -5,3 +5,7 @@ add_test(NAME cpu_conformance
   COMMAND sh -c "ulimit -f 200000; exec \"$0\" \"\${QUILLOMARK_M68K_TESTS:-$1}\""
           $<TARGET_FILE:quillomark-conformance> ${QUILLOMARK_M68K_TESTS_DIR})
 set_tests_properties(cpu_conformance PROPERTIES TIMEOUT 300)
+
+# The disassembler's tests run quillomark-disasm.
+add_dependencies(quillomark_tests quillomark-disasm)
+target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DISASM="$<TARGET_FILE:quillomark-disasm>")
