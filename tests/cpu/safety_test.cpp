@@ -5,8 +5,6 @@
 // and it takes the privilege vector in user mode exactly when the row is
 // privileged (MOVE from SR aside: its row is marked for later family members).
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "cpu/cpu_fixture.h"
 #include "cpu68k/decode_table.h"
@@ -41,23 +39,6 @@ CcrWord flagsTheRowSets(const InstrEntry& e) {
 // The rows whose instructions take the privilege vector in user mode.
 bool privilegedHere(const InstrEntry& e) { return e.privilege != PRIVILEGE_NONE && e.mnemonic != MN_MVSR2; }
 
-// Runs fn with stdout and stderr sent nowhere: the sweep prints a warning per stray access.
-template <typename F> void quietly(F fn) {
-  fflush(stdout);
-  fflush(stderr);
-  const int out = dup(1), err = dup(2), null = open("/dev/null", O_WRONLY);
-  dup2(null, 1);
-  dup2(null, 2);
-  fn();
-  fflush(stdout);
-  fflush(stderr);
-  dup2(out, 1);
-  dup2(err, 2);
-  close(out);
-  close(err);
-  close(null);
-}
-
 std::string hexOpcode(uint32_t op) {
   char text[8];
   snprintf(text, sizeof text, "%04X", op);
@@ -72,7 +53,7 @@ TEST_P(OpcodeSweep, EveryOpcodeStaysInsideTheImageAndKeepsToItsRow) {
   std::vector<std::string> strayFlags, wrongPrivilege;
   const std::vector<uint16_t> code(8, c.extension);
   cpuMachine(code);
-  quietly([&] {
+  silenced(SILENCE_STDOUT_AND_STDERR, [&] { // the sweep prints a warning per stray access
     for (uint32_t op = 0; op < OPCODE_COUNT; ++op) {
       // Only what an instruction may have changed is laid again: vectors, code, the frame.
       for (uint32_t v = 0; v < VECTORS_LAID; ++v)
