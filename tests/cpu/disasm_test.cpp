@@ -180,7 +180,9 @@ void layExtension(std::vector<uint8_t>& code, const InstrEntry& e, uint32_t mode
   switch (mode) {
   case MODE_AD16: case MODE_PC16: case MODE_ABSW: layWord(code, v); break;
   case MODE_ABSL: case MODE_IMM2: layWord(code, v >> 16); layWord(code, v); break;
-  case MODE_AD8R: case MODE_PC8R: layWord(code, ((rng() & ~BYTE_IMMEDIATE_MASK) | (v & BYTE_IMMEDIATE_MASK)) & ~BRIEF_IGNORED_BITS); break;
+  case MODE_AD8R: case MODE_PC8R: // a random index register, a displacement that is often small
+    layWord(code, ((rng() & ~BYTE_IMMEDIATE_MASK) | (v & BYTE_IMMEDIATE_MASK)) & ~BRIEF_IGNORED_BITS);
+    break;
   case MODE_IMMD:
     if (e.size == SIZE_LONG)
       layWord(code, v >> 16);
@@ -291,25 +293,16 @@ bool haveCrossTools() {
                 "command -v m68k-linux-gnu-objcopy; } > /dev/null 2>&1") == 0;
 }
 
-std::string hexWords(const std::vector<uint8_t>& code, size_t at, size_t length) {
+// The words in hex, each after prefix, between separators.
+std::string wordsText(const std::vector<uint8_t>& code, size_t at, size_t length, const char* prefix = "",
+                      const char* separator = " ") {
   std::string s;
-  char w[8];
+  char w[16];
   for (size_t i = 0; i < length; i += 2) {
-    snprintf(w, sizeof w, "%s%04x", i ? " " : "", wordAt(code, at + i));
+    snprintf(w, sizeof w, "%s%s%04x", i ? separator : "", prefix, wordAt(code, at + i));
     s += w;
   }
   return s;
-}
-
-// The words as one .short line of the assembler.
-std::string shortDirective(const std::vector<uint8_t>& code, size_t at, size_t length) {
-  std::string s = " .short ";
-  char w[8];
-  for (size_t i = 0; i < length; i += 2) {
-    snprintf(w, sizeof w, "%s0x%04x", i ? "," : "", wordAt(code, at + i));
-    s += w;
-  }
-  return s + "\n";
 }
 
 inline constexpr int NO_EXCEPTION = -1;
@@ -361,7 +354,7 @@ TEST(DisassemblerRoundTrip, EveryOpcodeAssemblesBackToItsWords) {
     ASSERT_TRUE(std::getline(in, row)) << "listing ends before " << l.address;
     char address[16];
     snprintf(address, sizeof address, "%08x\t", l.address);
-    const std::string prefix = address + hexWords(code, l.address, l.length) + "\t";
+    const std::string prefix = address + wordsText(code, l.address, l.length) + "\t";
     ASSERT_EQ(row.substr(0, prefix.size()), prefix) << row;
     l.text = row.substr(prefix.size());
     if (l.exception == NO_EXCEPTION) {
@@ -371,7 +364,7 @@ TEST(DisassemblerRoundTrip, EveryOpcodeAssemblesBackToItsWords) {
     // The words stay in place; the line, or its rewriting, goes after all others.
     const Exception& x = EXCEPTIONS[l.exception];
     ++counts[l.exception];
-    main += shortDirective(code, l.address, l.length);
+    main += " .short " + wordsText(code, l.address, l.length, "0x", ",") + "\n";
     tail += " " + (x.kind == SAME_WORDS ? x.rewrite(l.text, l.address) : l.text) + "\n";
   }
   EXPECT_FALSE(std::getline(in, row)) << "extra line: " << row;
@@ -393,13 +386,14 @@ TEST(DisassemblerRoundTrip, EveryOpcodeAssemblesBackToItsWords) {
     std::string failure;
     if (l.exception == NO_EXCEPTION) {
       if (!std::equal(code.begin() + l.address, code.begin() + l.address + l.length, assembled.begin() + l.address))
-        failure = "assembled to " + hexWords(assembled, l.address, l.length);
+        failure = "assembled to " + wordsText(assembled, l.address, l.length);
       exact += failure.empty();
     } else if (const Exception& x = EXCEPTIONS[l.exception]; x.kind == SAME_WORDS) {
       const uint32_t opcodeDifference = wordAt(code, l.address) ^ wordAt(assembled, cursor);
+      const auto extension = code.begin() + l.address + 2;
       if ((opcodeDifference & ~x.freeOpcodeBits) != 0 ||
-          !std::equal(code.begin() + l.address + 2, code.begin() + l.address + l.length, assembled.begin() + cursor + 2))
-        failure = x.rewrite(l.text, l.address) + " assembled to " + hexWords(assembled, cursor, l.length);
+          !std::equal(extension, code.begin() + l.address + l.length, assembled.begin() + cursor + 2))
+        failure = x.rewrite(l.text, l.address) + " assembled to " + wordsText(assembled, cursor, l.length);
       cursor += l.length;
     } else {
       char text[DISASSEMBLY_TEXT_SIZE];
@@ -409,7 +403,7 @@ TEST(DisassemblerRoundTrip, EveryOpcodeAssemblesBackToItsWords) {
       cursor += size_t(length);
     }
     if (!failure.empty() && ++failures <= 20)
-      ADD_FAILURE() << hexWords(code, l.address, l.length) << "\t" << l.text << ": " << failure;
+      ADD_FAILURE() << wordsText(code, l.address, l.length) << "\t" << l.text << ": " << failure;
   }
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(cursor, assembled.size() - MAX_INSTRUCTION_BYTES) << "the assembler's words end elsewhere";
