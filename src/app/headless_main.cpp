@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "app/headless_options.h"
 #include "driver/frame_loop.h"
 #include "driver/startup.h"
 #include "host/input_log.h"
 #include "host/run_end.h"
+#include "host/save_state.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
 
@@ -53,6 +55,21 @@ int main(int argc, char** argv) {
       fprintf(stderr, "quillomark-headless: cannot open %s for writing\n", options.digestsPath);
       return EXIT_CODE_USAGE;
     }
+  }
+  // A state to start from is read and checked now, before anything starts; it is applied after start-up.
+  if (options.loadStatePath) {
+    const StateLoadResult result = readStateFile(options.loadStatePath, stateRequests.pendingLoad);
+    if (result != STATE_LOADED) {
+      fprintf(stderr, "quillomark-headless: %s: %s\n", stateLoadText(result), options.loadStatePath);
+      return EXIT_CODE_USAGE;
+    }
+  }
+  if (options.saveStatePath) {
+    // Made absolute now, so that it stays relative to the start directory whatever folder the run is in.
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(options.saveStatePath, error);
+    stateRequests.savePath = error ? options.saveStatePath : path.string();
+    stateRequests.savePass = options.saveStatePass;
   }
   headlessPlatform.frameLimit = options.frames;
   if (options.stats) {

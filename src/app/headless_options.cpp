@@ -7,6 +7,7 @@
 
 const char HEADLESS_USAGE[] =
     "usage: quillomark-headless [--frames N] [--keys FILE] [--replay FILE] [--digests FILE] [--stats] [-640]\n"
+    "                           [--load-state FILE] [--save-state N FILE]\n"
     "       quillomark-headless --help | --version\n"
     "Runs the ROM set and pal.bmp of the working directory without a window; writes keys.bin as it runs\n"
     "and dump.bin when it ends.\n"
@@ -15,6 +16,8 @@ const char HEADLESS_USAGE[] =
     "                  KEY is a name (LEFT, F12, A, 7, ...; any case) or a code (37, 0x25); # comments\n"
     "  --replay FILE   sets the input bytes of each pass from a recorded keys.bin (read whole first)\n"
     "  --digests FILE  appends the pass number and a 64-bit digest of each presented picture\n"
+    "  --load-state FILE    starts from a save state: read at once, applied after start-up, before pass 1\n"
+    "  --save-state N FILE  writes a save state once pass N has been presented\n"
     "  --stats         prints passes, instructions, seconds and MIPS to standard error at the end\n"
     "  -640            the 640x480 mode\n"
     "  --help          prints this text and exits\n"
@@ -45,12 +48,23 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       ++i;
       continue;
     }
+    if (strcmp(arg, "--save-state") == 0) {
+      if (i + 2 >= argc || !parseWholeNumber(value, &options->saveStatePass) || options->saveStatePass == 0) {
+        snprintf(message, size_t(messageSize), "--save-state needs a positive pass number and a file name");
+        return false;
+      }
+      options->saveStatePath = argv[i + 2];
+      i += 2;
+      continue;
+    }
     if (strcmp(arg, "--keys") == 0)
       path = &options->keysPath;
     else if (strcmp(arg, "--digests") == 0)
       path = &options->digestsPath;
     else if (strcmp(arg, "--replay") == 0)
       path = &options->replayPath;
+    else if (strcmp(arg, "--load-state") == 0)
+      path = &options->loadStatePath;
     if (path) {
       if (!value) {
         snprintf(message, size_t(messageSize), "%s needs a file name", arg);

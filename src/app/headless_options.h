@@ -9,6 +9,9 @@ struct HeadlessOptions {
   const char* keysPath;
   const char* digestsPath;
   const char* replayPath;
+  const char* loadStatePath; // --load-state FILE
+  uint32_t saveStatePass;    // --save-state N FILE: after pass N (0: none)
+  const char* saveStatePath;
   bool stats;
   bool wide;
   ProgramInfo info; // --help or --version: print it and run nothing

@@ -9,6 +9,7 @@
 #include "driver/rom_loader.h"
 #include "host/joystick.h"
 #include "host/run_end.h"
+#include "host/save_state.h"
 #include "video/display.h"
 
 void printBanner() {
@@ -36,5 +37,6 @@ void runQuillomark(int argc, char** argv) {
   resetCpu();
   initDisplay();
   watchEndSignals();
+  applyPendingState(); // a state asked for at start (quillomark-headless --load-state)
   runFrameLoop();
 }

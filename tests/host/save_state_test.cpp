@@ -14,6 +14,7 @@
 #include "host/controls.h"
 #include "host/input_log.h"
 #include "host/joystick.h"
+#include "host/run_end.h"
 #include "host/save_state.h"
 #include "support/test_support.h"
 #include "video/display.h"
@@ -90,7 +91,7 @@ TEST(SaveState, EveryPartComesBackAndNothingElseMoves) {
   }));
 }
 
-TEST(SaveState, FailedWriteIsReportedAndLeavesNoFile) {
+TEST(SaveState, FailedWriteIsReported) {
   freshMachine();
   ASSERT_TRUE(inDirectory(makeScratchDir("state-unwritable"), [] {
     const std::string errors = captureStderr([] { EXPECT_FALSE(saveMachineState("missing/state.qms")); });
@@ -198,6 +199,88 @@ TEST(SaveState, BadFilesAreNamedAndChangeNothing) {
     EXPECT_STREQ(stateLoadText(STATE_LOADED), "State loaded");
     EXPECT_FALSE(machineBytes() == running);
   }));
+}
+
+// The demo ROM set, when the build has one (it needs the m68k cross compiler).
+#ifdef QUILLOMARK_DEMO_DIR
+constexpr const char* DEMO_DIR = QUILLOMARK_DEMO_DIR;
+#else
+constexpr const char* DEMO_DIR = nullptr;
+#endif
+
+std::string headless() { return std::string("'") + QUILLOMARK_HEADLESS + "'"; }
+
+// A scratch copy of the demo ROM set with a key script.
+std::string demoRun(const std::string& name, const std::string& keys) {
+  const std::string dir = makeScratchDir(name);
+  EXPECT_EQ(runIn(dir, std::string("cp '") + DEMO_DIR + "'/*.bin '" + DEMO_DIR + "'/pal.bmp ."), 0);
+  EXPECT_TRUE(writeFile(dir + "/keys.txt", std::vector<uint8_t>(keys.begin(), keys.end())));
+  return dir;
+}
+
+std::vector<std::string> digestsOf(const std::string& dir) {
+  const std::vector<uint8_t> text = readFile(dir + "/digests.txt");
+  std::vector<std::string> digests;
+  std::string line;
+  for (const uint8_t c : text) {
+    if (c != '\n') {
+      line += char(c);
+      continue;
+    }
+    digests.push_back(line.substr(line.find(' ') + 1)); // the digest without its pass number
+    line.clear();
+  }
+  return digests;
+}
+
+constexpr uint32_t SAVED_PASS = 120;
+constexpr uint32_t LATER_PASSES = 80;
+
+TEST(SaveState, ALoadedRunGoesOnAsTheRunThatSaved) {
+  if (!DEMO_DIR)
+    GTEST_SKIP() << "no demo ROM set in this build (m68k-linux-gnu cross tools not found)";
+  // Left held, switch 5 latched and autofire on across the save point; each undone after it.
+  const std::string before = "5 down RIGHT\n5 down DOWN\n5 down ALT\n6 up RIGHT\n6 up DOWN\n6 up ALT\n"
+                             "100 down LEFT\n110 down 5\n111 up 5\n115 down CTRL\n";
+  const std::string after = "10 up LEFT\n20 up CTRL\n30 down 5\n31 up 5\n40 down SPACE\n45 up SPACE\n";
+  // The same messages at the whole run's pass numbers.
+  const std::string afterInWholeRun = "130 up LEFT\n140 up CTRL\n150 down 5\n151 up 5\n160 down SPACE\n165 up SPACE\n";
+  const std::string whole = demoRun("state-whole", before + afterInWholeRun);
+  ASSERT_EQ(runIn(whole, headless() + " --frames " + std::to_string(SAVED_PASS + LATER_PASSES) +
+                             " --keys keys.txt --digests digests.txt --save-state " + std::to_string(SAVED_PASS) +
+                             " ../saved.qms >out.txt 2>err.txt"),
+            EXIT_CODE_END);
+  const std::string loaded = demoRun("state-loaded", after);
+  ASSERT_EQ(runIn(loaded, headless() + " --frames " + std::to_string(LATER_PASSES) +
+                              " --keys keys.txt --digests digests.txt --load-state ../saved.qms >out.txt 2>err.txt"),
+            EXIT_CODE_END);
+
+  const std::vector<std::string> wholeDigests = digestsOf(whole);
+  ASSERT_EQ(wholeDigests.size(), SAVED_PASS + LATER_PASSES);
+  const std::vector<std::string> laterDigests(wholeDigests.end() - LATER_PASSES, wholeDigests.end());
+  EXPECT_EQ(digestsOf(loaded), laterDigests);
+  const std::vector<uint8_t> wholeKeys = readFile(whole + "/keys.bin");
+  ASSERT_EQ(wholeKeys.size(), 2 * (SAVED_PASS + LATER_PASSES));
+  EXPECT_EQ(readFile(loaded + "/keys.bin"), std::vector<uint8_t>(wholeKeys.end() - 2 * LATER_PASSES, wholeKeys.end()));
+  const std::vector<uint8_t> dump = readFile(whole + "/dump.bin");
+  ASSERT_EQ(dump.size(), DUMP_FILE_SIZE);
+  EXPECT_TRUE(readFile(loaded + "/dump.bin") == dump) << "dump.bin differs";
+
+  // The same later script without the state shows other pictures: the state did the work.
+  const std::string fresh = demoRun("state-fresh", after);
+  ASSERT_EQ(runIn(fresh, headless() + " --frames " + std::to_string(LATER_PASSES) +
+                             " --keys keys.txt --digests digests.txt >out.txt 2>err.txt"),
+            EXIT_CODE_END);
+  EXPECT_NE(digestsOf(fresh), laterDigests);
+}
+
+TEST(SaveState, HeadlessRefusesABadStateBeforeStarting) {
+  const std::string dir = makeScratchDir("state-refused");
+  ASSERT_TRUE(writeFile(dir + "/short.qms", {'Q', 'M', 'S', 'T', 1}));
+  EXPECT_EQ(runIn(dir, headless() + " --load-state short.qms >out.txt 2>err.txt"), EXIT_CODE_USAGE);
+  const std::vector<uint8_t> errors = readFile(dir + "/err.txt");
+  EXPECT_EQ(std::string(errors.begin(), errors.end()), "quillomark-headless: State file truncated: short.qms\n");
+  EXPECT_TRUE(readFile(dir + "/out.txt").empty()); // nothing started: not even the banner
 }
 
 } // namespace
