@@ -1,0 +1,41 @@
+// Time to write and to load a save state (F2 and F3), file system included.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "driver/memory.h"
+#include "host/save_state.h"
+#include "support/system_helpers.h"
+
+namespace {
+void prepareMachine() {
+  if (!machineMemory)
+    machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
+  for (uint32_t a = 0; a < MEMORY_SIZE; ++a)
+    machineMemory[a] = uint8_t(a * 13 >> 3);
+}
+
+void BM_SaveState(benchmark::State& state) {
+  prepareMachine();
+  inDirectory(makeScratchDir("bench-save-state"), [&] {
+    for (auto _ : state)
+      if (!saveMachineState(STATE_FILE))
+        state.SkipWithError("the state could not be written");
+  });
+}
+BENCHMARK(BM_SaveState)->Unit(benchmark::kMillisecond);
+
+void BM_LoadState(benchmark::State& state) {
+  prepareMachine();
+  inDirectory(makeScratchDir("bench-load-state"), [&] {
+    if (!saveMachineState(STATE_FILE)) {
+      state.SkipWithError("the state could not be written");
+      return;
+    }
+    for (auto _ : state)
+      if (loadMachineState(STATE_FILE) != STATE_LOADED)
+        state.SkipWithError("the state did not load");
+  });
+}
+BENCHMARK(BM_LoadState)->Unit(benchmark::kMillisecond);
+} // namespace
