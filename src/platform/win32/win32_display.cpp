@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_platform.h"
 
+#include <mmsystem.h>
+
 // DirectDraw's own codes pass through unchanged, so a lost surface arrives as
 // PLATFORM_SURFACE_LOST and success as PLATFORM_OK.
 static_assert(int32_t(DDERR_SURFACELOST) == PLATFORM_SURFACE_LOST);
@@ -18,7 +20,40 @@ static_assert(COOPERATIVE_FLAGS == 0x53 && PRIMARY_CAPS == 0x218 && PALETTE_FLAG
 
 static int32_t result(HRESULT code) { return int32_t(code); }
 
-int32_t platformCreateDisplay() { return result(DirectDrawCreate(nullptr, &win32Platform.directDraw, nullptr)); }
+static int64_t counterNow() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+int32_t platformCreateDisplay() {
+  Win32Platform& wp = win32Platform;
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  wp.counterFrequency = frequency.QuadPart;
+  wp.nextPresentDue = 0;
+  // Sleep's default granularity (15.6 ms) is nearly a whole period.
+  wp.timerPeriodSet = timeBeginPeriod(TIMER_PERIOD_MS) == TIMERR_NOERROR;
+  return result(DirectDrawCreate(nullptr, &wp.directDraw, nullptr));
+}
+
+void pacePresent() {
+  Win32Platform& wp = win32Platform;
+  const int64_t period = wp.counterFrequency / PRESENT_RATE;
+  const int64_t now = counterNow();
+  if (wp.nextPresentDue > now) {
+    Sleep(DWORD((wp.nextPresentDue - now) * 1000 / wp.counterFrequency));
+    // The schedule advances by whole periods, so a short or long sleep does not drift the rate.
+    wp.nextPresentDue += period;
+  } else if (now - wp.nextPresentDue < PACE_CATCH_UP_PERIODS * period) {
+    // A little late (the thread was not scheduled in time): the next passes run without a wait
+    // until the schedule is met again, so the rate holds on a busy machine.
+    wp.nextPresentDue += period;
+  } else {
+    // Far behind (the first present, a wait for activation or the inspector): start again from now.
+    wp.nextPresentDue = now + period;
+  }
+}
 
 int32_t platformSetCooperativeLevel(PlatformWindow window) {
   return result(win32Platform.directDraw->SetCooperativeLevel(HWND(window), COOPERATIVE_FLAGS));
@@ -79,12 +114,39 @@ int32_t platformLockBackBuffer(uint8_t** bits, int32_t* pitch) {
 
 int32_t platformUnlockBackBuffer(uint8_t* bits) { return result(win32Platform.backBuffer->Unlock(bits)); }
 
-int32_t platformFlip() { return result(win32Platform.primarySurface->Flip(nullptr, DDFLIP_WAIT)); }
+int32_t platformFlip() {
+  const HRESULT code = win32Platform.primarySurface->Flip(nullptr, DDFLIP_WAIT);
+  pacePresent();
+  return result(code);
+}
 
 int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source) {
   RECT to = {destination->left, destination->top, destination->right, destination->bottom};
   RECT from = {source->left, source->top, source->right, source->bottom};
-  return result(win32Platform.primarySurface->Blt(&to, win32Platform.backBuffer, &from, DDBLT_WAIT, nullptr));
+  const HRESULT code = win32Platform.primarySurface->Blt(&to, win32Platform.backBuffer, &from, DDBLT_WAIT, nullptr);
+  pacePresent();
+  return result(code);
 }
 
 int32_t platformRestoreSurfaces() { return result(win32Platform.primarySurface->Restore()); }
+
+// Objects are released in the reverse order of their creation; the display
+// object's release gives the desktop its own mode back.
+template <typename T> static void release(T*& object) {
+  if (object)
+    object->Release();
+  object = nullptr;
+}
+
+void releaseDisplay() {
+  Win32Platform& wp = win32Platform;
+  release(wp.palette);
+  release(wp.backBuffer);
+  release(wp.primarySurface);
+  if (wp.directDraw)
+    wp.directDraw->RestoreDisplayMode();
+  release(wp.directDraw);
+  if (wp.timerPeriodSet)
+    timeEndPeriod(TIMER_PERIOD_MS);
+  wp.timerPeriodSet = false;
+}

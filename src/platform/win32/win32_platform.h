@@ -5,22 +5,46 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <deque>
+
 #include "platform/platform.h"
+
+// Passes a second at most: Flip waits for the vertical blank only on some
+// displays and Blt never does, so the backend holds the pace itself.
+inline constexpr int64_t PRESENT_RATE = 60;
+// A pass later than this many periods restarts the schedule instead of catching up.
+inline constexpr int64_t PACE_CATCH_UP_PERIODS = 4;
+// The finest timer period asked of the system for the pacing waits, in milliseconds.
+inline constexpr UINT TIMER_PERIOD_MS = 1;
+// Longest time a console event's handler waits for the orderly end before the system takes over.
+inline constexpr DWORD CONSOLE_END_WAIT_MS = 5000;
 
 struct Win32Platform {
   WindowProcedure procedure; // the emulator's window procedure
   HINSTANCE instance;
   WNDCLASSA windowClass;
-  HWND window;
+  HWND window;               // null once it is being destroyed
   // Time and cursor position of the last message taken, for translation and
   // dispatch of the message given back in the system's own form.
   DWORD messageTime;
   POINT messagePoint;
+  // Messages taken from the system's queue while the board's program hung, in
+  // their order; the next pump delivers them before any newer one.
+  std::deque<MSG> heldMessages;
   IDirectDraw* directDraw;
   IDirectDrawSurface* primarySurface;
   IDirectDrawSurface* backBuffer;
   IDirectDrawPalette* palette;
   int modeWidth, modeHeight; // the display mode set
+  // Pacing: performance-counter ticks a second and the due time of the next present.
+  int64_t counterFrequency;
+  int64_t nextPresentDue;
+  bool timerPeriodSet;       // timeBeginPeriod is in force
 };
 
 extern Win32Platform win32Platform;
+
+// Waits out the rest of the present period when the pass came early.
+void pacePresent();
+// Lets go of the DirectDraw objects and the fine timer period; the desktop's mode comes back.
+void releaseDisplay();

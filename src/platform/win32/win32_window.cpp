@@ -1,13 +1,45 @@
 #include "platform/win32/win32_platform.h"
 
+#include <algorithm>
+
+#include "host/run_end.h"
+
 Win32Platform win32Platform;
 
 // The class's real window procedure (__stdcall): forwards every message to the
 // emulator's procedure, which calls back for default processing itself.
 static LRESULT CALLBACK forwardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY && window == win32Platform.window)
+    win32Platform.window = nullptr; // going: the end must not destroy it again
+  // Deactivation is a sent message: handled inside the pump's peek, it leaves nothing queued,
+  // and the pass would go on to draw on the lost surfaces. A queued no-op makes the pump see it
+  // and hold the emulation until the window is active again.
+  if (message == WM_ACTIVATEAPP && !wParam)
+    PostMessageA(window, WM_NULL, 0, 0);
   if (!win32Platform.procedure)
     return DefWindowProcA(window, message, wParam, lParam);
   return win32Platform.procedure(window, message, wParam, lParam);
+}
+
+// A console event (Ctrl+C, Ctrl+Break, the console window closed, logoff, shutdown) asks for the
+// orderly end, which the main thread carries out within END_CHECK_MS. The handler runs on a thread
+// of its own and does not return: after a close, logoff or shutdown event the system ends the
+// process as soon as it returns, which could be before dump.bin is written; the program's exit
+// ends this thread instead. Should the main thread not get there, the bounded wait hands the
+// event on to the system's default handling.
+static BOOL WINAPI answerConsoleEvent(DWORD event) {
+  switch (event) {
+  case CTRL_C_EVENT:
+  case CTRL_BREAK_EVENT:
+  case CTRL_CLOSE_EVENT:
+  case CTRL_LOGOFF_EVENT:
+  case CTRL_SHUTDOWN_EVENT:
+    requestEnd();
+    Sleep(CONSOLE_END_WAIT_MS);
+    return FALSE;
+  default:
+    return FALSE;
+  }
 }
 
 static MSG systemMessage(const PlatformMessage* message) {
@@ -44,15 +76,31 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char* class
                               wp.instance, nullptr);
   ShowWindow(wp.window, SW_SHOWNORMAL);
   UpdateWindow(wp.window);
+  // From here on every way of ending runs the orderly end.
+  SetConsoleCtrlHandler(answerConsoleEvent, TRUE);
   return wp.window;
+}
+
+// Gives a message taken from the system's queue to the core; QUIT for WM_QUIT.
+static int takeMessage(const MSG& msg, PlatformMessage* message) {
+  win32Platform.messageTime = msg.time;
+  win32Platform.messagePoint = msg.pt;
+  *message = PlatformMessage{msg.hwnd, msg.message, msg.wParam, msg.lParam};
+  return msg.message == WM_QUIT ? PLATFORM_QUIT : PLATFORM_MESSAGE;
 }
 
 bool platformPeekMessage() {
   MSG msg;
-  return PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != 0;
+  return !win32Platform.heldMessages.empty() || PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != 0;
 }
 
 int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs) {
+  std::deque<MSG>& held = win32Platform.heldMessages;
+  if (!held.empty()) {
+    const MSG msg = held.front();
+    held.pop_front();
+    return takeMessage(msg, message);
+  }
   MSG msg = {};
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
     const DWORD timeout = timeoutMs == PLATFORM_WAIT_FOREVER ? INFINITE : DWORD(timeoutMs);
@@ -62,16 +110,63 @@ int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs) {
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
       return PLATFORM_TIMEOUT;
   }
-  const BOOL result = GetMessageA(&msg, nullptr, 0, 0);
-  win32Platform.messageTime = msg.time;
-  win32Platform.messagePoint = msg.pt;
-  *message = PlatformMessage{msg.hwnd, msg.message, msg.wParam, msg.lParam};
-  return result ? PLATFORM_MESSAGE : PLATFORM_QUIT;
+  GetMessageA(&msg, nullptr, 0, 0);
+  return takeMessage(msg, message);
 }
 
-bool platformTakeUrgentMessage(PlatformMessage*) { return false; }
+// The messages a person uses to rescue a hung program. Alt+F4 is a system key-down of F4 with
+// the Alt context bit; its default processing would close the window.
+static bool isCloseShortcut(const MSG& msg) {
+  return msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4 && (msg.lParam & (LPARAM(KF_ALTDOWN) << 16));
+}
+static bool isUrgent(const MSG& msg) {
+  return msg.message == WM_CLOSE || msg.message == WM_QUIT || isCloseShortcut(msg) ||
+         (msg.message == WM_KEYDOWN && msg.wParam == VK_F1);
+}
 
-void platformShutdown(bool) {}
+bool platformTakeUrgentMessage(PlatformMessage* message) {
+  std::deque<MSG>& held = win32Platform.heldMessages;
+  auto found = std::find_if(held.begin(), held.end(), isUrgent);
+  MSG msg = {};
+  if (found != held.end()) {
+    msg = *found;
+    held.erase(found);
+  } else {
+    // Everything else taken from the system's queue is held, undelivered: dispatching it now,
+    // in the middle of a frame, would change the input bytes the frame sees.
+    for (;;) {
+      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+      if (isUrgent(msg))
+        break;
+      if (msg.message == WM_PAINT)
+        ValidateRect(msg.hwnd, nullptr); // the picture is DirectDraw's; otherwise paints never stop coming
+      else
+        held.push_back(msg);
+    }
+  }
+  if (isCloseShortcut(msg)) {
+    msg.message = WM_CLOSE;
+    msg.wParam = 0;
+    msg.lParam = 0;
+  }
+  takeMessage(msg, message);
+  return true;
+}
+
+void platformShutdown(bool displayLost) {
+  // A Windows program has no display connection to lose; the flag is the other backends'.
+  if (displayLost)
+    return;
+  Win32Platform& wp = win32Platform;
+  releaseDisplay();
+  // Later messages, the destruction's own included, get default processing only.
+  wp.procedure = nullptr;
+  if (HWND window = wp.window) {
+    wp.window = nullptr;
+    DestroyWindow(window);
+  }
+}
 
 bool platformReplaceFile(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
