@@ -7,6 +7,8 @@ if(WIN32)
   add_executable(quillomark-window-driver ${CMAKE_CURRENT_LIST_DIR}/window_driver.cpp)
   target_link_libraries(quillomark-window-driver user32)
   target_link_options(quillomark-window-driver PRIVATE ${QUILLOMARK_WIN32_LINK_OPTIONS})
+  # Next to quillomark.exe, where wine_test.sh looks for it.
+  set_target_properties(quillomark-window-driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   return()
 endif()
 if(QUILLOMARK_SANITIZE)
@@ -21,7 +23,7 @@ target_link_libraries(quillomark-wine-check quillomark_core quillomark_headless_
 foreach(mode 320 640)
   add_test(NAME win32_wine_${mode}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/wine_test.sh ${mode} ${QUILLOMARK_WIN32_BUILD}
-            $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check>
+            $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> $<TARGET_FILE:quillomark-test-rom>
             ${CMAKE_BINARY_DIR}/demo ${CMAKE_BINARY_DIR}/wine-test-${mode} ${CMAKE_BINARY_DIR}/wine-prefix)
   # The runs share one Wine prefix and its wineserver, so they take turns.
   set_tests_properties(win32_wine_${mode} PROPERTIES TIMEOUT 600 RESOURCE_LOCK quillomark_wine_prefix LABELS wine)

@@ -13,6 +13,7 @@
 //   deactivate       make a window of the driver's the foreground window; "foreground driver"
 //   mark TEXT        write "mark TEXT" (the test script watches for it)
 //   close            post WM_CLOSE
+//   clock            write "clock MS", milliseconds on the performance counter
 //   exit MS          wait for the program's end; "exit CODE", or end it and "timeout"
 // A step that fails writes "failed LINE" and ends the script; the program is
 // then ended if it still runs. Exit status: 0 when every step passed.
@@ -127,6 +128,13 @@ static bool runStep(char* line) {
   }
   if (!strcmp(verb, "close"))
     return driver.window && PostMessageA(driver.window, WM_CLOSE, 0, 0);
+  if (!strcmp(verb, "clock")) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    fprintf(driver.result, "clock %lld\n", (long long)(now.QuadPart * 1000 / frequency.QuadPart));
+    return true;
+  }
   if (!strcmp(verb, "exit"))
     return waitExit(DWORD(value));
   return false;

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The Windows program under Wine, on a virtual X display:
-#   wine_test.sh MODE WIN32_BUILD HEADLESS CHECKER ROM_DIR WORK_DIR WINE_PREFIX
+#   wine_test.sh MODE WIN32_BUILD HEADLESS CHECKER ROM_TOOL ROM_DIR WORK_DIR WINE_PREFIX
 # MODE is 320 (320x240, page flipping) or 640 (-640: 640x480, stretching blit).
 # It runs quillomark.exe inside a 640x480 Wine desktop through the window
 # driver, which posts key messages and finally WM_CLOSE, and checks what the
-# program wrote against the headless program on the same ROM set.
+# program wrote against the headless program on the same ROM set. Two more
+# runs follow: one measures the pace and is ended by a console event (Ctrl+C),
+# one hangs and is rescued by F1 and a close.
 set -euo pipefail
 mode=$1
-win32_build=$(realpath -m "$2") headless=$(realpath -m "$3") checker=$(realpath -m "$4")
-rom_dir=$(realpath -m "$5") work=$(realpath -m "$6") prefix=$(realpath -m "$7")
+win32_build=$(realpath -m "$2") headless=$(realpath -m "$3") checker=$(realpath -m "$4") rom_tool=$(realpath -m "$5")
+rom_dir=$(realpath -m "$6") work=$(realpath -m "$7") prefix=$(realpath -m "$8")
 ulimit -f 200000
 
 fail() {
@@ -41,7 +43,7 @@ if [[ $have_demo -eq 1 ]]; then
   for f in "${roms[@]}"; do cp "$rom_dir/$f" "$run/"; done
 else
   step "ROM set: $rom_dir incomplete, using a minimal idle-loop ROM set"
-  timeout 10 "$checker" rom-set "$run"
+  timeout 10 "$rom_tool" idle "$run"
 fi
 for f in "${roms[@]}"; do cp "$run/$f" "$reference/"; done
 
@@ -75,6 +77,7 @@ timeout 60 wineserver -w || true
 VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
 {
   echo "window 30000"
+  echo "file keys.bin 20000" # the first pass
   echo "sleep 200"
   echo "down $VK_F12"
   echo "file vortane.bmp 20000"
@@ -111,19 +114,24 @@ VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
   echo "exit 20000"
 } >"$run/script.txt"
 
-step "quillomark.exe ${options[*]} in a ${width}x${height} 8-bit mode"
-(cd "$run" && exec timeout 150 wine explorer /desktop=quillomark,640x480 "$driver" script.txt result.txt console.txt \
-  "$exe" "${options[@]}" </dev/null >"$work/wine.log" 2>&1) &
-wine_pid=$!
-# Waits until the driver has written a mark; false if the run ended first.
+# start_program DIR: the driver runs DIR/script.txt on quillomark.exe in DIR, in the background; sets wine_pid.
+start_program() {
+  (cd "$1" && exec timeout 150 wine explorer /desktop=quillomark,640x480 "$driver" script.txt result.txt console.txt \
+    "$exe" "${options[@]}" </dev/null >"$1/wine.log" 2>&1) &
+  wine_pid=$!
+}
+# await_mark MARK [DIR]: waits until the driver has written a mark; false if the run ended first.
 await_mark() {
   for _ in $(seq 900); do
-    grep -q "^mark $1" "$run/result.txt" 2>/dev/null && return 0
+    grep -q "^mark $1" "${2:-$run}/result.txt" 2>/dev/null && return 0
     kill -0 "$wine_pid" 2>/dev/null || return 1
     sleep 0.1
   done
   return 1
 }
+
+step "quillomark.exe ${options[*]} in a ${width}x${height} 8-bit mode"
+start_program "$run"
 if [[ $mode == 320 ]] && await_mark keyboard; then
   # The pointer over the desktop gives it the keyboard.
   x_keys() { for key in "$@"; do read -ra words <<<"$key"; timeout 10 xdotool "${words[@]}"; sleep 0.3; done; }
@@ -224,4 +232,66 @@ timeout 30 convert "$work/screen.png" -depth 8 "rgb:$work/screen.rgb"
 differing=$(timeout 10 "$checker" screen "$work/screen.rgb" "$width" "$height" "$run/bmps/100.bmp")
 [[ $differing -eq 0 ]] || fail "the screen differs from the picture in $differing pixels; see $work/screen.png"
 step "the display shows the picture ($differing pixels differ)"
+# fresh_run NAME [KIND]: a new run folder $work/NAME with the first run's ROM set, or the test program KIND's.
+fresh_run() {
+  local dir=$work/$1 f
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  if [[ -n ${2:-} ]]; then timeout 10 "$rom_tool" "$2" "$dir"
+  else for f in "${roms[@]}"; do cp "$reference/$f" "$dir/"; done; fi
+  echo "$dir"
+}
+# The Unix process of the quillomark.exe started in this prefix (Wine runs each Windows process as one).
+program_pid() {
+  local p found=()
+  for p in /proc/[0-9]*; do
+    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n1) == "$exe"* ]] || continue
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" && found+=("${p#/proc/}")
+  done
+  [[ ${#found[@]} -eq 1 ]] && echo "${found[0]}"
+}
+
+# Pacing: Left held for ten seconds, a second after the first pass (Wine's start-up behind us);
+# the records with Left held are the passes of those ten seconds. Then Ctrl+C: Wine turns SIGINT
+# into a console event, and the handler's orderly end keeps every record (keys.bin's buffer holds
+# more than this whole run, so a lost end leaves it empty).
+pace=$(fresh_run pace)
+printf '%s\n' "window 30000" "file keys.bin 20000" "sleep 1000" "down $VK_LEFT" clock "sleep 10000" "up $VK_LEFT" clock \
+  "sleep 300" "mark paced" "exit 20000" >"$pace/script.txt"
+start_program "$pace"
+await_mark paced "$pace" || fail "the pacing run did not reach its end: $(cat "$pace/result.txt" 2>/dev/null)"
+pid=$(program_pid) || fail "no single Unix process runs $exe"
+kill -INT "$pid"
+wait "$wine_pid" || true
+grep -q '^exit 1$' "$pace/result.txt" || fail "Ctrl+C did not end the program with exit code 1: $(cat "$pace/result.txt")"
+[[ $(size "$pace/dump.bin") -eq 2097344 ]] || fail "Ctrl+C left no whole dump.bin"
+read -r before held after <<<"$(timeout 10 "$checker" player-counts "$pace/keys.bin")"
+[[ $before == aa:* && $held == ab:* && $after == aa:* ]] || fail "keys.bin after Ctrl+C: $before $held $after"
+read -r down up <<<"$(awk '/^clock / { printf "%s ", $2 }' "$pace/result.txt")"
+rate=$(( ${held#ab:} * 10000 / (up - down) )) # passes a second, in tenths
+(( rate >= 570 && rate <= 630 )) || fail "$((rate / 10)).$((rate % 10)) passes a second, not 57 to 63"
+step "pace: ${held#ab:} passes in $((up - down)) ms, $((rate / 10)).$((rate % 10)) a second;" \
+  "Ctrl+C ended it with exit code 1 and $(( $(size "$pace/keys.bin") / 2 )) records"
+
+# A program that never reaches its idle loop: the window still answers. Left is held back
+# (dispatched mid-frame it would change the input byte), F1 restarts the program, and a close
+# (Alt+F4 in 320x240, WM_CLOSE in 640x480) ends it in order within two seconds: the restarted
+# program hangs again, and a second after F1 the new hang is reported and the close taken.
+hang=$(fresh_run hang hang)
+VK_F1=0x70 VK_F4=0x73
+if [[ $mode == 320 ]]; then closing="sysdown $VK_F4"; else closing=close; fi
+printf '%s\n' "window 30000" "sleep 2000" "down $VK_LEFT" "down $VK_F1" "sleep 300" "$closing" "exit 2000" \
+  >"$hang/script.txt"
+start_program "$hang"
+wait "$wine_pid" || true
+grep -q '^exit 1$' "$hang/result.txt" || fail "the hung program did not end with exit code 1 within 2 s: $(cat "$hang/result.txt")"
+[[ $(grep -c 'No frame for 1 s: the program at PC 00000410 is not reaching its idle loop' "$hang/console.txt") -eq 2 ]] ||
+  fail "the hang was not reported once before F1 and once after: $(tail -3 "$hang/console.txt")"
+[[ $(size "$hang/dump.bin") -eq 2097344 ]] || fail "the hung program's end left no whole dump.bin"
+hang_pc=$(od -An -tx4 -j $((0x200058)) -N4 "$hang/dump.bin" | tr -d ' ')
+starts=$(od -An -tx1 -j $((0x80100)) -N4 "$hang/dump.bin" | tr -d ' ')
+[[ $hang_pc == 00000410 ]] || fail "dump.bin's PC is $hang_pc, not in the loop at 410"
+[[ $starts == aaaaaaac ]] || fail "F1 did not restart the program (count of starts $starts)"
+[[ $(byte "$hang/dump.bin" $((0xC2003))) == aa ]] || fail "Left reached the window procedure during the hang"
+step "hang: reported before and after F1, which restarted it, ${closing%% *} ended it, Left held back; dump.bin PC $hang_pc"
 echo "PASS: quillomark.exe ${options[*]} under Wine"
