@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "driver/memory.h"
+#include "host/input_log.h"
 #include "support/test_support.h"
 
 namespace {
@@ -15,6 +17,14 @@ std::string headless(const std::string& args) {
 std::string text(const std::string& path) {
   const std::vector<uint8_t> bytes = readFile(path);
   return std::string(bytes.begin(), bytes.end());
+}
+
+// A scratch directory with the idle program's ROM set and keys.txt holding script.
+std::string scriptedRunDir(const std::string& name, const std::string& script) {
+  const std::string dir = makeScratchDir(name);
+  writeRomSet(dir, idleProgram());
+  writeFile(dir + "/keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+  return dir;
 }
 
 uint32_t littleLong(const std::vector<uint8_t>& bytes, size_t offset) {
@@ -35,19 +45,17 @@ TEST(EndToEnd, ThreeFramesEndWithLogDumpAndExitCodeOne) {
   const std::vector<uint8_t> keys = readFile(dir + "/keys.bin");
   EXPECT_EQ(keys, std::vector<uint8_t>(6, 0xAA));
   const std::vector<uint8_t> dump = readFile(dir + "/dump.bin");
-  ASSERT_EQ(dump.size(), 2097344u);
-  EXPECT_EQ(littleLong(dump, 0x200058), 0x500u) << "PC is the frame interrupt's handler";
+  ASSERT_EQ(dump.size(), DUMP_FILE_SIZE);
+  // The register block follows the image: A7 at 0x3C, the PC at 0x58.
+  EXPECT_EQ(littleLong(dump, MEMORY_SIZE + 0x58), 0x500u) << "PC is the frame interrupt's handler";
   EXPECT_EQ(dump[0x300], 0xFF);
   EXPECT_EQ(dump[0x80017], 0x00); // the pointer the program wrote, big-endian
   EXPECT_EQ(dump[0x80016], 0x03);
-  EXPECT_EQ(littleLong(dump, 0x200000 + 0x3C), 0x8F000u - 6) << "A7 holds one interrupt frame";
+  EXPECT_EQ(littleLong(dump, MEMORY_SIZE + 0x3C), 0x8F000u - 6) << "A7 holds one interrupt frame";
 }
 
 TEST(EndToEnd, ScriptedKeysReachTheLogAndStatsAreReported) {
-  const std::string dir = makeScratchDir("e2e-keys");
-  writeRomSet(dir, idleProgram());
-  const std::string script = "1 down LEFT\n2 down 0x34  # latch\n2 up LEFT\n3 down CTRL\n";
-  writeFile(dir + "/keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+  const std::string dir = scriptedRunDir("e2e-keys", "1 down LEFT\n2 down 0x34  # latch\n2 up LEFT\n3 down CTRL\n");
   EXPECT_EQ(runIn(dir, headless("--frames 4 --keys keys.txt --stats -640")), 1);
   const std::vector<uint8_t> keys = readFile(dir + "/keys.bin");
   // Pass 1: left held. Pass 2: left released, switch 4 latched. Passes 3 and 4: autofire flips bits 4 and 5.
@@ -59,13 +67,10 @@ TEST(EndToEnd, ScriptedKeysReachTheLogAndStatsAreReported) {
 }
 
 TEST(EndToEnd, InactiveWithNothingMoreToComeEndsTheRun) {
-  const std::string dir = makeScratchDir("e2e-inactive");
-  writeRomSet(dir, idleProgram());
-  const std::string script = "2 activate 0\n";
-  writeFile(dir + "/keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+  const std::string dir = scriptedRunDir("e2e-inactive", "2 activate 0\n");
   EXPECT_EQ(runIn(dir, headless("--keys keys.txt --frames 50")), 1);
   EXPECT_EQ(readFile(dir + "/keys.bin").size(), 2u); // pass 1 logged; pass 2's pump waited
-  EXPECT_EQ(readFile(dir + "/dump.bin").size(), 2097344u);
+  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
 }
 
 struct BadRun {
