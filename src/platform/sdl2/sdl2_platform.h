@@ -1,6 +1,7 @@
 // The SDL2 backend: a full-screen (or resizable) desktop window showing the
 // 8-bit picture through the fixed palette at a whole-number scale, keyboard
-// events turned into the window messages of the core, and SDL joysticks.
+// events turned into the window messages of the core, SDL joysticks, and gamepads
+// sending the keyboard's keys.
 #pragma once
 #include <SDL.h>
 
@@ -16,6 +17,17 @@ inline constexpr int GLYPH_SIZE = 8;           // the built-in font's cells are 
 inline constexpr uint32_t TEXT_INK = 0xFF000000;   // black on white, as a fresh device context draws
 inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;
 inline constexpr const char* WINDOWED_VARIABLE = "QUILLOMARK_WINDOWED";
+
+inline constexpr int MAX_GAMEPADS = 8;         // pads plugged in beyond these are ignored
+inline constexpr int GAMEPAD_STICK_AXES = 2;   // the left stick's x and y
+
+// One open game controller and what it holds.
+struct SdlGamepad {
+  SDL_GameController* controller;     // null: the slot is free
+  SDL_JoystickID instance;            // SDL's id of the device, carried by its events
+  uint32_t buttonSlots;               // key slots held by its buttons
+  int8_t stick[GAMEPAD_STICK_AXES];   // left stick direction per axis: -1, 0 or +1
+};
 
 struct SdlPlatform {
   // Window and messages (the message queue is the shared queued window's).
@@ -37,9 +49,12 @@ struct SdlPlatform {
   char overlay[48];                   // the on-screen message line, drawn at the bottom-left (empty: none)
   bool presentsUnpaced;               // presents wait for neither vsync nor the pacing (fast forward)
   uint64_t nextPresentDue;            // performance-counter time of the next paced present
-  // Joystick.
+  // Joystick (devices without a game-controller mapping).
   SDL_Joystick* joystick;             // the one opened device
-  uint32_t joystickId;                // its device index when it was opened
+  uint32_t joystickId;                // its id among the plain joysticks when it was opened
+  // Gamepads (devices with a mapping), sending the keyboard's key messages.
+  SdlGamepad gamepads[MAX_GAMEPADS];
+  uint32_t gamepadKeys;               // key slots whose key-down has been sent: the union over the pads
 };
 
 extern SdlPlatform sdlPlatform;
@@ -50,6 +65,12 @@ bool ensureSdl(uint32_t subsystems);
 uint32_t keyCodeForScancode(int scancode);
 // Turns one SDL event into queued messages (or acts on it, for display events).
 void translateEvent(const SDL_Event& event);
+// Queues the key message the keyboard sends for a key going down (first or repeated) or up.
+void queueKeyMessage(uint32_t keyCode, bool down, bool repeat);
+// Turns a game-controller event (added, removed, button, axis) into key messages; ignores other events.
+void translateGamepadEvent(const SDL_Event& event);
+// Closes every gamepad and forgets what they held, sending nothing.
+void closeGamepads();
 // Makes a lost display connection end the run in order instead of aborting or hanging.
 void watchDisplayConnection();
 // True for the system's notice that the window was destroyed by someone else.

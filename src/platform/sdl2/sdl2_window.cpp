@@ -39,10 +39,13 @@ static void translateKey(const SDL_KeyboardEvent& key, bool down) {
     return;
   }
   const uint32_t keyCode = keyCodeForScancode(key.keysym.scancode);
-  if (keyCode == 0)
-    return;
+  if (keyCode != 0)
+    queueKeyMessage(keyCode, down, key.repeat);
+}
+
+void queueKeyMessage(uint32_t keyCode, bool down, bool repeat) {
   // Key-message lParam: repeat count 1, bit 30 the previous state, bit 31 set for a release.
-  const bool wasDown = !down || key.repeat;
+  const bool wasDown = !down || repeat;
   const intptr_t lParam = intptr_t(1) | (wasDown ? KEY_WAS_DOWN : 0) | (down ? 0 : intptr_t(1) << 31);
   queueWindowMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, lParam);
 }
@@ -92,6 +95,7 @@ void translateEvent(const SDL_Event& event) {
       recreateTexture();
     break;
   default:
+    translateGamepadEvent(event);
     break;
   }
 }
@@ -108,6 +112,7 @@ void sdlReset() {
   SdlPlatform& sp = sdlPlatform;
   if (sp.joystick)
     SDL_JoystickClose(sp.joystick);
+  closeGamepads();
   if (sp.texture)
     SDL_DestroyTexture(sp.texture);
   if (sp.renderer)

@@ -4,12 +4,14 @@
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "host/joystick.h"
+#include "host/window_proc.h"
 #include "platform/sdl2/sdl2_platform.h"
 #include "platform/sdl2/sdl2_test_support.h"
+#include "platform/shared/queued_window.h"
 
 namespace {
 
-// An SDL virtual joystick with three axes and five buttons, and a handle to move it.
+// An SDL virtual device and a handle to move it.
 struct VirtualStick {
   int index = -1;
   SDL_Joystick* handle = nullptr;
@@ -24,19 +26,44 @@ void detachVirtualSticks() {
       SDL_JoystickDetachVirtual(index);
 }
 
-VirtualStick attachStick() {
-  detachVirtualSticks();
-  VirtualStick stick;
-  stick.index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 3, 5, 0);
-  EXPECT_GE(stick.index, 0) << SDL_GetError();
-  stick.handle = SDL_JoystickOpen(stick.index);
+VirtualStick opened(int index) {
+  EXPECT_GE(index, 0) << SDL_GetError();
+  VirtualStick stick{index, SDL_JoystickOpen(index)};
   EXPECT_NE(stick.handle, nullptr) << SDL_GetError();
   return stick;
 }
 
-void detachStick(VirtualStick& stick) {
+// An arcade stick with three axes and five buttons: SDL has no game-controller mapping for it.
+VirtualStick attachStick(bool detachOthers = true) {
+  if (detachOthers)
+    detachVirtualSticks();
+  return opened(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_ARCADE_STICK, 3, 5, 0));
+}
+
+// A pad with SDL's standard controller's buttons and axes in SDL's own order, which SDL maps
+// one to one (virtual button n is SDL_CONTROLLER_BUTTON n, virtual axis n SDL_CONTROLLER_AXIS n).
+VirtualStick attachPad() {
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  VirtualStick pad = opened(SDL_JoystickAttachVirtualEx(&desc));
+  EXPECT_TRUE(SDL_IsGameController(pad.index));
+  return pad;
+}
+
+// Unplugs a virtual device, wherever the devices unplugged before it have moved its index.
+void unplug(const VirtualStick& stick) {
+  const SDL_JoystickID instance = SDL_JoystickInstanceID(stick.handle);
   SDL_JoystickClose(stick.handle);
-  SDL_JoystickDetachVirtual(stick.index);
+  for (int index = 0; index < SDL_NumJoysticks(); ++index)
+    if (SDL_JoystickGetDeviceInstanceID(index) == instance)
+      SDL_JoystickDetachVirtual(index);
+}
+
+void detachStick(VirtualStick& stick) {
+  unplug(stick);
   sdlReset();
 }
 
@@ -126,6 +153,160 @@ TEST(Sdl2Joystick, DetectionAndPollSetThePlayerInputs) {
   pollJoystick();
   EXPECT_EQ(port, INPUT_LEFT);
   sdlReset();
+}
+
+// The key messages the backend has queued since the last call, after taking SDL's events.
+struct KeyMessage {
+  uint32_t message;
+  uintptr_t keyCode;
+  bool operator==(const KeyMessage&) const = default;
+};
+std::vector<KeyMessage> pumpKeys() {
+  platformPeekMessage();
+  std::vector<KeyMessage> keys;
+  PlatformMessage message;
+  while (takeQueuedMessage(&message) != PLATFORM_TIMEOUT)
+    keys.push_back({message.message, message.wParam});
+  return keys;
+}
+void PrintTo(const KeyMessage& k, std::ostream* out) {
+  *out << (k.message == MSG_KEYDOWN ? "down " : k.message == MSG_KEYUP ? "up " : "message ") << k.keyCode;
+}
+KeyMessage down(uint32_t keyCode) { return {MSG_KEYDOWN, keyCode}; }
+KeyMessage up(uint32_t keyCode) { return {MSG_KEYUP, keyCode}; }
+
+TEST(Sdl2Gamepad, ButtonsAndLeftStickSendTheKeyboardsKeys) {
+  detachVirtualSticks();
+  VirtualStick pad = attachPad();
+  ASSERT_EQ(platformJoystickCount(), 0u) << "a pad is no plain joystick";
+  pumpKeys();
+  // Every button pressed and released alone: the playing ones send their key, the others nothing.
+  for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+    uint32_t key = 0;
+    switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: key = VKEY_LEFT; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: key = VKEY_RIGHT; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: key = VKEY_UP; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: key = VKEY_DOWN; break;
+    case SDL_CONTROLLER_BUTTON_A: key = VKEY_SPACE; break;
+    case SDL_CONTROLLER_BUTTON_B: key = VKEY_MENU; break;
+    case SDL_CONTROLLER_BUTTON_X: key = VKEY_CONTROL; break;
+    case SDL_CONTROLLER_BUTTON_START: key = VKEY_P; break;
+    }
+    const std::vector<KeyMessage> none, pressed{down(key)}, released{up(key)};
+    SDL_JoystickSetVirtualButton(pad.handle, button, 1);
+    EXPECT_EQ(pumpKeys(), key ? pressed : none) << SDL_GameControllerGetStringForButton(SDL_GameControllerButton(button));
+    SDL_JoystickSetVirtualButton(pad.handle, button, 0);
+    EXPECT_EQ(pumpKeys(), key ? released : none) << SDL_GameControllerGetStringForButton(SDL_GameControllerButton(button));
+  }
+  // The left stick, one step after another: a direction goes down at 12288 and up at 8192.
+  constexpr int NO_BUTTON = -1;
+  struct Step {
+    int button;                  // a button pressed or released, or an axis moved
+    int axis;
+    int16_t value;
+    std::vector<KeyMessage> keys;
+  } steps[] = {
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, -12287, {}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, -12288, {down(VKEY_LEFT)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, -8193, {}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, -8192, {up(VKEY_LEFT)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, 32767, {down(VKEY_RIGHT)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, -32768, {down(VKEY_LEFT), up(VKEY_RIGHT)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTY, 12288, {down(VKEY_DOWN)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTY, 8193, {}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTY, -32768, {down(VKEY_UP), up(VKEY_DOWN)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, 0, {up(VKEY_LEFT)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTY, 0, {up(VKEY_UP)}},
+      // The other stick and the triggers do nothing.
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_RIGHTX, -32768, {}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_RIGHTY, 32767, {}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, {}},
+      // D-pad and stick on the same direction: one key, down while either holds it.
+      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, 1, {down(VKEY_RIGHT)}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, 32767, {}},
+      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, 0, {}},
+      {NO_BUTTON, SDL_CONTROLLER_AXIS_LEFTX, 0, {up(VKEY_RIGHT)}},
+  };
+  for (const Step& step : steps) {
+    if (step.button == NO_BUTTON)
+      SDL_JoystickSetVirtualAxis(pad.handle, step.axis, step.value);
+    else
+      SDL_JoystickSetVirtualButton(pad.handle, step.button, uint8_t(step.value));
+    EXPECT_EQ(pumpKeys(), step.keys) << "button " << step.button << " axis " << step.axis << " value " << step.value;
+  }
+  detachStick(pad);
+}
+
+// Takes SDL's events and hands the key messages they make to the program's window procedure.
+std::vector<KeyMessage> dispatchKeys() {
+  std::vector<KeyMessage> keys = pumpKeys();
+  for (const KeyMessage& k : keys)
+    windowProc(nullptr, k.message, k.keyCode, 0);
+  return keys;
+}
+
+// Pads plugged in after start play; an unplugged pad lets go of what it held, other pads keep theirs.
+TEST(Sdl2Gamepad, PadsPluggedInAndOutWhileRunning) {
+  freshInputs();
+  detachVirtualSticks();
+  ASSERT_EQ(platformJoystickCount(), 0u);
+  const uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
+  VirtualStick first = attachPad();
+  SDL_JoystickSetVirtualButton(first.handle, SDL_CONTROLLER_BUTTON_A, 1); // held while plugged in
+  SDL_JoystickSetVirtualButton(first.handle, SDL_CONTROLLER_BUTTON_X, 1);
+  EXPECT_EQ(dispatchKeys(), (std::vector<KeyMessage>{down(VKEY_SPACE), down(VKEY_CONTROL)}));
+  SDL_JoystickSetVirtualButton(first.handle, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+  dispatchKeys();
+  EXPECT_EQ(port, INPUT_FIRE | INPUT_LEFT);
+  EXPECT_EQ(hostControls.autofire, 1u);
+  VirtualStick second = attachPad();
+  SDL_JoystickSetVirtualAxis(second.handle, SDL_CONTROLLER_AXIS_LEFTX, -32768);
+  EXPECT_EQ(dispatchKeys(), std::vector<KeyMessage>{}) << "left is already down";
+  unplug(first);
+  EXPECT_EQ(dispatchKeys(), (std::vector<KeyMessage>{up(VKEY_SPACE), up(VKEY_CONTROL)}));
+  EXPECT_EQ(port, INPUT_LEFT);
+  EXPECT_EQ(hostControls.autofire, 0u);
+  unplug(second);
+  EXPECT_EQ(dispatchKeys(), std::vector<KeyMessage>{up(VKEY_LEFT)});
+  EXPECT_EQ(port, 0);
+  // SDL lets go of an unplugged pad's buttons before it reports the removal; the removal notice
+  // alone lets go of them too.
+  VirtualStick third = attachPad();
+  SDL_JoystickSetVirtualButton(third.handle, SDL_CONTROLLER_BUTTON_B, 1);
+  EXPECT_EQ(dispatchKeys(), std::vector<KeyMessage>{down(VKEY_MENU)});
+  SDL_Event removed{};
+  removed.cdevice = SDL_ControllerDeviceEvent{SDL_CONTROLLERDEVICEREMOVED, 0, SDL_JoystickInstanceID(third.handle)};
+  SDL_PushEvent(&removed);
+  EXPECT_EQ(dispatchKeys(), std::vector<KeyMessage>{up(VKEY_MENU)});
+  EXPECT_EQ(port, 0);
+  unplug(third);
+  sdlReset();
+}
+
+// With a pad and a plain stick plugged in, the joystick path sees the stick alone.
+TEST(Sdl2Gamepad, PlainJoysticksStayOnTheJoystickPath) {
+  freshInputs();
+  detachVirtualSticks();
+  VirtualStick pad = attachPad();
+  joystickState = JoystickState{-1, {}, 0, 0, 0};
+  detectJoystick();
+  EXPECT_EQ(joystickState.joystickId, -1) << "the pad is not read as a joystick too";
+  VirtualStick stick = attachStick(false);
+  ASSERT_EQ(platformJoystickCount(), 1u);
+  detectJoystick();
+  ASSERT_EQ(joystickState.joystickId, 0);
+  SDL_JoystickSetVirtualAxis(pad.handle, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+  SDL_JoystickSetVirtualButton(pad.handle, 1, 1);
+  setStick(stick, -32768, 0, 0);
+  JoystickPosition position{};
+  ASSERT_TRUE(platformJoystickRead(0, &position));
+  EXPECT_EQ(position.x, 0u);
+  EXPECT_EQ(position.buttons, 0u);
+  pollJoystick();
+  EXPECT_EQ(machineMemory[PLAYER_INPUTS_ADDRESS], INPUT_LEFT);
+  unplug(pad);
+  detachStick(stick);
 }
 
 } // namespace
