@@ -2,15 +2,15 @@
 # copy of the set, and checks what a run must leave behind.
 #
 #   cmake -DHEADLESS=... -DDEMO_DIR=... -DSCRATCH=... -DKEYS=... -DFRAMES=N
-#         -DEXPECTED=digests.txt [-DSNAPSHOT=reference.bmp] [-DSOUND=hex byte]
+#         -DCONSTANTS=board_constants.cmake -DEXPECTED=digests.txt [-DSNAPSHOT=reference.bmp] [-DSOUND=hex byte]
 #         [-DSAME=a=b,c=d] [-DPASSES=p,q -DUPDATE=1] -P run_demo.cmake
 #
 # EXPECTED holds "pass digest" lines; each must appear among the run's digests.
 # SNAPSHOT is compared with the vortane.bmp the key script asks for (F12).
-# SOUND is the last sound command, the byte the program left at 0xC0001.
+# SOUND is the last sound command, the byte the program left at the sound-command port.
 # SAME lists passes whose pictures must be equal. With UPDATE set, the digests
 # of PASSES and the snapshot are written as the new references instead.
-foreach(var HEADLESS DEMO_DIR SCRATCH KEYS FRAMES EXPECTED)
+foreach(var HEADLESS DEMO_DIR SCRATCH KEYS FRAMES EXPECTED CONSTANTS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_demo.cmake needs -D${var}=...")
   endif()
@@ -18,12 +18,11 @@ endforeach()
 
 string(REPLACE "," ";" SAME "${SAME}")
 string(REPLACE "," ";" PASSES "${PASSES}")
-set(DUMP_FILE_SIZE 2097344)
-set(SOUND_COMMAND_PORT 786433) # 0xC0001
+include(${CONSTANTS}) # DUMP_FILE_SIZE, SOUND_COMMAND_PORT, ROM_SET_FILES
 
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
-foreach(name 18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp)
+foreach(name ${ROM_SET_FILES})
   if(NOT EXISTS ${DEMO_DIR}/${name})
     message(FATAL_ERROR "the demo ROM set lacks ${DEMO_DIR}/${name}")
   endif()

@@ -29,6 +29,7 @@ function(add_demo_run name frames)
   set(args
       -DHEADLESS=$<TARGET_FILE:quillomark-headless>
       -DDEMO_DIR=${CMAKE_BINARY_DIR}/demo
+      -DCONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.cmake
       -DSCRATCH=${DEMO_RUNS_DIR}/${name}
       -DKEYS=${DEMO_TEST_DIR}/${name}.keys
       -DFRAMES=${frames}
@@ -56,7 +57,7 @@ function(add_demo_run name frames)
   string(REPLACE ";" "," passes "${RUN_PASSES}")
   add_custom_target(demo_update_${name}
     COMMAND ${CMAKE_COMMAND} ${args} -DUPDATE=1 -DPASSES=${passes} -P ${DEMO_TEST_DIR}/run_demo.cmake
-    DEPENDS quillomark-headless demo_roms
+    DEPENDS quillomark-headless demo_roms board_constants
     VERBATIM)
   add_dependencies(demo_update_references demo_update_${name})
 endfunction()
