@@ -17,7 +17,7 @@ case ${1:-} in
     exit 2
     ;;
 esac
-mapfile -t packages < <(grep -v -E '^\s*(#|$)' scripts/packages.txt)
+mapfile -t packages < <(cat scripts/demo-packages.txt scripts/packages.txt | grep -v -E '^\s*(#|$)')
 scripts/ensure-packages.sh "${packages[@]}"
 jobs=$(nproc 2>/dev/null || echo 2)
 
