@@ -3,12 +3,14 @@ add_executable(quillomark-test-rom ${CMAKE_CURRENT_LIST_DIR}/../support/test_rom
 target_link_libraries(quillomark-test-rom quillomark_test_helpers)
 
 set(ENDING_CASES signals hang disk warnings)
+set(ENDING_DESKTOP)
 if(TARGET quillomark_sdl2_backend)
   list(APPEND ENDING_CASES desktop)
+  set(ENDING_DESKTOP $<TARGET_FILE:quillomark>)
 endif()
 foreach(ending ${ENDING_CASES})
   add_test(NAME endings_${ending}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/endings_test.sh ${ending} $<TARGET_FILE:quillomark-headless>
-            $<TARGET_FILE:quillomark-test-rom> $<TARGET_FILE:quillomark>)
+            $<TARGET_FILE:quillomark-test-rom> ${ENDING_DESKTOP})
   set_tests_properties(endings_${ending} PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77)
 endforeach()

@@ -17,3 +17,7 @@ if(TARGET quillomark_sdl2_backend)
     set_tests_properties(sdl2_desktop_xvfb PROPERTIES TIMEOUT 120)
   endif()
 endif()
+
+# Without SDL2 the configure stops, naming the package, unless a headless-only build is asked for.
+add_test(NAME build_without_sdl2 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/build_without_sdl2_test.sh ${CMAKE_SOURCE_DIR})
+set_tests_properties(build_without_sdl2 PROPERTIES TIMEOUT 60)
