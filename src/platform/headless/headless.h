@@ -71,8 +71,8 @@ void headlessFail(HeadlessStep step, int32_t result, uint32_t count);
 // FNV-1a 64-bit digest of the 256x240 picture at x 32 of a picture with the given pitch.
 uint64_t pictureDigest(const uint8_t* picture, int pitch);
 
-// Parses a key-script file and queues its messages; on error fills message (naming the file, the
-// line, the bad token and what was expected) and returns false.
+// Parses a key-script file and queues its messages; on error queues none, fills message (naming the
+// file, the line, the bad token and what was expected) and returns false.
 bool loadKeyScript(const char* path, char* message, int messageSize);
 // Parses a key name in any case or a code (LEFT, left, F12, A, 7, 0x25, 37); false if unknown.
 bool parseKeyName(const char* name, uint32_t* keyCode);

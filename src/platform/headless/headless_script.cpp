@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdarg>
@@ -96,8 +97,8 @@ LineRead readLine(FILE* file, char* line) {
   return c == EOF && length == 0 ? LINE_NONE : LINE_READ;
 }
 
-// Queues the message of one line; false with the message filled if the line is malformed.
-bool parseLine(char* line, const ScriptPlace& place) {
+// Adds the message of one line to parsed; false with the message filled if the line is malformed.
+bool parseLine(char* line, const ScriptPlace& place, std::vector<ScriptedMessage>& parsed) {
   if (char* comment = strchr(line, '#'))
     *comment = 0;
   char* words[LINE_WORDS + 1] = {};
@@ -122,7 +123,7 @@ bool parseLine(char* line, const ScriptPlace& place) {
     if (count > LINE_WORDS)
       return scriptError(place, "unexpected '%s' after the %s: expected %s", words[LINE_WORDS], action.valueName,
                          LINE_FORM);
-    headlessScript(pass, action.message, value);
+    parsed.push_back({pass, action.message, value});
     return true;
   }
   return scriptError(place, "unknown action '%s': expected down, up or activate", words[1]);
@@ -197,6 +198,7 @@ bool loadKeyScript(const char* path, char* message, int messageSize) {
   }
   char line[MAX_LINE_LENGTH + 1];
   ScriptPlace place{path, 0, message, messageSize};
+  std::vector<ScriptedMessage> parsed;
   bool ok = true;
   for (LineRead read; ok && (read = readLine(file, line)) != LINE_NONE;) {
     ++place.lineNumber;
@@ -205,12 +207,20 @@ bool loadKeyScript(const char* path, char* message, int messageSize) {
     else if (read == LINE_WITH_NUL)
       ok = scriptError(place, "NUL byte in the line");
     else
-      ok = parseLine(line, place);
+      ok = parseLine(line, place, parsed);
   }
   if (ok && ferror(file)) {
     snprintf(message, size_t(messageSize), "cannot read key script %s: %s", path, strerror(errno));
     ok = false;
   }
   fclose(file);
-  return ok;
+  if (!ok)
+    return false;
+  // Queued in pass order, so that each lands at the end of the script: a script whose passes run
+  // backwards costs no more than one in order.
+  std::stable_sort(parsed.begin(), parsed.end(),
+                   [](const ScriptedMessage& a, const ScriptedMessage& b) { return a.pass < b.pass; });
+  for (const ScriptedMessage& m : parsed)
+    headlessScript(m.pass, m.message, m.wParam);
+  return true;
 }

@@ -65,6 +65,7 @@ TEST(KeyScript, ErrorNamesLineTokenAndWhatWasExpected) {
     writeFile(dir + "/k.txt", std::vector<uint8_t>(text.begin(), text.end()));
     char message[512] = "";
     EXPECT_FALSE(loadKeyScript((dir + "/k.txt").c_str(), message, sizeof message)) << c.line;
+    EXPECT_TRUE(headlessPlatform.script.empty()) << "a refused script queues nothing: " << c.line;
     EXPECT_EQ(std::string(message).rfind(dir + "/k.txt:2: " + c.message, 0), 0u) << message;
   }
   const std::string dir = makeScratchDir("script-bad");
