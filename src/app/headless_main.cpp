@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/headless_options.h"
+#include "driver/debugger.h"
 #include "driver/frame_loop.h"
 #include "driver/startup.h"
 #include "host/input_log.h"
@@ -70,6 +71,17 @@ int main(int argc, char** argv) {
     const std::filesystem::path path = std::filesystem::absolute(options.saveStatePath, error);
     stateRequests.savePath = error ? options.saveStatePath : path.string();
     stateRequests.savePass = options.saveStatePass;
+  }
+  if (options.tracePath && !startTrace(options.tracePath, options.traceFrom, options.traceLimit)) {
+    fprintf(stderr, "quillomark-headless: cannot write the trace %s: %s\n", options.tracePath, strerror(errno));
+    return EXIT_CODE_USAGE;
+  }
+  for (uint32_t address : options.breakpoints)
+    addBreakpoint(address);
+  // Every path of an option has been opened or read: the run itself happens in its folder.
+  if (options.folder && !platformEnterFolder(options.folder)) {
+    fprintf(stderr, "quillomark-headless: %s is not a folder: %s\n", options.folder, strerror(errno));
+    return EXIT_CODE_USAGE;
   }
   headlessPlatform.frameLimit = options.frames;
   if (options.stats) {

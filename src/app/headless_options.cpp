@@ -3,14 +3,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/debugger.h"
 #include "platform/headless/headless.h"
 
 const char HEADLESS_USAGE[] =
     "usage: quillomark-headless [--frames N] [--keys FILE] [--replay FILE] [--digests FILE] [--stats] [-640]\n"
-    "                           [--load-state FILE] [--save-state N FILE]\n"
+    "                           [--load-state FILE] [--save-state N FILE] [--trace FILE]\n"
+    "                           [--trace-from P] [--trace-limit N] [--break ADDRESS]... [FOLDER]\n"
     "       quillomark-headless --help | --version\n"
-    "Runs the ROM set and pal.bmp of the working directory without a window; writes keys.bin as it runs\n"
-    "and dump.bin when it ends.\n"
+    "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) without a window; writes\n"
+    "keys.bin there as it runs and dump.bin when it ends. Paths given to options stay relative to the\n"
+    "directory the program was started in.\n"
     "  --frames N      ends the run once the Nth frame pass has been presented\n"
     "  --keys FILE     key script: lines 'PASS down KEY', 'PASS up KEY' or 'PASS activate 0|1';\n"
     "                  KEY is a name (LEFT, F12, A, 7, ...; any case) or a code (37, 0x25); # comments\n"
@@ -18,17 +21,49 @@ const char HEADLESS_USAGE[] =
     "  --digests FILE  appends the pass number and a 64-bit digest of each presented picture\n"
     "  --load-state FILE    starts from a save state: read at once, applied after start-up, before pass 1\n"
     "  --save-state N FILE  writes a save state once pass N has been presented\n"
+    "  --trace FILE    writes one line per instruction run (pass, PC, instruction, flags after it) and\n"
+    "                  one per exception taken (vector, handler)\n"
+    "  --trace-from P  the first pass traced (default 1; 0 is start-up, before the first frame)\n"
+    "  --trace-limit N instructions written at most (default 1000000)\n"
+    "  --break ADDRESS ends the run when the PC first reaches ADDRESS (repeatable): prints the pass,\n"
+    "                  the registers and the status register, then ends as a window close does\n"
     "  --stats         prints passes, instructions, seconds and MIPS to standard error at the end\n"
     "  -640            the 640x480 mode\n"
     "  --help          prints this text and exits\n"
     "  --version       prints the version and exits\n" PROGRAM_EXIT_CODES_TEXT;
 
+namespace {
+// Options that take one number.
+struct NumberOption {
+  const char* name;
+  uint32_t HeadlessOptions::*field;
+  uint32_t least; // smallest value taken
+  const char* wanted;
+};
+constexpr NumberOption NUMBER_OPTIONS[] = {
+    {"--frames", &HeadlessOptions::frames, 1, "a positive number"},
+    {"--trace-from", &HeadlessOptions::traceFrom, 0, "a pass number"},
+    {"--trace-limit", &HeadlessOptions::traceLimit, 1, "a positive number"},
+};
+// Options that take one file name.
+struct PathOption {
+  const char* name;
+  const char* HeadlessOptions::*field;
+};
+constexpr PathOption PATH_OPTIONS[] = {
+    {"--keys", &HeadlessOptions::keysPath},         {"--digests", &HeadlessOptions::digestsPath},
+    {"--replay", &HeadlessOptions::replayPath},     {"--load-state", &HeadlessOptions::loadStatePath},
+    {"--trace", &HeadlessOptions::tracePath},
+};
+} // namespace
+
 bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize) {
   *options = HeadlessOptions{};
+  options->traceFrom = DEFAULT_TRACE_FROM;
+  options->traceLimit = uint32_t(DEFAULT_TRACE_LIMIT);
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    const char** path = nullptr;
     options->info = programInfoAsked(arg);
     if (options->info != INFO_NONE)
       return true;
@@ -40,11 +75,27 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       options->wide = true;
       continue;
     }
-    if (strcmp(arg, "--frames") == 0) {
-      if (!value || !parseWholeNumber(value, &options->frames) || options->frames == 0) {
-        snprintf(message, size_t(messageSize), "--frames needs a positive number");
+    const NumberOption* number = nullptr;
+    for (const NumberOption& option : NUMBER_OPTIONS)
+      if (strcmp(arg, option.name) == 0)
+        number = &option;
+    if (number) {
+      uint32_t parsed = 0;
+      if (!value || !parseWholeNumber(value, &parsed) || parsed < number->least) {
+        snprintf(message, size_t(messageSize), "%s needs %s", arg, number->wanted);
         return false;
       }
+      options->*number->field = parsed;
+      ++i;
+      continue;
+    }
+    if (strcmp(arg, "--break") == 0) {
+      uint32_t address = 0;
+      if (!value || !parseWholeNumber(value, &address)) {
+        snprintf(message, size_t(messageSize), "--break needs an address (decimal or 0x hexadecimal)");
+        return false;
+      }
+      options->breakpoints.push_back(address);
       ++i;
       continue;
     }
@@ -57,28 +108,28 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       i += 2;
       continue;
     }
-    if (strcmp(arg, "--keys") == 0)
-      path = &options->keysPath;
-    else if (strcmp(arg, "--digests") == 0)
-      path = &options->digestsPath;
-    else if (strcmp(arg, "--replay") == 0)
-      path = &options->replayPath;
-    else if (strcmp(arg, "--load-state") == 0)
-      path = &options->loadStatePath;
+    const PathOption* path = nullptr;
+    for (const PathOption& option : PATH_OPTIONS)
+      if (strcmp(arg, option.name) == 0)
+        path = &option;
     if (path) {
       if (!value) {
         snprintf(message, size_t(messageSize), "%s needs a file name", arg);
         return false;
       }
-      *path = value;
+      options->*path->field = value;
       ++i;
       continue;
     }
-    if (arg[0] == '-')
+    if (arg[0] == '-') {
       snprintf(message, size_t(messageSize), "unknown option %s", arg);
-    else
-      snprintf(message, size_t(messageSize), "unexpected argument %s", arg);
-    return false;
+      return false;
+    }
+    if (options->folder) {
+      snprintf(message, size_t(messageSize), "unexpected argument %s (the folder is %s)", arg, options->folder);
+      return false;
+    }
+    options->folder = arg;
   }
   return true;
 }

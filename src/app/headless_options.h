@@ -1,6 +1,7 @@
 // quillomark-headless's command line.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "app/program_info.h"
 
@@ -12,6 +13,11 @@ struct HeadlessOptions {
   const char* loadStatePath; // --load-state FILE
   uint32_t saveStatePass;    // --save-state N FILE: after pass N (0: none)
   const char* saveStatePath;
+  const char* tracePath;     // --trace FILE
+  uint32_t traceFrom;        // --trace-from P
+  uint32_t traceLimit;       // --trace-limit N
+  std::vector<uint32_t> breakpoints; // every --break ADDRESS
+  const char* folder;        // the ROM set's folder, where the run's own files go (null: here)
   bool stats;
   bool wide;
   ProgramInfo info; // --help or --version: print it and run nothing

@@ -3,7 +3,11 @@
 #include <cstdio>
 
 #include "cpu68k/cpu_state.h"
+#include "cpu68k/disassemble.h"
+#include "driver/memory.h"
 #include "driver/warnings.h"
+
+ExceptionWatch exceptionWatch;
 
 void takeException(uint32_t vector) {
   buildSr();
@@ -23,6 +27,29 @@ void takeException(uint32_t vector) {
   cpuState.t0 = 0;
   cpuState.m = 0;
   cpuState.specialFlags &= ~SPECIAL_TRACE_CLEAR;
+  if (exceptionWatch.taken) [[unlikely]]
+    exceptionWatch.taken(vector, getPc());
+}
+
+// Instructions shown after the illegal word in the run's first report.
+static constexpr int ILLEGAL_CONTEXT_INSTRUCTIONS = 8;
+
+// The first illegal word of a run with the code that follows it and where its vector leads: the
+// place a programmer looks first.
+static void reportIllegalContext(uint32_t at) {
+  if (warningBudget.illegalContextShown)
+    return;
+  warningBudget.illegalContextShown = true;
+  char text[DISASSEMBLY_TEXT_SIZE];
+  uint32_t address = at;
+  for (int i = 0; i <= ILLEGAL_CONTEXT_INSTRUCTIONS; ++i) {
+    const int length = disassembleMemory(address, text, sizeof text);
+    fprintf(stderr, "  %08lx  %s\n", (unsigned long)address, text);
+    address += uint32_t(length);
+  }
+  const uint32_t vectorAddress = cpuState.vbr + 4 * VECTOR_ILLEGAL;
+  const uint32_t handler = vectorAddress < MEMORY_SIZE - 3 ? peekLong(vectorAddress) : 0;
+  fprintf(stderr, "  vector %u leads to %08lx\n", unsigned(VECTOR_ILLEGAL), (unsigned long)handler);
 }
 
 void illegalInstruction(uint32_t opcode) {
@@ -35,8 +62,10 @@ void illegalInstruction(uint32_t opcode) {
     takeException(VECTOR_LINE_A);
     break;
   default:
-    if (mayPrintWarning())
+    if (mayPrintWarning()) {
       fprintf(stderr, "Illegal instruction: %04x at %08lx\n", unsigned(opcode), (unsigned long)getPc());
+      reportIllegalContext(getPc());
+    }
     takeException(VECTOR_ILLEGAL);
   }
 }

@@ -7,6 +7,7 @@
 #include "cpu68k/cpu_tables.h"
 #include "cpu68k/exceptions.h"
 #include "driver/board.h"
+#include "driver/debugger.h"
 #include "driver/memory.h"
 #include "driver/warnings.h"
 #include "host/run_end.h"
@@ -35,16 +36,23 @@ void endFrame() {
   frameLoopState.hangReported = false;
 }
 
-// COUNTING adds the statistics counters; the plain loop pays nothing for them.
-template <bool COUNTING> static void runSlice(uint32_t count) {
+// The loop's variants: the plain one pays for nothing else; COUNTING adds the statistics
+// counters; WATCHING adds the breakpoints and the instruction trace.
+enum LoopKind { LOOP_PLAIN, LOOP_COUNTING, LOOP_WATCHING };
+
+template <LoopKind KIND> static void runSlice(uint32_t count) {
   for (; count; --count) {
+    if constexpr (KIND == LOOP_WATCHING)
+      watchInstruction();
     const uint32_t opcode = fetchWord();
     opHandlerTable[opcode](opcode);
-    if constexpr (COUNTING)
+    if constexpr (KIND == LOOP_COUNTING)
       ++frameLoopState.instructionCount;
+    if constexpr (KIND == LOOP_WATCHING)
+      finishTraceLine();
     if (getPc() == IDLE_LOOP_PC) [[unlikely]] {
       if (frameEnds()) {
-        if constexpr (COUNTING)
+        if constexpr (KIND == LOOP_COUNTING)
           ++frameLoopState.frameCount;
         endFrame();
       }
@@ -52,15 +60,15 @@ template <bool COUNTING> static void runSlice(uint32_t count) {
   }
 }
 
-template <bool COUNTING> [[noreturn]] static void frameLoop() {
+template <LoopKind KIND> [[noreturn]] static void frameLoop() {
   frameLoopState.lastFrameSeconds = steadySeconds();
   for (;;) {
-    runSlice<COUNTING>(HANG_WATCH_INSTRUCTIONS);
+    runSlice<KIND>(HANG_WATCH_INSTRUCTIONS);
     watchForHang();
   }
 }
 
-void runInstructions(uint32_t count) { runSlice<false>(count); }
+void runInstructions(uint32_t count) { runSlice<LOOP_PLAIN>(count); }
 
 double steadySeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -93,9 +101,11 @@ void watchForHang() {
 }
 
 void runFrameLoop() {
+  if (debugger.active)
+    frameLoop<LOOP_WATCHING>();
   if (frameLoopState.countInstructions) {
     frameLoopState.loopStartSeconds = steadySeconds();
-    frameLoop<true>();
+    frameLoop<LOOP_COUNTING>();
   }
-  frameLoop<false>();
+  frameLoop<LOOP_PLAIN>();
 }

@@ -8,6 +8,7 @@ inline constexpr uint32_t WARNING_LINES_PER_FRAME = 100;
 struct WarningBudget {
   uint32_t printed;    // warning lines printed in this frame
   uint32_t suppressed; // warning lines held back since the last report
+  bool illegalContextShown; // the run's first illegal instruction has been shown with its context
 };
 
 extern WarningBudget warningBudget;

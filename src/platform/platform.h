@@ -89,6 +89,8 @@ void platformShutdown(bool displayLost);
 bool platformReplaceFile(const char* from, const char* to);
 // Creates a folder; true when it exists afterwards.
 bool platformCreateFolder(const char* path);
+// Makes path the working directory; false (errno set) when it is no folder that can be entered.
+bool platformEnterFolder(const char* path);
 
 // Display results: 0 success, PLATFORM_SURFACE_LOST when surface memory was lost.
 inline constexpr int32_t PLATFORM_OK = 0;

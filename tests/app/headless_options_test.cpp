@@ -21,6 +21,24 @@ TEST(HeadlessOptions, Accepted) {
   EXPECT_STREQ(options.replayPath, "r.bin");
   EXPECT_TRUE(options.stats);
   EXPECT_TRUE(options.wide);
+  EXPECT_EQ(options.folder, nullptr);
+  EXPECT_EQ(options.traceFrom, 1u);
+  EXPECT_EQ(options.traceLimit, 1000000u);
+}
+
+TEST(HeadlessOptions, TraceBreakpointsAndFolder) {
+  std::vector<std::string> storage = {"q",  "--trace", "t.txt", "--trace-from", "0", "--trace-limit", "50",
+                                      "--break", "0xA34", "roms", "--break", "4096"};
+  std::vector<char*> argv;
+  for (std::string& s : storage) argv.push_back(s.data());
+  HeadlessOptions options;
+  char message[128] = "";
+  ASSERT_TRUE(parseHeadlessOptions(int(argv.size()), argv.data(), &options, message, sizeof message)) << message;
+  EXPECT_STREQ(options.tracePath, "t.txt");
+  EXPECT_EQ(options.traceFrom, 0u);
+  EXPECT_EQ(options.traceLimit, 50u);
+  EXPECT_EQ(options.breakpoints, (std::vector<uint32_t>{0xA34, 4096}));
+  EXPECT_STREQ(options.folder, "roms");
 }
 
 TEST(HeadlessOptions, HelpAndVersionStopTheParse) {
@@ -45,7 +63,8 @@ TEST(HeadlessOptions, HelpAndVersionStopTheParse) {
 
 TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--bogus"}, {"--HELP"}, {"-help"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"stray"}, {"-"}};
+      {"--bogus"}, {"--HELP"}, {"-help"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"-"},
+      {"--trace"}, {"--trace-limit", "0"}, {"--break", "0x"}, {"--break"}, {"second", "folder"}};
   for (const auto& args : cases) {
     std::vector<std::string> storage = {"q"};
     storage.insert(storage.end(), args.begin(), args.end());
@@ -54,7 +73,7 @@ TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
     HeadlessOptions options;
     char message[128] = "";
     EXPECT_FALSE(parseHeadlessOptions(int(argv.size()), argv.data(), &options, message, sizeof message)) << args[0];
-    EXPECT_NE(std::string(message).find(args[0]), std::string::npos) << message;
+    EXPECT_NE(std::string(message).find(args.back() == "folder" ? "folder" : args[0]), std::string::npos) << message;
   }
 }
 

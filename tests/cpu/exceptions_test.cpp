@@ -6,6 +6,7 @@
 #include "cpu/cpu_fixture.h"
 #include "cpu68k/exceptions.h"
 #include "driver/memory.h"
+#include "driver/warnings.h"
 
 namespace {
 
@@ -98,8 +99,29 @@ TEST(IllegalInstruction, MessageOnlyOutsideLinesAAndF) {
   };
   for (const auto& c : cases) {
     cpuMachine({c.opcode});
+    warningBudget.illegalContextShown = true; // the context is the next test's
     EXPECT_EQ(captureStderr([] { step(); }), c.message);
   }
+}
+
+TEST(IllegalInstruction, FirstOfARunShowsTheCodeAfterItAndWhereItsVectorLeads) {
+  cpuMachine({0x4AFC, 0x7005, 0x4E71}); // ILLEGAL; MOVEQ #5,D0; NOP
+  pokeWords(4 * VECTOR_ILLEGAL, {0x0004, 0x2000});
+  std::string first = captureStderr([] { step(); });
+  const std::vector<std::string> lines = [&] {
+    std::vector<std::string> out;
+    for (size_t at = 0; at < first.size(); at = first.find('\n', at) + 1)
+      out.push_back(first.substr(at, first.find('\n', at) - at));
+    return out;
+  }();
+  ASSERT_EQ(lines.size(), 11u) << first; // the warning, nine instructions, the vector
+  EXPECT_EQ(lines[0], "Illegal instruction: 4afc at 00041000");
+  EXPECT_EQ(lines[1], "  00041000  illegal");
+  EXPECT_EQ(lines[2], "  00041002  moveq #5,d0");
+  EXPECT_EQ(lines[3], "  00041004  nop");
+  EXPECT_EQ(lines[10], "  vector 4 leads to 00042000");
+  setPc(CODE_ADDRESS);
+  EXPECT_EQ(captureStderr([] { step(); }), "Illegal instruction: 4afc at 00041000\n"); // once a run
 }
 
 TEST(StatusInstructions, MoveFromSrIsNotPrivileged) {

@@ -108,4 +108,49 @@ INSTANTIATE_TEST_SUITE_P(
                     BadRun{"MalformedScript", "--keys bad.txt", "", 0, 2, "", "bad.txt:1:"}),
     [](const testing::TestParamInfo<BadRun>& info) { return info.param.name; });
 
+// One line of the trace: pass, PC, the instruction padded to a column, the flags after it.
+std::string traceLine(unsigned pass, uint32_t pc, const char* instruction, const char* flags = "-----") {
+  char line[128];
+  snprintf(line, sizeof line, "%u %08x %-40s %s\n", pass, pc, instruction, flags);
+  return line;
+}
+
+TEST(EndToEnd, TraceWritesInstructionsExceptionsAndStopsAtItsLimit) {
+  const std::string dir = makeScratchDir("e2e-trace");
+  writeRomSet(dir, idleProgram());
+  // From start-up (pass 0): the pointer set, then the jump and eleven turns of the idle loop bring
+  // the PC to 0xA34 twelve times; the frame interrupt, its RTE in pass 1, the loop to the limit.
+  EXPECT_EQ(runIn(dir, headless("--frames 2 --trace t.txt --trace-from 0 --trace-limit 17")), 1);
+  std::string expected = traceLine(0, 0x400, "move.l #0x300,(0x80014).l") + traceLine(0, 0x40A, "jmp (0xa34).l");
+  for (int i = 0; i < 11; ++i)
+    expected += traceLine(0, 0xA34, "bra.s 0xa34");
+  expected += "0 exception 25 -> 00000500\n" + traceLine(1, 0x500, "rte");
+  for (int i = 0; i < 3; ++i)
+    expected += traceLine(1, 0xA34, "bra.s 0xa34");
+  expected += "# trace limit reached\n";
+  EXPECT_EQ(text(dir + "/t.txt"), expected);
+  // By default the trace starts at pass 1.
+  EXPECT_EQ(runIn(dir, headless("--frames 2 --trace t.txt --trace-limit 1")), 1);
+  EXPECT_EQ(text(dir + "/t.txt"), traceLine(1, 0x500, "rte") + "# trace limit reached\n");
+}
+
+TEST(EndToEnd, BreakpointStopsAtThePcWithTheRegistersOfTheDump) {
+  const std::string dir = makeScratchDir("e2e-break");
+  writeRomSet(dir, idleProgram());
+  EXPECT_EQ(runIn(dir, headless("--frames 5 --break 0x500 --break 0x9999")), 1);
+  const std::string out = text(dir + "/out.txt");
+  const size_t at = out.find("Breakpoint at 00000500 in pass 1\n");
+  ASSERT_NE(at, std::string::npos) << out;
+  const std::vector<uint8_t> dump = readFile(dir + "/dump.bin");
+  ASSERT_EQ(dump.size(), DUMP_FILE_SIZE);
+  EXPECT_EQ(littleLong(dump, MEMORY_SIZE + 0x58), 0x500u);
+  EXPECT_EQ(readFile(dir + "/keys.bin").size(), 2u) << "ended in pass 1, as a close does";
+  char registers[64];
+  snprintf(registers, sizeof registers, "A4 %08x  A5 %08x  A6 %08x  A7 %08x\n", littleLong(dump, MEMORY_SIZE + 0x30),
+           littleLong(dump, MEMORY_SIZE + 0x34), littleLong(dump, MEMORY_SIZE + 0x38),
+           littleLong(dump, MEMORY_SIZE + 0x3C));
+  EXPECT_NE(out.find(registers, at), std::string::npos) << out;
+  EXPECT_NE(out.find("SR 2100", at), std::string::npos) << "supervisor, the frame interrupt's mask 1";
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 // File operations of the backends that run on POSIX systems (headless, SDL2).
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,3 +15,5 @@ bool platformCreateFolder(const char* path) {
   struct stat status;
   return errno == EEXIST && stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
+
+bool platformEnterFolder(const char* path) { return chdir(path) == 0; }

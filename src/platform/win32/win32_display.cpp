@@ -39,6 +39,8 @@ int32_t platformCreateDisplay() {
 
 void pacePresent() {
   Win32Platform& wp = win32Platform;
+  if (wp.presentsUnpaced)
+    return;
   const int64_t period = wp.counterFrequency / PRESENT_RATE;
   const int64_t now = counterNow();
   if (wp.nextPresentDue > now) {
@@ -117,6 +119,7 @@ int32_t platformUnlockBackBuffer(uint8_t* bits) { return result(win32Platform.ba
 int32_t platformFlip() {
   const HRESULT code = win32Platform.primarySurface->Flip(nullptr, DDFLIP_WAIT);
   pacePresent();
+  drawOverlayLine();
   return result(code);
 }
 
@@ -125,6 +128,7 @@ int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect*
   RECT from = {source->left, source->top, source->right, source->bottom};
   const HRESULT code = win32Platform.primarySurface->Blt(&to, win32Platform.backBuffer, &from, DDBLT_WAIT, nullptr);
   pacePresent();
+  drawOverlayLine();
   return result(code);
 }
 

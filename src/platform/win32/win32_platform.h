@@ -40,9 +40,14 @@ struct Win32Platform {
   int64_t counterFrequency;
   int64_t nextPresentDue;
   bool timerPeriodSet;       // timeBeginPeriod is in force
+  bool presentsUnpaced;      // no pacing while the host fast-forwards
+  char overlay[48];          // the on-screen message line (empty: none)
 };
 
 extern Win32Platform win32Platform;
+
+// Draws the on-screen message line at the bottom-left of the window, if there is one.
+void drawOverlayLine();
 
 // Waits out the rest of the present period when the pass came early.
 void pacePresent();

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_platform.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include <algorithm>
 
 #include "host/run_end.h"
@@ -172,6 +175,8 @@ bool platformReplaceFile(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool platformEnterFolder(const char* path) { return SetCurrentDirectoryA(path) != 0; }
+
 bool platformCreateFolder(const char* path) {
   if (CreateDirectoryA(path, nullptr))
     return true;
@@ -195,6 +200,25 @@ intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uint
 
 // The system's queue needs no preparation before a pass.
 void platformPassStarting(uint32_t) {}
+
+void drawOverlayLine() {
+  Win32Platform& wp = win32Platform;
+  if (!wp.overlay[0] || !wp.window)
+    return;
+  HDC dc = GetDC(wp.window);
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  TextOutA(dc, 0, wp.modeHeight - metrics.tmHeight, wp.overlay, int(strlen(wp.overlay)));
+  ReleaseDC(wp.window, dc);
+}
+
+void platformShowOverlay(const char* text) {
+  // Drawn over the presented picture at once and after each present, as the inspector text is.
+  snprintf(win32Platform.overlay, sizeof win32Platform.overlay, "%s", text);
+  drawOverlayLine();
+}
+
+void platformSetPresentWait(bool wait) { win32Platform.presentsUnpaced = !wait; }
 
 void platformDrawText(PlatformWindow window, const char* text, int length) {
   HDC dc = GetDC(HWND(window));

@@ -1,0 +1,118 @@
+#include "driver/debugger.h"
+
+#include <algorithm>
+
+#include "cpu68k/cpu_state.h"
+#include "cpu68k/disassemble.h"
+#include "cpu68k/exceptions.h"
+#include "driver/file_write.h"
+#include "host/run_end.h"
+#include "video/display.h"
+
+Debugger debugger;
+
+static_assert(sizeof debugger.lineText >= DISASSEMBLY_TEXT_SIZE);
+
+static void stopTrace() {
+  if (debugger.trace && fclose(debugger.trace) != 0)
+    reportWriteFailure(FILE_TRACE, debugger.tracePath);
+  debugger.trace = nullptr;
+  exceptionWatch.taken = nullptr;
+}
+
+// A failed line ends the trace; the run goes on.
+static void checkTraceWrite(int printed) {
+  if (printed < 0) {
+    reportWriteFailure(FILE_TRACE, debugger.tracePath);
+    stopTrace();
+  }
+}
+
+// Exceptions are written after the line of the instruction that took them (or, for the frame
+// interrupt, after the last instruction of the frame).
+static void noteException(uint32_t vector, uint32_t handler) {
+  Debugger& d = debugger;
+  if (!d.trace || displayContext.passCount < d.traceFrom)
+    return;
+  if (d.exceptionCount < MAX_EXCEPTIONS_PER_INSTRUCTION) {
+    d.exceptionVector[d.exceptionCount] = vector;
+    d.exceptionHandler[d.exceptionCount] = handler;
+    ++d.exceptionCount;
+  }
+  if (!d.linePending)
+    finishTraceLine();
+}
+
+bool startTrace(const char* path, uint32_t from, uint64_t limit) {
+  debugger.trace = fopen(path, "w");
+  if (!debugger.trace)
+    return false;
+  debugger.tracePath = path;
+  debugger.traceFrom = from;
+  debugger.traceLeft = limit;
+  debugger.active = true;
+  exceptionWatch.taken = noteException;
+  return true;
+}
+
+void addBreakpoint(uint32_t address) {
+  std::vector<uint32_t>& points = debugger.breakpoints;
+  points.insert(std::upper_bound(points.begin(), points.end(), address), address);
+  debugger.active = true;
+}
+
+void printBreak(uint32_t pc) {
+  buildSr();
+  printf("Breakpoint at %08x in pass %u\n", pc, displayContext.passCount);
+  for (int row = 0; row < 4; ++row) {
+    const int n = 4 * (row % 2);
+    const char kind = row < 2 ? 'D' : 'A';
+    const uint32_t* regs = cpuState.regs + (row < 2 ? 0 : REG_A0) + n;
+    printf("%c%d %08x  %c%d %08x  %c%d %08x  %c%d %08x\n", kind, n, regs[0], kind, n + 1, regs[1], kind, n + 2,
+           regs[2], kind, n + 3, regs[3]);
+  }
+  printf("SR %04x  USP %08x  SSP %08x\n", cpuState.sr, cpuState.s ? cpuState.usp : cpuState.regs[REG_A7],
+         cpuState.s ? cpuState.regs[REG_A7] : cpuState.ssp);
+  fflush(stdout);
+}
+
+void watchInstruction() {
+  Debugger& d = debugger;
+  const uint32_t pc = getPc();
+  if (!d.breakpoints.empty() && std::binary_search(d.breakpoints.begin(), d.breakpoints.end(), pc)) [[unlikely]] {
+    printBreak(pc);
+    endRun(false);
+  }
+  const uint32_t pass = displayContext.passCount;
+  if (!d.trace || pass < d.traceFrom)
+    return;
+  if (d.traceLeft == 0) {
+    checkTraceWrite(fprintf(d.trace, "# trace limit reached\n"));
+    stopTrace();
+    return;
+  }
+  --d.traceLeft;
+  d.linePending = true;
+  d.linePass = pass;
+  d.linePc = pc;
+  disassembleMemory(pc, d.lineText, sizeof d.lineText);
+}
+
+void finishTraceLine() {
+  Debugger& d = debugger;
+  if (d.linePending) {
+    d.linePending = false;
+    char flags[6] = "-----";
+    const CcrWord ccr = ccrWord;
+    const CcrWord bits[5] = {CCR_X, CCR_N, CCR_Z, CCR_V, CCR_C};
+    for (int i = 0; i < 5; ++i)
+      if (ccr & bits[i])
+        flags[i] = "XNZVC"[i];
+    if (d.trace)
+      checkTraceWrite(fprintf(d.trace, "%u %08x %-40s %s\n", d.linePass, d.linePc, d.lineText, flags));
+  }
+  for (uint32_t i = 0; i < d.exceptionCount && d.trace; ++i)
+    checkTraceWrite(fprintf(d.trace, "%u exception %u -> %08x\n", displayContext.passCount, d.exceptionVector[i],
+                            d.exceptionHandler[i]));
+  d.exceptionCount = 0;
+}

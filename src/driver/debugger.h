@@ -1,0 +1,40 @@
+// The watching variant of the frame loop: an instruction trace and breakpoints, for people who
+// write programs for the board. The plain loop never pays for it.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+inline constexpr uint32_t DEFAULT_TRACE_FROM = 1;        // the first pass traced
+inline constexpr uint64_t DEFAULT_TRACE_LIMIT = 1000000; // instructions written at most
+inline constexpr int MAX_EXCEPTIONS_PER_INSTRUCTION = 4; // exception lines kept for one trace line
+
+struct Debugger {
+  bool active;                       // a trace or breakpoints were asked for: the loop watches
+  FILE* trace;                       // the trace file, while it is written
+  const char* tracePath;
+  uint32_t traceFrom;                // the first pass whose instructions are written
+  uint64_t traceLeft;                // instructions still to write
+  std::vector<uint32_t> breakpoints; // sorted addresses that end the run when the PC reaches one
+  // The trace line of the instruction being run, finished once its condition codes are known.
+  bool linePending;
+  uint32_t linePass, linePc;
+  char lineText[96];
+  uint32_t exceptionCount;           // exceptions taken meanwhile, written after the line
+  uint32_t exceptionVector[MAX_EXCEPTIONS_PER_INSTRUCTION];
+  uint32_t exceptionHandler[MAX_EXCEPTIONS_PER_INSTRUCTION];
+};
+
+extern Debugger debugger;
+
+// Opens the trace file for writing from pass `from` for at most `limit` instructions; false
+// (errno set) when it cannot be created.
+bool startTrace(const char* path, uint32_t from, uint64_t limit);
+// Adds a breakpoint address.
+void addBreakpoint(uint32_t address);
+// Before an instruction: ends the run at a breakpoint; begins the instruction's trace line.
+void watchInstruction();
+// After an instruction: writes its trace line with the condition codes, then its exceptions.
+void finishTraceLine();
+// Prints the pass, PC, registers and status register of a stop at a breakpoint.
+void printBreak(uint32_t pc);
