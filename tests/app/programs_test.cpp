@@ -38,7 +38,9 @@ TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
   } programs[] = {
       {"quillomark", {"-640", "--help", "--version"}},
       {"quillomark-headless",
-       {"--frames N", "--keys FILE", "--replay FILE", "--digests FILE", "--stats", "-640", "--help", "--version"}},
+       {"--frames N", "--keys FILE", "--replay FILE", "--digests FILE", "--stats", "-640", "--help", "--version",
+        "--load-state FILE", "--save-state N FILE", "--trace FILE", "--trace-from P", "--trace-limit N",
+        "--break ADDRESS"}},
       {"quillomark-conformance", {"--show N", "--help", "--version"}},
   };
   const std::string dir = makeScratchDir("programs-help");
@@ -139,5 +141,26 @@ TEST(Programs, ReplayOfALogLongerThanAStdioBufferFromItsOwnFolder) {
   EXPECT_EQ(text(dir + "/replayed.txt"), digests);
 }
 #endif
+
+TEST(Programs, TheFolderArgumentHoldsTheRunWhileOptionPathsStayWhereTheyWere) {
+  const std::string dir = makeScratchDir("programs-folder");
+  ASSERT_EQ(runIn(dir, "mkdir roms"), 0);
+  writeRomSet(dir + "/roms", idleProgram());
+  writeText(dir + "/k.txt", "2 down F12\n");
+  EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) +
+                           " --frames 3 --keys k.txt --digests d.txt --save-state 2 s.qms roms >out.txt 2>err.txt"),
+            EXIT_CODE_END)
+      << text(dir + "/err.txt");
+  for (const char* file : {"roms/keys.bin", "roms/dump.bin", "roms/vortane.bmp", "d.txt", "s.qms"})
+    EXPECT_FALSE(readFile(dir + "/" + file).empty()) << file;
+  for (const char* file : {"keys.bin", "dump.bin", "roms/d.txt", "roms/s.qms"})
+    EXPECT_TRUE(readFile(dir + "/" + file).empty()) << file;
+  // A word that names no folder is refused by both programs, before anything starts.
+  for (const char* program : {"quillomark-headless", "quillomark"}) {
+    EXPECT_EQ(runIn(dir, quoted(besideHeadless(program)) + " k.txt >out.txt 2>err.txt"), EXIT_CODE_USAGE) << program;
+    EXPECT_EQ(text(dir + "/err.txt"), std::string(program) + ": k.txt is not a folder: Not a directory\n");
+    EXPECT_EQ(text(dir + "/out.txt"), "") << program;
+  }
+}
 
 } // namespace
