@@ -55,6 +55,13 @@ constexpr PathOption PATH_OPTIONS[] = {
     {"--replay", &HeadlessOptions::replayPath},     {"--load-state", &HeadlessOptions::loadStatePath},
     {"--trace", &HeadlessOptions::tracePath},
 };
+// The table's entry for arg, or null.
+template <typename Option, size_t N> const Option* findOption(const Option (&table)[N], const char* arg) {
+  for (const Option& option : table)
+    if (strcmp(arg, option.name) == 0)
+      return &option;
+  return nullptr;
+}
 } // namespace
 
 bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char* message, int messageSize) {
@@ -75,11 +82,7 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       options->wide = true;
       continue;
     }
-    const NumberOption* number = nullptr;
-    for (const NumberOption& option : NUMBER_OPTIONS)
-      if (strcmp(arg, option.name) == 0)
-        number = &option;
-    if (number) {
+    if (const NumberOption* number = findOption(NUMBER_OPTIONS, arg)) {
       uint32_t parsed = 0;
       if (!value || !parseWholeNumber(value, &parsed) || parsed < number->least) {
         snprintf(message, size_t(messageSize), "%s needs %s", arg, number->wanted);
@@ -108,11 +111,7 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       i += 2;
       continue;
     }
-    const PathOption* path = nullptr;
-    for (const PathOption& option : PATH_OPTIONS)
-      if (strcmp(arg, option.name) == 0)
-        path = &option;
-    if (path) {
+    if (const PathOption* path = findOption(PATH_OPTIONS, arg)) {
       if (!value) {
         snprintf(message, size_t(messageSize), "%s needs a file name", arg);
         return false;
