@@ -7,6 +7,7 @@
 # and F2 and F3 save and load a state; and that quillomark-headless replaying
 # the desktop run's keys.bin reaches the same machine state.
 # Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY HEADLESS_PROGRAM
+# QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (dump size, ports, ROM files).
 set -uo pipefail
 
 program=$(realpath "$1")
@@ -17,7 +18,9 @@ fail() {
   exit 1
 }
 
-for file in 18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp; do
+# shellcheck source=/dev/null
+source "${QUILLOMARK_BOARD_CONSTANTS:?must name board_constants.sh of the build}" || fail "no board constants"
+for file in "${ROM_SET_FILES[@]}"; do
   [[ -f $roms/$file ]] || fail "the ROM set in $roms has no $file"
 done
 for tool in Xvfb xdotool import identify convert compare; do
@@ -145,8 +148,8 @@ rm -f "$work/keys.bin" "$work/dump.bin" "$work/vortane.bmp" "$work/state.qms"
 # Second run: keys through the X server.
 start_program
 
-# Held keys, each long enough to span several frames: Left and Right (PlayerInputs bits 0
-# and 1, held then released) and the latching switch key 4 (SwitchInputs bit 4).
+# Held keys, each long enough to span several frames: Left and Right (player input bits 0
+# and 1, held then released) and the latching switch key 4 (switch input bit 4).
 hold() {
   xdotool keydown "$1"
   sleep 0.5
@@ -169,9 +172,9 @@ corner_colours=$(identify -format '%k' "$work/corner.png")
 close_program
 
 dump_size=$(stat -c %s "$work/dump.bin" 2>/dev/null || echo 0)
-[[ $dump_size -eq 2097344 ]] || fail "dump.bin has $dump_size bytes, not 2097344"
+[[ $dump_size -eq $DUMP_FILE_SIZE ]] || fail "dump.bin has $dump_size bytes, not $DUMP_FILE_SIZE"
 
-# keys.bin: one PlayerInputs, SwitchInputs byte pair per frame.
+# keys.bin: one player input, switch input byte pair per frame.
 mapfile -t records < <(od -An -v -tu1 -w2 "$work/keys.bin")
 ((${#records[@]} >= 10)) || fail "keys.bin holds ${#records[@]} frames"
 left_seen=0
@@ -181,9 +184,9 @@ for record in "${records[@]}"; do
 done
 read -r first_player first_switch <<<"${records[0]}"
 read -r last_player last_switch <<<"${records[-1]}"
-((left_seen)) || fail "Left never reached PlayerInputs"
-((!(last_player & 0x03))) || fail "Left or Right still held at the end: PlayerInputs $last_player"
-(((first_switch ^ last_switch) & 0x10)) || fail "key 4 did not switch SwitchInputs bit 4 ($first_switch, $last_switch)"
+((left_seen)) || fail "Left never reached the player input byte"
+((!(last_player & 0x03))) || fail "Left or Right still held at the end: player inputs $last_player"
+(((first_switch ^ last_switch) & 0x10)) || fail "key 4 did not switch switch input bit 4 ($first_switch, $last_switch)"
 
 # The same passes replayed headless from this run's keys.bin must end in the same
 # machine state: the keys reached the board, and both programs agree. Only the
@@ -194,7 +197,7 @@ cp "$roms"/* "$work/keys.bin" "$work/replay/"
   >console.txt 2>&1)
 replay_status=$?
 [[ $replay_status -eq 1 ]] || fail "the headless replay ended with exit code $replay_status"
-differences=$(cmp -l "$work/dump.bin" "$work/replay/dump.bin" | awk '$1 != 794626 && $1 != 794628' | wc -l)
+differences=$(cmp -l "$work/dump.bin" "$work/replay/dump.bin" | awk -v a=$((SWITCH_INPUTS_ADDRESS + 1)) -v b=$((PLAYER_INPUTS_ADDRESS + 1)) '$1 != a && $1 != b' | wc -l)
 ((differences == 0)) || fail "the headless replay's dump differs in $differences bytes beyond the input ports"
 # And the keys changed the game: a run without them ends elsewhere.
 mkdir "$work/idle"

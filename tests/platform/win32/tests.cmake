@@ -26,5 +26,6 @@ foreach(mode 320 640)
             $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> $<TARGET_FILE:quillomark-test-rom>
             ${CMAKE_BINARY_DIR}/demo ${CMAKE_BINARY_DIR}/wine-test-${mode} ${CMAKE_BINARY_DIR}/wine-prefix)
   # The runs share one Wine prefix and its wineserver, so they take turns.
-  set_tests_properties(win32_wine_${mode} PROPERTIES TIMEOUT 600 RESOURCE_LOCK quillomark_wine_prefix LABELS wine)
+  set_tests_properties(win32_wine_${mode} PROPERTIES TIMEOUT 600 RESOURCE_LOCK quillomark_wine_prefix LABELS wine
+    ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
 endforeach()

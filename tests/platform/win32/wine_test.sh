@@ -6,8 +6,11 @@
 # driver, which posts key messages and finally WM_CLOSE, and checks what the
 # program wrote against the headless program on the same ROM set. Two more
 # runs follow: one measures the pace and is ended by a console event (Ctrl+C),
-# one hangs and is rescued by F1 and a close.
+# one hangs and is rescued by F1 and a close. QUILLOMARK_BOARD_CONSTANTS names the
+# board_constants.sh of the native build (dump size, ports, bitmap size, ROM files).
 set -euo pipefail
+# shellcheck source=/dev/null
+source "${QUILLOMARK_BOARD_CONSTANTS:?must name board_constants.sh of the build}"
 mode=$1
 win32_build=$(realpath -m "$2") headless=$(realpath -m "$3") checker=$(realpath -m "$4") rom_tool=$(realpath -m "$5")
 rom_dir=$(realpath -m "$6") work=$(realpath -m "$7") prefix=$(realpath -m "$8")
@@ -35,7 +38,7 @@ mkdir -p "$work"
 run=$work/run reference=$work/reference
 rm -rf "$run" "$reference"
 mkdir -p "$run/bmps" "$reference"
-roms=(18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp)
+roms=("${ROM_SET_FILES[@]}")
 have_demo=1
 for f in "${roms[@]}"; do [[ -f $rom_dir/$f ]] || have_demo=0; done
 if [[ $have_demo -eq 1 ]]; then
@@ -172,31 +175,31 @@ step "window $style at $left,$top-$right,$bottom; ended with exit code 1 after W
 # dump.bin and keys.bin.
 size() { stat -c %s "$1"; }
 byte() { od -An -tx1 -j "$2" -N1 "$1" | tr -d ' '; }
-[[ -f $run/dump.bin && $(size "$run/dump.bin") -eq 2097344 ]] || fail "dump.bin is not 2,097,344 bytes"
+[[ -f $run/dump.bin && $(size "$run/dump.bin") -eq $DUMP_FILE_SIZE ]] || fail "dump.bin is not $DUMP_FILE_SIZE bytes"
 [[ -f $run/keys.bin ]] || fail "keys.bin missing"
 keys_size=$(size "$run/keys.bin")
 (( keys_size > 0 && keys_size % 2 == 0 )) || fail "keys.bin has $keys_size bytes"
 [[ $(byte "$run/keys.bin" 0)$(byte "$run/keys.bin" 1) == aaaa ]] || fail "the first keys.bin record is not aa aa"
 player_last=$(byte "$run/keys.bin" $((keys_size - 2)))
-player_dump=$(byte "$run/dump.bin" $((0xC2003)))
-[[ $player_last == "$player_dump" ]] || fail "last keys.bin record $player_last differs from PlayerInputs $player_dump in dump.bin"
+player_dump=$(byte "$run/dump.bin" $PLAYER_INPUTS_ADDRESS)
+[[ $player_last == "$player_dump" ]] || fail "last keys.bin record $player_last differs from the player input byte $player_dump in dump.bin"
 runs=$(timeout 10 "$checker" player "$run/keys.bin")
 if [[ $mode == 320 ]]; then
   # Posted: Left, Left up, Alt up (bit 5 clear), Alt down (set), Left down, Left up, Alt up.
   # From the X server: Alt down and up twice (the first down finds bit 5 clear
   # already), Left, Space. Posted again: Left, held at close.
   expected="aa ab aa 8a aa ab aa 8a aa 8a aa 8a 8b 8a 9a 8a 8b"
-  [[ $runs == "$expected" ]] || fail "PlayerInputs over the run: $runs, expected $expected"
-  [[ $player_dump == 8b ]] || fail "PlayerInputs in dump.bin is $player_dump, expected 8b (Left held)"
+  [[ $runs == "$expected" ]] || fail "player inputs over the run: $runs, expected $expected"
+  [[ $player_dump == 8b ]] || fail "the player input byte in dump.bin is $player_dump, expected 8b (Left held)"
 else
-  [[ $runs == "aa ab aa" ]] || fail "PlayerInputs over the run: $runs, expected aa ab aa"
-  [[ $player_dump == aa ]] || fail "PlayerInputs in dump.bin is $player_dump with no key held"
+  [[ $runs == "aa ab aa" ]] || fail "player inputs over the run: $runs, expected aa ab aa"
+  [[ $player_dump == aa ]] || fail "the player input byte in dump.bin is $player_dump with no key held"
   grep -q '^foreground driver$' "$run/result.txt" || fail "the driver could not take the foreground: $(cat "$run/result.txt")"
   read -r _ held last <<<"$(timeout 10 "$checker" player-counts "$run/keys.bin")"
   (( ${last#aa:} < ${held#ab:} )) || fail "the emulation ran on while the window was inactive ($held, then $last records)"
   step "inactive window: $held records over 1 s with Left held, then $last over the last 2.3 s"
 fi
-step "keys.bin: $((keys_size / 2)) records, PlayerInputs $runs; dump.bin PlayerInputs $player_dump"
+step "keys.bin: $((keys_size / 2)) records, player inputs $runs; dump.bin player inputs $player_dump"
 
 # Bitmaps: the format of the headless program's, and pictures it shows too.
 frames=6000
@@ -205,8 +208,8 @@ printf '2 down F12\n' >"$reference/keys.txt"
   >console.txt 2>&1) || [[ $? -eq 1 ]] || fail "quillomark-headless failed"
 [[ -f $reference/vortane.bmp ]] || fail "quillomark-headless wrote no vortane.bmp"
 check_bitmap() {
-  [[ -f $1 && $(size "$1") -eq 77878 ]] || fail "$1 is not a 77,878-byte bitmap"
-  cmp -s -n 1078 "$1" "$reference/vortane.bmp" || fail "$1: header or colour table differs from the headless program's"
+  [[ -f $1 && $(size "$1") -eq $BITMAP_FILE_SIZE ]] || fail "$1 is not a $BITMAP_FILE_SIZE-byte bitmap"
+  cmp -s -n "$BITMAP_PIXEL_OFFSET" "$1" "$reference/vortane.bmp" || fail "$1: header or colour table differs from the headless program's"
 }
 check_bitmap "$run/vortane.bmp"
 snapshot=$(timeout 10 "$checker" digest "$run/vortane.bmp")
@@ -264,7 +267,7 @@ pid=$(program_pid) || fail "no single Unix process runs $exe"
 kill -INT "$pid"
 wait "$wine_pid" || true
 grep -q '^exit 1$' "$pace/result.txt" || fail "Ctrl+C did not end the program with exit code 1: $(cat "$pace/result.txt")"
-[[ $(size "$pace/dump.bin") -eq 2097344 ]] || fail "Ctrl+C left no whole dump.bin"
+[[ $(size "$pace/dump.bin") -eq $DUMP_FILE_SIZE ]] || fail "Ctrl+C left no whole dump.bin"
 read -r before held after <<<"$(timeout 10 "$checker" player-counts "$pace/keys.bin")"
 [[ $before == aa:* && $held == ab:* && $after == aa:* ]] || fail "keys.bin after Ctrl+C: $before $held $after"
 read -r down up <<<"$(awk '/^clock / { printf "%s ", $2 }' "$pace/result.txt")"
@@ -287,11 +290,11 @@ wait "$wine_pid" || true
 grep -q '^exit 1$' "$hang/result.txt" || fail "the hung program did not end with exit code 1 within 2 s: $(cat "$hang/result.txt")"
 [[ $(grep -c 'No frame for 1 s: the program at PC 00000410 is not reaching its idle loop' "$hang/console.txt") -eq 2 ]] ||
   fail "the hang was not reported once before F1 and once after: $(tail -3 "$hang/console.txt")"
-[[ $(size "$hang/dump.bin") -eq 2097344 ]] || fail "the hung program's end left no whole dump.bin"
+[[ $(size "$hang/dump.bin") -eq $DUMP_FILE_SIZE ]] || fail "the hung program's end left no whole dump.bin"
 hang_pc=$(od -An -tx4 -j $((0x200058)) -N4 "$hang/dump.bin" | tr -d ' ')
 starts=$(od -An -tx1 -j $((0x80100)) -N4 "$hang/dump.bin" | tr -d ' ')
 [[ $hang_pc == 00000410 ]] || fail "dump.bin's PC is $hang_pc, not in the loop at 410"
 [[ $starts == aaaaaaac ]] || fail "F1 did not restart the program (count of starts $starts)"
-[[ $(byte "$hang/dump.bin" $((0xC2003))) == aa ]] || fail "Left reached the window procedure during the hang"
+[[ $(byte "$hang/dump.bin" $PLAYER_INPUTS_ADDRESS) == aa ]] || fail "Left reached the window procedure during the hang"
 step "hang: reported before and after F1, which restarted it, ${closing%% *} ended it, Left held back; dump.bin PC $hang_pc"
 echo "PASS: quillomark.exe ${options[*]} under Wine"
