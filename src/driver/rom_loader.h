@@ -1,4 +1,4 @@
-// The board's ROM set: six 64 KiB images laid into MachineMemory.
+// The board's ROM set: six 64 KiB images laid into machineMemory.
 #pragma once
 #include <cstdint>
 
@@ -6,7 +6,7 @@ inline constexpr uint32_t ROM_IMAGE_SIZE = 0x10000;
 
 struct RomLoad {
   const char* fileName;
-  uint32_t base; // MachineMemory address of image byte 0
+  uint32_t base; // machineMemory address of image byte 0
   uint32_t lane; // 0: even (high) bytes, 1: odd (low) bytes
 };
 
@@ -17,7 +17,7 @@ inline constexpr RomLoad ROM_LOADS[] = {
     {"17b_u.bin", 0x060000, 0},   {"17c_u.bin", 0x060000, 1},
 };
 
-// Creates MachineMemory filled with 0xAA and lays the ROM set into it; exits 1 on failure.
+// Creates machineMemory filled with 0xAA and lays the ROM set into it; exits 1 on failure.
 void loadRomSet();
 // Spreads one image over every second byte from base + lane; exits 1 if missing or short.
 void loadRomImage(const char* fileName, uint32_t base, uint32_t lane);

@@ -13,7 +13,8 @@ struct SoundCommandQueue {
 
 extern SoundCommandQueue soundCommandQueue;
 
-// Appends a command byte; a full queue silently wraps (the oldest bytes are lost).
+// Appends a command byte. The 1024th byte pending makes the write index meet the read index, so
+// the queue then reads as empty: everything pending is lost, not just the oldest byte.
 inline void pushSoundCommand(uint8_t command) {
   soundCommandQueue.entries[soundCommandQueue.writeIndex] = command;
   soundCommandQueue.writeIndex = (soundCommandQueue.writeIndex + 1) & (SOUND_QUEUE_SIZE - 1);

@@ -18,7 +18,7 @@ extern JoystickState joystickState;
 
 // Picks the first joystick id whose position read succeeds and reads its limits.
 void detectJoystick();
-// Writes changed axes and buttons into PlayerInputs and autofire.
+// Writes changed axes and buttons into the player input byte and autofire.
 void pollJoystick();
 // Maps a position onto -100..100 (0 when the limits are equal).
 int32_t normaliseAxis(uint32_t position, uint32_t minimum, uint32_t maximum);

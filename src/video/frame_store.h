@@ -6,6 +6,7 @@ inline constexpr int FRAME_STORE_WIDTH = 320;  // columns 256..319 are an undisp
 inline constexpr int FRAME_STORE_LINES = 320;  // working frame plus 32-line margins above and below
 inline constexpr int FRAME_TOP = 32;           // store line of frame line 0
 inline constexpr int FRAME_LINES = 256;        // lines of the working frame
+inline constexpr int FRAME_WIDTH = 256;        // columns of the working frame
 inline constexpr int LAST_FRAME_LINE = FRAME_STORE_LINES - FRAME_TOP - 1; // frame line of the store's last line
 inline constexpr int VISIBLE_FIRST_LINE = 8;   // first frame line shown
 inline constexpr int VISIBLE_WIDTH = 256;

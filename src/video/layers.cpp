@@ -98,10 +98,10 @@ void drawLayer0Base() {
     uint8_t* target = frameLine(line);
     const int s = layer0ScrollX(line);
     // The line wraps once at most: from column s to the bitmap's end, then from column 0.
-    const int first = BITMAP_WIDTH - s < FRAME_LINES ? BITMAP_WIDTH - s : FRAME_LINES;
+    const int first = BITMAP_WIDTH - s < FRAME_WIDTH ? BITMAP_WIDTH - s : FRAME_WIDTH;
     for (int x = 0; x < first; ++x)
       target[x] = pens[source[s + x] & 0x7FF];
-    for (int x = first; x < FRAME_LINES; ++x)
+    for (int x = first; x < FRAME_WIDTH; ++x)
       target[x] = pens[source[x - first] & 0x7FF];
   }
 }
@@ -114,7 +114,7 @@ void drawLayer0Priority() {
       continue;
     const uint16_t* source = layerState.bitmap.pixels[(line + v) & (BITMAP_LINES - 1)];
     uint8_t* target = frameLine(line);
-    for (int x = 0; x < FRAME_LINES; ++x) {
+    for (int x = 0; x < FRAME_WIDTH; ++x) {
       const uint16_t e = source[x];
       if ((e & PRIORITY_BIT) && (e & 15))
         target[x] = pens[e & 0x7FF];

@@ -8,8 +8,8 @@ inline constexpr int PALETTE_FILE_MINIMUM = 1078; // header plus 256 four-byte e
 inline constexpr int PEN_LOOKUP_SIZE = 2048;
 
 struct ColourTables {
-  uint8_t colourTable[65536];          // ColourTable: board colour word -> nearest host index
-  uint8_t penLookup[PEN_LOOKUP_SIZE];  // PenLookup: board palette entry -> host index, per frame
+  uint8_t colourTable[65536];          // board colour word -> nearest host index
+  uint8_t penLookup[PEN_LOOKUP_SIZE];  // board palette entry -> host index, per frame
 };
 
 extern ColourTables colourTables;

@@ -30,7 +30,7 @@ struct SpriteJob {
   int width, height;
   bool horizontalFlip, verticalFlip;
   const uint8_t* pattern; // first byte of the pattern in the image
-  const uint8_t* pens;    // PenLookup from the sprite's bank on
+  const uint8_t* pens;    // colourTables.penLookup from the sprite's bank on
 };
 
 // Unscaled: each packed byte gives two pixels; rows below the store are dropped.
