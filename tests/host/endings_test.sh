@@ -128,6 +128,13 @@ warnings)
   [[ $(grep -c '^Read: <Outside memory area> PC:50a Addr:300000$' "$dir/out.txt") == 300 ]] ||
     fail "warnings: $(grep -c Read "$dir/out.txt") lines printed"
   [[ $(grep -cx '50 more warnings in this frame' "$dir/out.txt") == 3 ]] || fail "warnings: count lines"
+  # An ordinary run prints what it always printed: the banner, the two start-up lines, and the
+  # idle program's one sprite report a pass, every line of it.
+  dir=$work/ordinary
+  mkdir "$dir" && "$rom_tool" idle "$dir"
+  (cd "$dir" && "$headless" --frames 3 >out.txt 2>err.txt)
+  [[ $(wc -l <"$dir/out.txt") == 13 && $(tail -n 5 "$dir/out.txt") == $'Building CPU table...\nBuilding color table.\nUnknown sprite: 28\nUnknown sprite: 28\nUnknown sprite: 28' && ! -s $dir/err.txt ]] ||
+    fail "ordinary run printed: $(cat "$dir/out.txt" "$dir/err.txt")"
   ;;
 desktop)
   [[ -n $desktop ]] || fail "no desktop program given"
