@@ -164,6 +164,7 @@ desktop)
   end_with() {
     case $2 in
     sigterm) kill -TERM "$pid" ;;
+    sigterm-while-paused) xdotool key p && sleep 0.5 && kill -TERM "$pid" ;;
     x-server-gone) kill -9 "$xvfb_pid" ;;
     window-destroyed) xdotool windowclose "$window" ;;
     esac
@@ -172,7 +173,7 @@ desktop)
     check_orderly_end "$1" "$status" "$2"
     kill "$xvfb_pid" 2>/dev/null
   }
-  for how in sigterm x-server-gone window-destroyed; do
+  for how in sigterm sigterm-while-paused x-server-gone window-destroyed; do
     dir=$work/$how
     mkdir "$dir" && "$rom_tool" idle "$dir"
     start_desktop "$dir"
