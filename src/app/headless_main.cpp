@@ -17,6 +17,8 @@
 #include "video/display.h"
 
 static void printStats() {
+  if (frameLoopState.loopStartSeconds == 0)
+    return; // start-up failed: the loop never ran
   const double seconds = steadySeconds() - frameLoopState.loopStartSeconds;
   const unsigned long long instructions = frameLoopState.instructionCount;
   fprintf(stderr, "passes: %u, instructions: %llu, seconds: %.3f, MIPS: %.1f\n", displayContext.passCount,
