@@ -21,3 +21,15 @@ set_target_properties(quillomark-conformance PROPERTIES RUNTIME_OUTPUT_DIRECTORY
 add_executable(quillomark-disasm ${CMAKE_SOURCE_DIR}/tools/disasm_main.cpp)
 target_link_libraries(quillomark-disasm quillomark_core)
 set_target_properties(quillomark-disasm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The build tools of programs for the board (docs/programming.md), installed beside the programs:
+# the ROM-set packer and the check that a program holds only 68000 instructions. The check's
+# version comes from the one version constant.
+add_executable(quillomark-pack ${CMAKE_SOURCE_DIR}/tools/rom_pack.cpp ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp)
+target_include_directories(quillomark-pack PRIVATE ${CMAKE_SOURCE_DIR}/src)
+set_target_properties(quillomark-pack PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/app/program_info.h version_line REGEX "QUILLOMARK_VERSION\\[\\] =")
+string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" QUILLOMARK_VERSION "${version_line}")
+set(QUILLOMARK_CHECK_M68000 ${CMAKE_BINARY_DIR}/quillomark-check-m68000)
+configure_file(${CMAKE_SOURCE_DIR}/tools/check-m68000.sh ${QUILLOMARK_CHECK_M68000} @ONLY
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -1,7 +1,7 @@
-# The build's instruction check (demo/tools/check-m68000.sh), tried on small
+# The build's instruction check (quillomark-check-m68000), tried on small
 # programs: each later-processor instruction or addressing mode below must be
 # refused, the plain 68000 ones accepted, and so must the demo program itself.
-#   cmake -DASSEMBLER=m68k-linux-gnu-gcc -DOBJDUMP=... -DCHECKER=... -DPROGRAM=demo.elf
+#   cmake -DASSEMBLER=m68k-linux-gnu-gcc -DOBJDUMP=... -DCHECKER=quillomark-check-m68000 -DPROGRAM=demo.elf
 #         -DSCRATCH=dir -P check_instructions.cmake
 foreach(var ASSEMBLER OBJDUMP CHECKER PROGRAM SCRATCH)
   if(NOT DEFINED ${var})
@@ -69,7 +69,7 @@ foreach(case ${CASES})
     string(APPEND failures "'${instruction}' does not assemble: ${assembler_errors}\n")
     continue()
   endif()
-  execute_process(COMMAND bash ${CHECKER} ${OBJDUMP} ${SCRATCH}/case${index}.o
+  execute_process(COMMAND ${CHECKER} --objdump ${OBJDUMP} ${SCRATCH}/case${index}.o
                   RESULT_VARIABLE checked OUTPUT_QUIET ERROR_QUIET TIMEOUT 30)
   if(expected STREQUAL "refuse" AND checked EQUAL 0)
     string(APPEND failures "'${instruction}' was accepted\n")
@@ -78,7 +78,7 @@ foreach(case ${CASES})
   endif()
 endforeach()
 
-execute_process(COMMAND bash ${CHECKER} ${OBJDUMP} ${PROGRAM} ${SCRATCH}/program.checked
+execute_process(COMMAND ${CHECKER} --objdump ${OBJDUMP} --stamp ${SCRATCH}/program.checked ${PROGRAM}
                 RESULT_VARIABLE checked ERROR_VARIABLE checker_errors TIMEOUT 60)
 if(NOT checked EQUAL 0 OR NOT EXISTS ${SCRATCH}/program.checked)
   string(APPEND failures "the demo program was refused:\n${checker_errors}\n")

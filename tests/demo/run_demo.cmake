@@ -1,4 +1,4 @@
-# Runs quillomark-headless on the demo ROM set with a key script, in a scratch
+# Runs quillomark-headless on a ROM set (the demo's, an example's) with a key script, in a scratch
 # copy of the set, and checks what a run must leave behind.
 #
 #   cmake -DHEADLESS=... -DDEMO_DIR=... -DSCRATCH=... -DKEYS=... -DFRAMES=N
@@ -24,7 +24,7 @@ file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
 foreach(name ${ROM_SET_FILES})
   if(NOT EXISTS ${DEMO_DIR}/${name})
-    message(FATAL_ERROR "the demo ROM set lacks ${DEMO_DIR}/${name}")
+    message(FATAL_ERROR "the ROM set lacks ${DEMO_DIR}/${name}")
   endif()
   file(COPY ${DEMO_DIR}/${name} DESTINATION ${SCRATCH})
 endforeach()
@@ -145,5 +145,5 @@ if(DEFINED SOUND AND EXISTS ${SCRATCH}/dump.bin)
 endif()
 
 if(failures)
-  message(FATAL_ERROR "demo run in ${SCRATCH}:\n${failures}")
+  message(FATAL_ERROR "run in ${SCRATCH}:\n${failures}")
 endif()

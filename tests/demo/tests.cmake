@@ -20,20 +20,27 @@ add_custom_target(demo_update_references)
 # (another scenario's references: this run must show the same pictures),
 # FAST_FORWARD (passes go unpresented: only the presented ones are checked, and
 # there must be fewer than FRAMES), UNTIL (the script ends the run after this
-# pass: later references are not checked).
+# pass: later references are not checked). Another program's runs (the examples) give PROGRAM
+# (the ROM set target is PROGRAM_roms, the test PROGRAM_NAME), ROM_DIR and TEST_DIR.
 function(add_demo_run name frames)
-  cmake_parse_arguments(RUN "FAST_FORWARD" "SNAPSHOT;SOUND;DIGESTS;UNTIL" "PASSES;SAME" ${ARGN})
+  cmake_parse_arguments(RUN "FAST_FORWARD" "SNAPSHOT;SOUND;DIGESTS;UNTIL;PROGRAM;ROM_DIR;TEST_DIR" "PASSES;SAME"
+                        ${ARGN})
   if(NOT RUN_DIGESTS)
     set(RUN_DIGESTS ${name})
   endif()
+  if(NOT RUN_PROGRAM)
+    set(RUN_PROGRAM demo)
+    set(RUN_ROM_DIR ${CMAKE_BINARY_DIR}/demo)
+    set(RUN_TEST_DIR ${DEMO_TEST_DIR})
+  endif()
   set(args
       -DHEADLESS=$<TARGET_FILE:quillomark-headless>
-      -DDEMO_DIR=${CMAKE_BINARY_DIR}/demo
+      -DDEMO_DIR=${RUN_ROM_DIR}
       -DCONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.cmake
-      -DSCRATCH=${DEMO_RUNS_DIR}/${name}
-      -DKEYS=${DEMO_TEST_DIR}/${name}.keys
+      -DSCRATCH=${CMAKE_BINARY_DIR}/${RUN_PROGRAM}-runs/${name}
+      -DKEYS=${RUN_TEST_DIR}/${name}.keys
       -DFRAMES=${frames}
-      -DEXPECTED=${DEMO_TEST_DIR}/${RUN_DIGESTS}.digests)
+      -DEXPECTED=${RUN_TEST_DIR}/${RUN_DIGESTS}.digests)
   if(RUN_FAST_FORWARD)
     list(APPEND args -DFAST_FORWARD=1)
   endif()
@@ -41,7 +48,7 @@ function(add_demo_run name frames)
     list(APPEND args -DUNTIL=${RUN_UNTIL})
   endif()
   if(RUN_SNAPSHOT)
-    list(APPEND args -DSNAPSHOT=${DEMO_TEST_DIR}/${RUN_SNAPSHOT})
+    list(APPEND args -DSNAPSHOT=${RUN_TEST_DIR}/${RUN_SNAPSHOT})
   endif()
   if(RUN_SOUND)
     list(APPEND args -DSOUND=${RUN_SOUND})
@@ -50,16 +57,16 @@ function(add_demo_run name frames)
     string(REPLACE ";" "," same "${RUN_SAME}")
     list(APPEND args -DSAME=${same})
   endif()
-  add_test(NAME demo_${name} COMMAND ${CMAKE_COMMAND} ${args} -P ${DEMO_TEST_DIR}/run_demo.cmake)
-  set_tests_properties(demo_${name} PROPERTIES TIMEOUT 120)
+  add_test(NAME ${RUN_PROGRAM}_${name} COMMAND ${CMAKE_COMMAND} ${args} -P ${DEMO_TEST_DIR}/run_demo.cmake)
+  set_tests_properties(${RUN_PROGRAM}_${name} PROPERTIES TIMEOUT 120)
 
   # Regenerates the references (look at the pictures before committing them).
   string(REPLACE ";" "," passes "${RUN_PASSES}")
-  add_custom_target(demo_update_${name}
+  add_custom_target(${RUN_PROGRAM}_update_${name}
     COMMAND ${CMAKE_COMMAND} ${args} -DUPDATE=1 -DPASSES=${passes} -P ${DEMO_TEST_DIR}/run_demo.cmake
-    DEPENDS quillomark-headless demo_roms board_constants
+    DEPENDS quillomark-headless ${RUN_PROGRAM}_roms board_constants
     VERBATIM)
-  add_dependencies(demo_update_references demo_update_${name})
+  add_dependencies(demo_update_references ${RUN_PROGRAM}_update_${name})
 endfunction()
 
 add_demo_run(attract 300 PASSES 1 2 100 199 300 SNAPSHOT attract.bmp SOUND 40 SAME 201=1 250=50 300=100)
@@ -86,7 +93,7 @@ set_tests_properties(demo_run_demo_script PROPERTIES TIMEOUT 180)
 add_test(NAME demo_m68000_check
   COMMAND ${CMAKE_COMMAND}
     -DASSEMBLER=${M68K_GCC} -DOBJDUMP=${M68K_OBJDUMP}
-    -DCHECKER=${CMAKE_SOURCE_DIR}/demo/tools/check-m68000.sh
+    -DCHECKER=${QUILLOMARK_CHECK_M68000}
     -DPROGRAM=${CMAKE_BINARY_DIR}/demo-build/demo.elf
     -DSCRATCH=${DEMO_RUNS_DIR}/m68000-check
     -P ${DEMO_TEST_DIR}/check_instructions.cmake)
