@@ -148,13 +148,7 @@ desktop)
     (cd "$1" && exec "$desktop" >out.txt 2>err.txt) &
     pid=$!
     pids+=("$pid")
-    window=
-    for _ in $(seq 300); do
-      window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
-      [[ -n $window ]] && break
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
+    await_window "$pid" 300
     [[ -n $window ]] || fail "no window appeared: $(cat "$1/out.txt" "$1/err.txt")"
     sleep 1
     # The first window may be replaced once the renderer picks its visual.

@@ -16,6 +16,18 @@ start_xvfb() {
   export DISPLAY=:$display
 }
 
+# await_window PID TENTHS: waits at most TENTHS tenths of a second for the program PID to show its
+# "Gfx Output" window; sets window (empty if none came or the program ended first).
+await_window() {
+  window=
+  for _ in $(seq "$2"); do
+    window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
+    [[ -n $window ]] && return
+    kill -0 "$1" 2>/dev/null || return
+    sleep 0.1
+  done
+}
+
 # wait_exit PID TENTHS: waits at most TENTHS tenths of a second for PID to end; sets status
 # (empty if it is still running).
 wait_exit() {

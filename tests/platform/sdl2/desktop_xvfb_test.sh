@@ -18,6 +18,7 @@ fail() {
   exit 1
 }
 
+source "$(dirname "$0")/../../support/xvfb.sh"
 # shellcheck source=/dev/null
 source "${QUILLOMARK_BOARD_CONSTANTS:?must name board_constants.sh of the build}" || fail "no board constants"
 for file in "${ROM_SET_FILES[@]}"; do
@@ -39,48 +40,21 @@ cleanup() {
 trap cleanup EXIT
 cp "$roms"/* "$work"/
 
-# Xvfb picks a free display number itself and writes it once it accepts clients.
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-display=
-for _ in $(seq 100); do
-  display=$(tr -dc '0-9' <"$work/display")
-  [[ -n $display ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[[ -n $display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$display
+start_xvfb "$work"
 export SDL_VIDEODRIVER=x11
 unset QUILLOMARK_WINDOWED
 
 start_program() {
   (cd "$work" && exec "$program" >console.txt 2>&1) &
   program_pid=$!
-  window=
-  for _ in $(seq 300); do
-    window=$(xdotool search --name 'Gfx Output' 2>/dev/null | head -1)
-    [[ -n $window ]] && break
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  await_window "$program_pid" 300
   [[ -n $window ]] || fail "no window appeared; console: $(tail -5 "$work/console.txt")"
   sleep 1
 }
 
 close_program() {
   xdotool key alt+F4
-  status=
-  for _ in $(seq 100); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-      wait "$program_pid"
-      status=$?
-      break
-    fi
-    sleep 0.1
-  done
+  wait_exit "$program_pid" 100
   [[ -n $status ]] || fail "Alt+F4 did not end the program"
   program_pid=
   [[ $status -eq 1 ]] || fail "exit code $status, not 1; console: $(tail -5 "$work/console.txt")"
