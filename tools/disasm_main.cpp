@@ -20,7 +20,8 @@ namespace {
 
 const char PROGRAM[] = "quillomark-disasm";
 const char USAGE[] =
-    "Usage: quillomark-disasm [--origin ADDRESS] [--count N] FILE\n"
+    "usage: quillomark-disasm [--origin ADDRESS] [--count N] FILE\n"
+    "       quillomark-disasm --help | --version\n"
     "Prints the 68000 instructions of FILE, a file of big-endian words, or of a ROM set folder's\n"
     "program image (18b_d02.bin holds its even bytes, 18c_d05.bin its odd bytes), one line per\n"
     "instruction: the address, a tab, the words in hex, a tab, the instruction as\n"
@@ -28,7 +29,8 @@ const char USAGE[] =
     "absolute addresses; a word that is no instruction prints as dc.w.\n"
     "  --origin ADDRESS  address of the first word (default 0; decimal, or hex after 0x)\n"
     "  --count N         stop after N instructions\n"
-    "  --help, --version\n"
+    "  --help            prints this text and exits\n"
+    "  --version         prints the version and exits\n"
     "Exit codes: 0 done, help or version; 2 a usage error or a file that cannot be read.\n";
 inline constexpr int EXIT_USAGE = 2;
 // The program image's two ROMs: the first two loads of the ROM set, both at address 0.

@@ -35,6 +35,7 @@ TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
   const struct {
     const char* name;
     std::vector<std::string> options;
+    const char* before = "-640 "; // an argument before --help that must not matter: nothing starts
   } programs[] = {
       {"quillomark", {"-640", "--help", "--version"}},
       {"quillomark-headless",
@@ -42,12 +43,14 @@ TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
         "--load-state FILE", "--save-state N FILE", "--trace FILE", "--trace-from P", "--trace-limit N",
         "--break ADDRESS"}},
       {"quillomark-conformance", {"--show N", "--help", "--version"}},
+      {"quillomark-disasm", {"--origin ADDRESS", "--count N", "--help", "--version"}, ""},
+      {"quillomark-pack", {"--no-palette", "--help", "--version"}, ""},
+      {"quillomark-check-m68000", {"--objdump PROGRAM", "--stamp FILE", "--help", "--version"}, ""},
   };
   const std::string dir = makeScratchDir("programs-help");
   for (const auto& program : programs) {
     const std::string path = quoted(besideHeadless(program.name));
-    // Other arguments before it do not matter: nothing starts.
-    EXPECT_EQ(runIn(dir, path + " -640 --help >out.txt 2>err.txt"), EXIT_CODE_HELP) << program.name;
+    EXPECT_EQ(runIn(dir, path + " " + program.before + "--help >out.txt 2>err.txt"), EXIT_CODE_HELP) << program.name;
     const std::string usage = text(dir + "/out.txt");
     // At the very start: the core's banner was not printed before it.
     EXPECT_EQ(usage.rfind(std::string("usage: ") + program.name + " ", 0), 0u) << usage;

@@ -147,7 +147,7 @@ TEST(DisassemblerTool, PrintsFilesAndRomSetsAndRefusesBadArguments) {
   }
   const ToolRun help = runTool(dir, "--help"), version = runTool(dir, "--version");
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_EQ(help.out.rfind("Usage: quillomark-disasm [--origin ADDRESS] [--count N] FILE\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("usage: quillomark-disasm [--origin ADDRESS] [--count N] FILE\n", 0), 0u) << help.out;
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, std::string("quillomark-disasm ") + QUILLOMARK_VERSION + "\n");
 }
