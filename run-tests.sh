@@ -39,6 +39,7 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLO
   -DQUILLOMARK_WERROR=ON
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$PWD/tests/lsan_suppressions.txt \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
 echo "== Fuzzing (libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, 60 s)"
