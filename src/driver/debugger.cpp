@@ -11,8 +11,6 @@
 
 Debugger debugger;
 
-static_assert(sizeof debugger.lineText >= DISASSEMBLY_TEXT_SIZE);
-
 static void stopTrace() {
   if (debugger.trace && fclose(debugger.trace) != 0)
     reportWriteFailure(FILE_TRACE, debugger.tracePath);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "cpu68k/disassemble.h"
+
 inline constexpr uint32_t DEFAULT_TRACE_FROM = 1;        // the first pass traced
 inline constexpr uint64_t DEFAULT_TRACE_LIMIT = 1000000; // instructions written at most
 inline constexpr int MAX_EXCEPTIONS_PER_INSTRUCTION = 4; // exception lines kept for one trace line
@@ -19,7 +21,7 @@ struct Debugger {
   // The trace line of the instruction being run, finished once its condition codes are known.
   bool linePending;
   uint32_t linePass, linePc;
-  char lineText[96];
+  char lineText[DISASSEMBLY_TEXT_SIZE];
   uint32_t exceptionCount;           // exceptions taken meanwhile, written after the line
   uint32_t exceptionVector[MAX_EXCEPTIONS_PER_INSTRUCTION];
   uint32_t exceptionHandler[MAX_EXCEPTIONS_PER_INSTRUCTION];

@@ -2,8 +2,9 @@
 // written"), for MESSAGE_SECONDS; "Paused" for as long as the pause lasts; "Fast forward" while it is held.
 #pragma once
 
+#include "platform/platform.h"
+
 inline constexpr double MESSAGE_SECONDS = 2.0;
-inline constexpr int OVERLAY_TEXT_SIZE = 48; // the longest line shown, with its terminator
 
 struct OnScreen {
   const char* message;       // the last timed message (null: none)

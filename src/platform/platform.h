@@ -132,6 +132,8 @@ int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect*
 int32_t platformRestoreSurfaces();
 // Draws a short text at the window's top-left corner.
 void platformDrawText(PlatformWindow window, const char* text, int length);
+// Room for the line platformShowOverlay shows, its terminator included.
+inline constexpr int OVERLAY_TEXT_SIZE = 48;
 // Shows a short line over the presented picture, at its bottom-left, from now until replaced (an
 // empty text shows none). It is never drawn into the back buffer, so no bitmap or digest sees it.
 void platformShowOverlay(const char* text);

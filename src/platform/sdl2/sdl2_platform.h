@@ -46,7 +46,7 @@ struct SdlPlatform {
   int textLength;
   bool textFresh;                     // drawn since the last flip: the next flip shows it too
   bool textShown;                     // the last present drew the text over the picture
-  char overlay[48];                   // the on-screen message line, drawn at the bottom-left (empty: none)
+  char overlay[OVERLAY_TEXT_SIZE];    // the on-screen message line, drawn at the bottom-left (empty: none)
   bool presentsUnpaced;               // presents wait for neither vsync nor the pacing (fast forward)
   uint64_t nextPresentDue;            // performance-counter time of the next paced present
   // Joystick (devices without a game-controller mapping).

@@ -41,7 +41,7 @@ struct Win32Platform {
   int64_t nextPresentDue;
   bool timerPeriodSet;       // timeBeginPeriod is in force
   bool presentsUnpaced;      // no pacing while the host fast-forwards
-  char overlay[48];          // the on-screen message line (empty: none)
+  char overlay[OVERLAY_TEXT_SIZE]; // the on-screen message line (empty: none)
 };
 
 extern Win32Platform win32Platform;
