@@ -48,7 +48,6 @@ bool startTrace(const char* path, uint32_t from, uint64_t limit) {
   debugger.tracePath = path;
   debugger.traceFrom = from;
   debugger.traceLeft = limit;
-  debugger.active = true;
   exceptionWatch.taken = noteException;
   return true;
 }
@@ -56,7 +55,6 @@ bool startTrace(const char* path, uint32_t from, uint64_t limit) {
 void addBreakpoint(uint32_t address) {
   std::vector<uint32_t>& points = debugger.breakpoints;
   points.insert(std::upper_bound(points.begin(), points.end(), address), address);
-  debugger.active = true;
 }
 
 void printBreak(uint32_t pc) {

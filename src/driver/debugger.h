@@ -12,7 +12,6 @@ inline constexpr uint64_t DEFAULT_TRACE_LIMIT = 1000000; // instructions written
 inline constexpr int MAX_EXCEPTIONS_PER_INSTRUCTION = 4; // exception lines kept for one trace line
 
 struct Debugger {
-  bool active;                       // a trace or breakpoints were asked for: the loop watches
   FILE* trace;                       // the trace file, while it is written
   const char* tracePath;
   uint32_t traceFrom;                // the first pass whose instructions are written
@@ -28,6 +27,9 @@ struct Debugger {
 };
 
 extern Debugger debugger;
+
+// True when a trace or breakpoints were asked for: the frame loop runs its watching variant.
+inline bool debuggerWanted() { return debugger.trace || !debugger.breakpoints.empty(); }
 
 // Opens the trace file for writing from pass `from` for at most `limit` instructions; false
 // (errno set) when it cannot be created.

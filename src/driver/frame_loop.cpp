@@ -101,7 +101,7 @@ void watchForHang() {
 }
 
 void runFrameLoop() {
-  if (debugger.active)
+  if (debuggerWanted())
     frameLoop<LOOP_WATCHING>();
   if (frameLoopState.countInstructions) {
     frameLoopState.loopStartSeconds = steadySeconds();

@@ -31,7 +31,6 @@ static bool drainMessages() {
         return false;
       platformTranslateMessage(&message);
       platformDispatchMessage(&message);
-      refreshOverlay();
       // A step runs one pass; the messages after its N wait for the next pump.
       if (hostControls.paused && hostControls.stepRequested) {
         hostControls.stepRequested = false;

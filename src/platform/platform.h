@@ -92,6 +92,10 @@ bool platformCreateFolder(const char* path);
 // Makes path the working directory; false (errno set) when it is no folder that can be entered.
 bool platformEnterFolder(const char* path);
 
+// Pictures shown a second at most: the backends pace presents to it where vsync does not hold them,
+// and the host presents no more often while it fast-forwards.
+inline constexpr uint32_t PRESENT_RATE = 60;
+
 // Display results: 0 success, PLATFORM_SURFACE_LOST when surface memory was lost.
 inline constexpr int32_t PLATFORM_OK = 0;
 inline constexpr int32_t PLATFORM_FAILED = 1;

@@ -14,7 +14,7 @@ struct DisplayContext {
 };
 
 // While fast-forwarding, passes are presented at most once per this many seconds.
-inline constexpr double FAST_FORWARD_PRESENT_SECONDS = 1.0 / 60;
+inline constexpr double FAST_FORWARD_PRESENT_SECONDS = 1.0 / PRESENT_RATE;
 
 extern DisplayContext displayContext;
 

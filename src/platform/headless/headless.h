@@ -50,8 +50,6 @@ struct HeadlessPlatform {
   FILE* digestFile;  // one line per presented pass, when set
   const char* digestPath;
   char text[32];     // last text drawn at the top-left corner
-  char overlay[OVERLAY_TEXT_SIZE];  // the on-screen message line shown now (empty: none)
-  bool presentsUnpaced; // the host fast-forwards: presents need not wait
   uint32_t restoreCount;
   // Fake joystick.
   uint32_t joystickCount;

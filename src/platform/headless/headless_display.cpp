@@ -103,8 +103,6 @@ void platformDrawText(PlatformWindow, const char* text, int length) {
   headlessPlatform.text[n] = 0;
 }
 
-void platformShowOverlay(const char* text) {
-  snprintf(headlessPlatform.overlay, sizeof headlessPlatform.overlay, "%s", text);
-}
-
-void platformSetPresentWait(bool wait) { headlessPlatform.presentsUnpaced = !wait; }
+// Nothing is shown and nothing is paced here: the message line and the pacing have no effect.
+void platformShowOverlay(const char*) {}
+void platformSetPresentWait(bool) {}

@@ -24,8 +24,6 @@ void headlessReset() {
   hp.digestFile = nullptr;
   hp.digestPath = nullptr;
   hp.text[0] = 0;
-  hp.overlay[0] = 0;
-  hp.presentsUnpaced = false;
   std::fill(std::begin(hp.failures), std::end(hp.failures), HeadlessFailure{});
   hp.joystickCount = 0;
   hp.joystickAnswers = false;

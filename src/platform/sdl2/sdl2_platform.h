@@ -12,7 +12,6 @@
 inline constexpr int SDL_MAX_WIDTH = 640;
 inline constexpr int SDL_MAX_HEIGHT = 480;
 inline constexpr int WINDOWED_SCALE = 2;       // a windowed start is this many times the requested size
-inline constexpr uint32_t PRESENT_RATE = 60;   // presents a second at most, where vsync does not hold us
 inline constexpr int GLYPH_SIZE = 8;           // the built-in font's cells are 8x8 pixels
 inline constexpr uint32_t TEXT_INK = 0xFF000000;   // black on white, as a fresh device context draws
 inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;

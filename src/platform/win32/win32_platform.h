@@ -9,10 +9,9 @@
 
 #include "platform/platform.h"
 
-// Passes a second at most: Flip waits for the vertical blank only on some
-// displays and Blt never does, so the backend holds the pace itself.
-inline constexpr int64_t PRESENT_RATE = 60;
-// A pass later than this many periods restarts the schedule instead of catching up.
+// Flip waits for the vertical blank only on some displays and Blt never does, so the backend holds
+// the pace of PRESENT_RATE itself. A pass later than this many periods restarts the schedule
+// instead of catching up.
 inline constexpr int64_t PACE_CATCH_UP_PERIODS = 4;
 // The finest timer period asked of the system for the pacing waits, in milliseconds.
 inline constexpr UINT TIMER_PERIOD_MS = 1;
