@@ -41,12 +41,17 @@ int main(int argc, char** argv) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
     return EXIT_CODE_USAGE;
   }
-  // Only a regular file: a device or a pipe may never end. Read whole before keys.bin is opened,
-  // which empties it when it is the log being replayed.
-  if (options.replayPath && !checkRegularFile("input log", options.replayPath, message, sizeof message)) {
-    fprintf(stderr, "quillomark-headless: %s\n", message);
-    return EXIT_CODE_USAGE;
-  }
+  // Files read whole must be regular files: a device or a pipe may never end.
+  const struct {
+    const char* what;
+    const char* path;
+  } wholeFiles[] = {{"input log", options.replayPath}, {"save state", options.loadStatePath}};
+  for (const auto& input : wholeFiles)
+    if (input.path && !checkRegularFile(input.what, input.path, message, sizeof message)) {
+      fprintf(stderr, "quillomark-headless: %s\n", message);
+      return EXIT_CODE_USAGE;
+    }
+  // The log is read whole before keys.bin is opened, which empties it when it is the log replayed.
   if (options.replayPath && !loadInputReplay(options.replayPath)) {
     fprintf(stderr, "quillomark-headless: cannot read input log %s: %s\n", options.replayPath, strerror(errno));
     return EXIT_CODE_USAGE;

@@ -74,6 +74,7 @@ TEST(Programs, HeadlessRefusesInputsThatAreNotScriptsOrLogs) {
       {"--keys folder", "key script folder is not a regular file"},
       {"--replay folder", "input log folder is not a regular file"},
       {"--replay /dev/zero", "input log /dev/zero is not a regular file"},
+      {"--load-state /dev/zero", "save state /dev/zero is not a regular file"},
       {"--replay missing.bin", "cannot open input log missing.bin: "},
       {"--keys k.txt", "k.txt:2: unknown key 'LFT': expected a key name"},
       {"--frames", "--frames needs a positive number"},
