@@ -101,7 +101,8 @@ VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
   echo "sleep 300"
   echo "down $VK_F11"
   echo "file bmps/100.bmp 20000"
-  echo "sleep 300"
+  # F11's "Recording frames" shows on the screen for 2 s; the picture is taken once it has gone.
+  echo "sleep 1500"
   echo "mark still"
   echo "file screen.done 60000"
   if [[ $mode == 640 ]]; then
