@@ -311,7 +311,12 @@ int main(int argc, char** argv) {
   dup2(quiet, 2);
 
   machineMemory = static_cast<uint8_t*>(calloc(MEMORY_SIZE, 1));
-  buildCpuTables();
+  char tableError[128];
+  if (!machineMemory || !buildCpuTables(tableError, sizeof tableError)) {
+    dup2(savedErr, 2);
+    fprintf(stderr, "quillomark-conformance: %s\n", machineMemory ? tableError : "out of memory");
+    return 1;
+  }
   long totalPassed = 0, totalFailed = 0;
   bool broken = false;
   for (const std::string& file : files) {

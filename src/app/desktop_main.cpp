@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "app/program_info.h"
-#include "driver/startup.h"
+#include "app/program.h"
+#include "host/records.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     printProgramInfo(info, "quillomark", DESKTOP_USAGE);
     return EXIT_CODE_HELP;
   }
+  resetRecords();
   // The first argument that is no option names the ROM set's folder; the run happens there.
   for (int i = 1; i < argc; ++i)
     if (argv[i][0] != '-') {

@@ -9,8 +9,9 @@
 #include "app/headless_options.h"
 #include "driver/debugger.h"
 #include "driver/frame_loop.h"
-#include "driver/startup.h"
+#include "app/program.h"
 #include "host/input_log.h"
+#include "host/records.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
 #include "platform/headless/headless.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     printProgramInfo(options.info, "quillomark-headless", HEADLESS_USAGE);
     return EXIT_CODE_HELP;
   }
+  resetRecords();
   headlessReset();
   if (options.keysPath && !loadKeyScript(options.keysPath, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);

@@ -42,15 +42,13 @@ void fillDispatchTable(const InstrEntry* table, const HandlerListEntry* list, Op
       dispatch[row->opcode] = row->handler;
 }
 
-void buildCpuTables() {
+bool buildCpuTables(char* message, int messageSize) {
   buildBitScanTables();
-  printf("Building CPU table...\n");
   if (!decodeState.table) {
     decodeState.table = static_cast<InstrEntry*>(decodeState.allocate(OPCODE_COUNT, sizeof(InstrEntry)));
     if (!decodeState.table) {
-      printf("Cannot allocate the CPU decode table.\n");
-      fflush(stdout);
-      exit(1);
+      snprintf(message, size_t(messageSize), "Cannot allocate the CPU decode table.");
+      return false;
     }
   }
   clearDecodeTable(decodeState.table);
@@ -58,4 +56,5 @@ void buildCpuTables() {
   decodeState.produced = expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, decodeState.table).produced;
   decodeState.groups = shareHandlers(decodeState.table);
   fillDispatchTable(decodeState.table, handlerList, opHandlerTable);
+  return true;
 }

@@ -39,6 +39,7 @@ inline void executeInstruction() {
 }
 
 // Builds the bit-scan tables, the decode table and opHandlerTable; aborts on an inconsistent table.
-void buildCpuTables();
+// False, with the reason in message, when the decode table cannot be allocated.
+bool buildCpuTables(char* message, int messageSize);
 // Fills a dispatch table from a decode table and a handler list; aborts when a class has no handler.
 void fillDispatchTable(const InstrEntry* table, const HandlerListEntry* list, OpHandler* dispatch);

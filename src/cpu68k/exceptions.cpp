@@ -44,12 +44,12 @@ static void reportIllegalContext(uint32_t at) {
   uint32_t address = at;
   for (int i = 0; i <= ILLEGAL_CONTEXT_INSTRUCTIONS; ++i) {
     const int length = disassembleMemory(address, text, sizeof text);
-    fprintf(stderr, "  %08lx  %s\n", (unsigned long)address, text);
+    printWarning(stderr, "  %08lx  %s", (unsigned long)address, text);
     address += uint32_t(length);
   }
   const uint32_t vectorAddress = cpuState.vbr + 4 * VECTOR_ILLEGAL;
   const uint32_t handler = vectorAddress < MEMORY_SIZE - 3 ? peekLong(vectorAddress) : 0;
-  fprintf(stderr, "  vector %u leads to %08lx\n", unsigned(VECTOR_ILLEGAL), (unsigned long)handler);
+  printWarning(stderr, "  vector %u leads to %08lx", unsigned(VECTOR_ILLEGAL), (unsigned long)handler);
 }
 
 void illegalInstruction(uint32_t opcode) {
@@ -63,7 +63,7 @@ void illegalInstruction(uint32_t opcode) {
     break;
   default:
     if (mayPrintWarning()) {
-      fprintf(stderr, "Illegal instruction: %04x at %08lx\n", unsigned(opcode), (unsigned long)getPc());
+      printWarning(stderr, "Illegal instruction: %04x at %08lx", unsigned(opcode), (unsigned long)getPc());
       reportIllegalContext(getPc());
     }
     takeException(VECTOR_ILLEGAL);

@@ -6,7 +6,6 @@
 #include "cpu68k/disassemble.h"
 #include "cpu68k/exceptions.h"
 #include "driver/file_write.h"
-#include "host/run_end.h"
 #include "video/display.h"
 
 Debugger debugger;
@@ -72,26 +71,27 @@ void printBreak(uint32_t pc) {
   fflush(stdout);
 }
 
-void watchInstruction() {
+bool watchInstruction() {
   Debugger& d = debugger;
   const uint32_t pc = getPc();
   if (!d.breakpoints.empty() && std::binary_search(d.breakpoints.begin(), d.breakpoints.end(), pc)) [[unlikely]] {
     printBreak(pc);
-    endRun(false);
+    return true;
   }
   const uint32_t pass = displayContext.passCount;
   if (!d.trace || pass < d.traceFrom)
-    return;
+    return false;
   if (d.traceLeft == 0) {
     checkTraceWrite(fprintf(d.trace, "# trace limit reached\n"));
     stopTrace();
-    return;
+    return false;
   }
   --d.traceLeft;
   d.linePending = true;
   d.linePass = pass;
   d.linePc = pc;
   disassembleMemory(pc, d.lineText, sizeof d.lineText);
+  return false;
 }
 
 void finishTraceLine() {

@@ -36,8 +36,9 @@ inline bool debuggerWanted() { return debugger.trace || !debugger.breakpoints.em
 bool startTrace(const char* path, uint32_t from, uint64_t limit);
 // Adds a breakpoint address.
 void addBreakpoint(uint32_t address);
-// Before an instruction: ends the run at a breakpoint; begins the instruction's trace line.
-void watchInstruction();
+// Before an instruction: at a breakpoint prints the stop and returns true (the instruction must not
+// run); otherwise begins the instruction's trace line.
+bool watchInstruction();
 // After an instruction: writes its trace line with the condition codes, then its exceptions.
 void finishTraceLine();
 // Prints the pass, PC, registers and status register of a stop at a breakpoint.

@@ -10,9 +10,6 @@
 #include "driver/debugger.h"
 #include "driver/memory.h"
 #include "driver/warnings.h"
-#include "host/run_end.h"
-#include "platform/platform.h"
-#include "video/display.h"
 
 FrameLoopState frameLoopState;
 
@@ -30,20 +27,16 @@ void endFrame() {
   takeException(VECTOR_LEVEL1);
   cpuState.intMask = VBLANK_MASK;
   cpuState.specialFlags |= SPECIAL_SR_LOADED;
-  renderFrame();
-  // Time spent waiting inside the pass (inactive window, inspector) is not the program's.
-  frameLoopState.lastFrameSeconds = steadySeconds();
-  frameLoopState.hangReported = false;
 }
 
-// The loop's variants: the plain one pays for nothing else; COUNTING adds the statistics
-// counters; WATCHING adds the breakpoints and the instruction trace.
-enum LoopKind { LOOP_PLAIN, LOOP_COUNTING, LOOP_WATCHING };
-
-template <LoopKind KIND> static void runSlice(uint32_t count) {
+// The counter stays in a register: what is left is stored once, as the slice returns.
+template <LoopKind KIND> static SliceEnd runSliceOf(uint32_t count, uint32_t* left) {
   for (; count; --count) {
     if constexpr (KIND == LOOP_WATCHING)
-      watchInstruction();
+      if (watchInstruction()) [[unlikely]] {
+        *left = count;
+        return SLICE_STOPPED;
+      }
     const uint32_t opcode = fetchWord();
     opHandlerTable[opcode](opcode);
     if constexpr (KIND == LOOP_COUNTING)
@@ -55,57 +48,27 @@ template <LoopKind KIND> static void runSlice(uint32_t count) {
         if constexpr (KIND == LOOP_COUNTING)
           ++frameLoopState.frameCount;
         endFrame();
+        *left = count - 1;
+        return SLICE_FRAME_ENDED;
       }
     }
   }
+  *left = 0;
+  return SLICE_SPENT;
 }
 
-template <LoopKind KIND> [[noreturn]] static void frameLoop() {
-  frameLoopState.lastFrameSeconds = steadySeconds();
-  for (;;) {
-    runSlice<KIND>(HANG_WATCH_INSTRUCTIONS);
-    watchForHang();
+static SliceEnd (*const SLICE_RUNNERS[LOOP_KIND_COUNT])(uint32_t, uint32_t*) = {
+    runSliceOf<LOOP_PLAIN>, runSliceOf<LOOP_COUNTING>, runSliceOf<LOOP_WATCHING>};
+
+SliceEnd runSlice(LoopKind kind, uint32_t count, uint32_t* left) { return SLICE_RUNNERS[kind](count, left); }
+
+void runInstructions(uint32_t count, void (*pass)()) {
+  while (count) {
+    if (runSlice(LOOP_PLAIN, count, &count) == SLICE_FRAME_ENDED && pass)
+      pass();
   }
 }
-
-void runInstructions(uint32_t count) { runSlice<LOOP_PLAIN>(count); }
 
 double steadySeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-void watchForHang() {
-  FrameLoopState& fl = frameLoopState;
-  const double now = steadySeconds();
-  if (now - fl.lastFrameSeconds < HANG_SECONDS)
-    return;
-  if (!fl.hangReported) {
-    fl.hangReported = true;
-    reportSuppressedWarnings();
-    printf("No frame for 1 s: the program at PC %08x is not reaching its idle loop\n", getPc());
-    fflush(stdout);
-  }
-  if (now - fl.lastHangLookSeconds < HANG_LOOK_SECONDS)
-    return;
-  fl.lastHangLookSeconds = now;
-  if (endRequested())
-    endRun(false);
-  // Only the messages that rescue a person are taken; the rest wait for the next frame end.
-  PlatformMessage message;
-  while (platformTakeUrgentMessage(&message)) {
-    platformDispatchMessage(&message);
-    // A reset starts the program again: a new hang is reported anew.
-    fl.lastFrameSeconds = steadySeconds();
-    fl.hangReported = false;
-  }
-}
-
-void runFrameLoop() {
-  if (debuggerWanted())
-    frameLoop<LOOP_WATCHING>();
-  if (frameLoopState.countInstructions) {
-    frameLoopState.loopStartSeconds = steadySeconds();
-    frameLoop<LOOP_COUNTING>();
-  }
-  frameLoop<LOOP_PLAIN>();
 }

@@ -1,4 +1,4 @@
-// Start-up and the frame loop: the program's heartbeat.
+// The core's frame loop: instructions in slices that return at a frame end.
 #pragma once
 #include <cstdint>
 
@@ -28,15 +28,25 @@ inline constexpr double HANG_LOOK_SECONDS = 0.05;
 
 extern FrameLoopState frameLoopState;
 
-// Fetch, dispatch and frame detection, for ever, with the hang watch between slices.
-[[noreturn]] void runFrameLoop();
-// Runs count instructions of the plain loop (frame ends included), without the hang watch.
-void runInstructions(uint32_t count);
-// Between slices: reports a hang once, then answers end requests and urgent messages while it lasts.
-void watchForHang();
+// The loop's variants: the plain one pays for nothing else; LOOP_COUNTING adds the statistics
+// counters; LOOP_WATCHING adds the breakpoints and the instruction trace.
+enum LoopKind { LOOP_PLAIN, LOOP_COUNTING, LOOP_WATCHING, LOOP_KIND_COUNT };
+
+// How a slice of instructions ended.
+enum SliceEnd {
+  SLICE_SPENT,       // the count ran out without a frame end
+  SLICE_FRAME_ENDED, // the program ended a frame: the vertical-blank interrupt has been taken
+  SLICE_STOPPED,     // a breakpoint was reached before its instruction ran
+};
+
+// Runs at most count instructions of the variant kind, returning at the first frame end; left gets
+// the count not run.
+SliceEnd runSlice(LoopKind kind, uint32_t count, uint32_t* left);
+// Runs count instructions of the plain loop, frame ends and the caller's pass at each included.
+void runInstructions(uint32_t count, void (*pass)());
 // True when the instruction just run ends the frame (PC at the idle loop with the flag set, 12th time).
 bool frameEnds();
 // Seconds on a steady clock.
 double steadySeconds();
-// Frame end: vertical-blank interrupt, mask 1, then one pass of the frame routine.
+// Frame end: the warning budget renewed, the vertical-blank interrupt taken, mask 1.
 void endFrame();

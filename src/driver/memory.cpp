@@ -11,7 +11,7 @@ uint8_t* machineMemory;
 // through the bus mask, so the conformance bus wraps at 16 MiB.
 uint32_t readSlow(uint32_t address, int width) {
   if (address >= MEMORY_SIZE && mayPrintWarning())
-    printf("Read: <Outside memory area> PC:%lx Addr:%lx\n", (unsigned long)getPc(), (unsigned long)address);
+    printWarning(stdout, "Read: <Outside memory area> PC:%lx Addr:%lx", (unsigned long)getPc(), (unsigned long)address);
   uint32_t value = 0;
   for (int i = 0; i < width; ++i) {
     uint64_t at = (uint64_t(address) + i) & BUS_WRAP_MASK;
@@ -23,9 +23,9 @@ uint32_t readSlow(uint32_t address, int width) {
 // Bytes that would land beyond the image are dropped.
 void writeSlow(uint32_t address, uint32_t value, int width) {
   if (address < ROM_LIMIT && mayPrintWarning())
-    printf("Write: <Trying to write to ROM> PC:%lx Addr:%lx\n", (unsigned long)getPc(), (unsigned long)address);
+    printWarning(stdout, "Write: <Trying to write to ROM> PC:%lx Addr:%lx", (unsigned long)getPc(), (unsigned long)address);
   if (address >= MEMORY_SIZE && mayPrintWarning())
-    printf("Write: <Outside memory area> PC:%lx Addr:%lx\n", (unsigned long)getPc(), (unsigned long)address);
+    printWarning(stdout, "Write: <Outside memory area> PC:%lx Addr:%lx", (unsigned long)getPc(), (unsigned long)address);
   for (int i = 0; i < width; ++i) {
     uint64_t at = (uint64_t(address) + i) & BUS_WRAP_MASK;
     if (at < MEMORY_SIZE)

@@ -6,30 +6,37 @@
 
 #include "driver/memory.h"
 
-void loadRomSet() {
-  machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
-  if (!machineMemory) {
-    printf("Failed to alloc memory\n");
-    exit(1);
-  }
-  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
-  for (const RomLoad& load : ROM_LOADS)
-    loadRomImage(load.fileName, load.base, load.lane);
+static const RomFile* findRomFile(const RomFile* files, int fileCount, const char* name) {
+  for (int i = 0; i < fileCount; ++i)
+    if (files[i].data && strcmp(files[i].name, name) == 0)
+      return &files[i];
+  return nullptr;
 }
 
-void loadRomImage(const char* fileName, uint32_t base, uint32_t lane) {
-  FILE* file = fopen(fileName, "rb");
-  if (!file) {
-    printf("Failed to open rom file %s\n", fileName);
-    exit(1);
+bool layRomSet(const RomFile* files, int fileCount, char* message, int messageSize) {
+  if (!machineMemory)
+    machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
+  if (!machineMemory) {
+    snprintf(message, size_t(messageSize), "Failed to alloc memory");
+    return false;
   }
-  static uint8_t image[ROM_IMAGE_SIZE];
-  const size_t got = fread(image, 1, ROM_IMAGE_SIZE, file);
-  fclose(file);
-  if (got < ROM_IMAGE_SIZE) {
-    printf("%s is not 64K long\n", fileName);
-    exit(1);
+  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
+  for (const RomLoad& load : ROM_LOADS) {
+    const RomFile* file = findRomFile(files, fileCount, load.fileName);
+    if (!file) {
+      snprintf(message, size_t(messageSize), ROM_MISSING_FORMAT, load.fileName);
+      return false;
+    }
+    if (file->size < ROM_IMAGE_SIZE) {
+      snprintf(message, size_t(messageSize), ROM_SHORT_FORMAT, load.fileName);
+      return false;
+    }
+    layRomImage(file->data, load.base, load.lane);
   }
+  return true;
+}
+
+void layRomImage(const uint8_t* image, uint32_t base, uint32_t lane) {
   for (uint32_t i = 0; i < ROM_IMAGE_SIZE; ++i)
     machineMemory[base + 2 * i + lane] = image[i];
 }

@@ -1,5 +1,6 @@
 // The board's ROM set: six 64 KiB images laid into machineMemory.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr uint32_t ROM_IMAGE_SIZE = 0x10000;
@@ -17,7 +18,19 @@ inline constexpr RomLoad ROM_LOADS[] = {
     {"17b_u.bin", 0x060000, 0},   {"17c_u.bin", 0x060000, 1},
 };
 
-// Creates machineMemory filled with 0xAA and lays the ROM set into it; exits 1 on failure.
-void loadRomSet();
-// Spreads one image over every second byte from base + lane; exits 1 if missing or short.
-void loadRomImage(const char* fileName, uint32_t base, uint32_t lane);
+// One file of a ROM set held in memory, by its name in ROM_LOADS.
+struct RomFile {
+  const char* name;
+  const uint8_t* data; // null: the file could not be had
+  size_t size;
+};
+
+// The messages of a failed load; each takes the file name.
+inline constexpr const char* ROM_MISSING_FORMAT = "Failed to open rom file %s";
+inline constexpr const char* ROM_SHORT_FORMAT = "%s is not 64K long";
+
+// Creates machineMemory (once) filled with 0xAA and lays the images into it in load order; false,
+// with the first missing or short file's message in message, when one cannot be laid.
+bool layRomSet(const RomFile* files, int fileCount, char* message, int messageSize);
+// Spreads one image over every second byte from base + lane (at most ROM_IMAGE_SIZE bytes taken).
+void layRomImage(const uint8_t* image, uint32_t base, uint32_t lane);

@@ -19,6 +19,7 @@ struct HostControls {
   bool paused;              // P or Pause: no pass runs until resumed
   bool stepRequested;       // N while paused: run exactly one pass
   bool fastForward;         // Backspace held: passes run as fast as they can, presented at most 60 a second
+  double lastPresentSeconds; // steady-clock time of the last present while fast-forwarding
 };
 
 extern HostControls hostControls;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/rom_loader.h"
 #include "host/save_state.h"
 #include "platform/platform.h"
 
@@ -25,12 +26,9 @@ inline constexpr int CORE_PICTURE_WIDTH = 256;
 inline constexpr int CORE_PICTURE_HEIGHT = 240;
 inline constexpr int CORE_PICTURE_PITCH = 320;
 
-// One file of a ROM set held in memory, by its name in the board's load table ("18b_d02.bin", ...).
-struct CoreFile {
-  const char* name;
-  const uint8_t* data;
-  size_t size;
-};
+// One file of a ROM set held in memory, by its name in the board's load table ("18b_d02.bin", ...);
+// a null data pointer counts as missing.
+using CoreFile = RomFile;
 
 enum CoreFrameResult {
   CORE_FRAME_ENDED, // the board's program ended a frame: a new picture is composed
@@ -73,7 +71,7 @@ StateLoadResult coreLoadState(const uint8_t* buffer, size_t size);
 
 // Sends every warning line (bad accesses, illegal instructions, "N more warnings in this frame";
 // still at most WARNING_LINES_PER_FRAME a frame) to sink, without its newline, instead of the
-// console; null gives them back to the console.
+// console; null gives them back to the console. It stays set across loads until coreEnd.
 void coreSetWarningSink(void (*sink)(const char* line));
 
 // The board's reset (the desktop's F1): the CPU starts the program again; memory stays.

@@ -6,7 +6,7 @@
 #include "driver/memory.h"
 #include "host/controls.h"
 
-JoystickState joystickState = {-1, {}, 0, 0, 0};
+JoystickState joystickState = NO_JOYSTICK;
 
 void detectJoystick() {
   joystickState.limits = JoystickLimits{};

@@ -14,6 +14,9 @@ struct JoystickState {
   uint16_t lastButtons;  // button mask of the last poll that wrote the button bits
 };
 
+// What a run starts with: no joystick picked, nothing read.
+inline constexpr JoystickState NO_JOYSTICK = {-1, {}, 0, 0, 0};
+
 extern JoystickState joystickState;
 
 // Picks the first joystick id whose position read succeeds and reads its limits.

@@ -59,3 +59,11 @@ void applyKey(uint32_t keyCode, uint32_t pressed) {
     return;
   }
 }
+
+void stepAutofire() {
+  if (hostControls.autofire) {
+    uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
+    port ^= INPUT_BUTTON2;
+    port ^= INPUT_FIRE;
+  }
+}

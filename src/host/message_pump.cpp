@@ -1,18 +1,18 @@
 #include "host/message_pump.h"
 
-#include "driver/board.h"
-#include "driver/memory.h"
 #include "host/controls.h"
+#include "host/keyboard.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
 
-// Takes the next message, waiting for it; a wait looks for an end request every END_CHECK_MS.
+// Takes the next message, waiting for it; a wait looks for an end request every END_CHECK_MS and
+// gives up (as a quit) when there is one.
 static int waitForMessage(PlatformMessage* message) {
   int result;
   while ((result = platformWaitMessage(message, END_CHECK_MS)) == PLATFORM_TIMEOUT) {
     if (endRequested())
-      endRun(false);
+      return PLATFORM_QUIT;
     refreshOverlay(); // a timed message may have run out meanwhile
   }
   return result;
@@ -22,7 +22,8 @@ static int waitForMessage(PlatformMessage* message) {
 static bool pauseHolds() { return hostControls.paused && !hostControls.stepRequested; }
 
 // Takes every queued message; while the application is inactive or paused, keeps taking them
-// (waiting) until one lets the pass go on: this holds the emulation. False on a quit message.
+// (waiting) until one lets the pass go on: this holds the emulation. False on a quit message or an
+// end request (a destroyed window): the rest stays queued.
 static bool drainMessages() {
   PlatformMessage message;
   while (platformPeekMessage() || pauseHolds()) {
@@ -31,6 +32,8 @@ static bool drainMessages() {
         return false;
       platformTranslateMessage(&message);
       platformDispatchMessage(&message);
+      if (endRequested())
+        return false;
       // A step runs one pass; the messages after its N wait for the next pump.
       if (hostControls.paused && hostControls.stepRequested) {
         hostControls.stepRequested = false;
@@ -41,14 +44,9 @@ static bool drainMessages() {
   return true;
 }
 
-void pumpMessages() {
-  if (endRequested())
-    endRun(false);
-  if (!drainMessages())
-    return;
-  if (hostControls.autofire) {
-    uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
-    port ^= INPUT_BUTTON2;
-    port ^= INPUT_FIRE;
-  }
+bool pumpMessages() {
+  if (endRequested() || !drainMessages())
+    return !endRequested();
+  stepAutofire();
+  return true;
 }

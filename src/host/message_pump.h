@@ -1,5 +1,6 @@
 // The message pump run at the start of every pass.
 #pragma once
 
-// Drains the window's message queue (waiting while inactive), then steps autofire.
-void pumpMessages();
+// Drains the window's message queue (waiting while inactive or paused), then steps autofire; false,
+// leaving the rest of the pass undone, when the run is to end.
+bool pumpMessages();

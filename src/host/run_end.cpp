@@ -1,7 +1,6 @@
 #include "host/run_end.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "driver/file_write.h"
 #include "host/input_log.h"
@@ -19,15 +18,9 @@ void watchEndSignals() {
 #endif
 }
 
-void endRun(bool displayLost) {
+int finishRun(bool displayLost) {
   closeKeyLog();
   platformShutdown(displayLost);
   writeDump();
-  const int code = fileWriteState.anyFailed ? EXIT_CODE_WRITE_FAILED : EXIT_CODE_END;
-  if (displayLost) {
-    // Cleanup handlers would talk to the dead display connection and never return.
-    fflush(nullptr);
-    _Exit(code);
-  }
-  exit(code);
+  return fileWriteState.anyFailed ? EXIT_CODE_WRITE_FAILED : EXIT_CODE_END;
 }

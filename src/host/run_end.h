@@ -1,6 +1,7 @@
 // The one way a run ends after start-up, whatever asked for it (window closed, Alt+F4, a frame
-// limit, a signal, a console event, the display lost): keys.bin closed with every logged pass,
-// the backend's files closed, dump.bin written with the CPU between instructions, then the exit.
+// limit, a signal, a console event, a breakpoint, the display lost): the request is recorded and the
+// program's loop acts on it; keys.bin closed with every logged pass, the backend's files closed,
+// dump.bin written with the CPU between instructions, then the program's exit.
 #pragma once
 #include <csignal>
 
@@ -26,6 +27,6 @@ void watchEndSignals();
 inline bool endRequested() { return runEnd.requested != 0; }
 // Records an end request; safe in a signal handler.
 inline void requestEnd() { runEnd.requested = 1; }
-// Ends the run: closes keys.bin, releases the backend, writes dump.bin and exits with 1, or 4 when a
-// file failed. After a lost display nothing touches it and the exit skips every cleanup handler.
-[[noreturn]] void endRun(bool displayLost);
+// The orderly end's work: closes keys.bin, releases the backend (after a lost display nothing touches
+// it), writes dump.bin; returns the exit code: 1, or 4 when a file failed. The programs exit with it.
+int finishRun(bool displayLost);

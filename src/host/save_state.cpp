@@ -12,6 +12,7 @@
 #include "driver/sound_queue.h"
 #include "host/controls.h"
 #include "host/joystick.h"
+#include "host/records.h"
 #include "video/layers.h"
 #include "video/sprites.h"
 
@@ -35,6 +36,7 @@ constexpr int32_t ANY_VALUE = 0;
 // One part of a state: a running record or field, copied byte for byte.
 struct StatePart {
   uint32_t id;
+  RecordId record; // the registry's record the part belongs to
   void* (*locate)();
   uint32_t size;
   int32_t limit; // a 32-bit count or index the machine relies on: 0..limit-1 (ANY_VALUE: unchecked)
@@ -46,29 +48,29 @@ struct StatePart {
 // that shifts colours, the control flags and the joystick's last reading. The palette lookup and the
 // working frame are rebuilt every pass; the colour table comes from pal.bmp.
 constexpr StatePart STATE_PARTS[] = {
-    {fourCc("MEMO"), []() -> void* { return machineMemory; }, MEMORY_SIZE, ANY_VALUE},
-    {fourCc("CPUS"), []() -> void* { return &cpuState; }, sizeof cpuState, ANY_VALUE},
-    {fourCc("CCRW"), []() -> void* { return &ccrWord; }, sizeof ccrWord, ANY_VALUE},
-    {fourCc("IDLE"), []() -> void* { return &frameLoopState.idleHitCount; }, sizeof frameLoopState.idleHitCount,
+    {fourCc("MEMO"), RECORD_MEMORY, []() -> void* { return machineMemory; }, MEMORY_SIZE, ANY_VALUE},
+    {fourCc("CPUS"), RECORD_CPU, []() -> void* { return &cpuState; }, sizeof cpuState, ANY_VALUE},
+    {fourCc("CCRW"), RECORD_CCR, []() -> void* { return &ccrWord; }, sizeof ccrWord, ANY_VALUE},
+    {fourCc("IDLE"), RECORD_FRAME_LOOP, []() -> void* { return &frameLoopState.idleHitCount; }, sizeof frameLoopState.idleHitCount,
      IDLE_HIT_LIMIT + 2},
-    {fourCc("SNDQ"), []() -> void* { return soundCommandQueue.entries; }, sizeof soundCommandQueue.entries,
+    {fourCc("SNDQ"), RECORD_SOUND_QUEUE, []() -> void* { return soundCommandQueue.entries; }, sizeof soundCommandQueue.entries,
      ANY_VALUE},
-    {fourCc("SNDW"), []() -> void* { return &soundCommandQueue.writeIndex; }, sizeof soundCommandQueue.writeIndex,
+    {fourCc("SNDW"), RECORD_SOUND_QUEUE, []() -> void* { return &soundCommandQueue.writeIndex; }, sizeof soundCommandQueue.writeIndex,
      SOUND_QUEUE_SIZE},
-    {fourCc("SNDR"), []() -> void* { return &soundCommandQueue.readIndex; }, sizeof soundCommandQueue.readIndex,
+    {fourCc("SNDR"), RECORD_SOUND_QUEUE, []() -> void* { return &soundCommandQueue.readIndex; }, sizeof soundCommandQueue.readIndex,
      SOUND_QUEUE_SIZE},
-    {fourCc("LBMP"), []() -> void* { return &layerState.bitmap; }, sizeof layerState.bitmap, ANY_VALUE},
-    {fourCc("LCCH"), []() -> void* { return &layerState.cache; }, sizeof layerState.cache, ANY_VALUE},
-    {fourCc("ZOOM"), []() -> void* { return &spriteState.zoomedSpriteCount; },
+    {fourCc("LBMP"), RECORD_LAYERS, []() -> void* { return &layerState.bitmap; }, sizeof layerState.bitmap, ANY_VALUE},
+    {fourCc("LCCH"), RECORD_LAYERS, []() -> void* { return &layerState.cache; }, sizeof layerState.cache, ANY_VALUE},
+    {fourCc("ZOOM"), RECORD_SPRITES, []() -> void* { return &spriteState.zoomedSpriteCount; },
      sizeof spriteState.zoomedSpriteCount, ANY_VALUE},
-    {fourCc("AUTO"), []() -> void* { return &hostControls.autofire; }, sizeof hostControls.autofire, ANY_VALUE},
-    {fourCc("INSP"), []() -> void* { return &hostControls.spriteInspector; }, sizeof hostControls.spriteInspector,
+    {fourCc("AUTO"), RECORD_CONTROLS, []() -> void* { return &hostControls.autofire; }, sizeof hostControls.autofire, ANY_VALUE},
+    {fourCc("INSP"), RECORD_CONTROLS, []() -> void* { return &hostControls.spriteInspector; }, sizeof hostControls.spriteInspector,
      ANY_VALUE},
-    {fourCc("SLOT"), []() -> void* { return &hostControls.inspectedSlot; }, sizeof hostControls.inspectedSlot,
+    {fourCc("SLOT"), RECORD_CONTROLS, []() -> void* { return &hostControls.inspectedSlot; }, sizeof hostControls.inspectedSlot,
      ANY_VALUE},
-    {fourCc("JOYX"), []() -> void* { return &joystickState.lastAxisX; }, sizeof joystickState.lastAxisX, ANY_VALUE},
-    {fourCc("JOYY"), []() -> void* { return &joystickState.lastAxisY; }, sizeof joystickState.lastAxisY, ANY_VALUE},
-    {fourCc("JOYB"), []() -> void* { return &joystickState.lastButtons; }, sizeof joystickState.lastButtons,
+    {fourCc("JOYX"), RECORD_JOYSTICK, []() -> void* { return &joystickState.lastAxisX; }, sizeof joystickState.lastAxisX, ANY_VALUE},
+    {fourCc("JOYY"), RECORD_JOYSTICK, []() -> void* { return &joystickState.lastAxisY; }, sizeof joystickState.lastAxisY, ANY_VALUE},
+    {fourCc("JOYB"), RECORD_JOYSTICK, []() -> void* { return &joystickState.lastButtons; }, sizeof joystickState.lastButtons,
      ANY_VALUE},
 };
 constexpr int STATE_PART_COUNT = int(std::size(STATE_PARTS));
@@ -97,91 +99,116 @@ uint32_t crcUpdate(uint32_t crc, const void* data, size_t size) {
 
 void putWord(uint8_t* at, uint32_t value) { memcpy(at, &value, WORD_BYTES); }
 
-uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t at) {
-  uint32_t value;
-  memcpy(&value, bytes.data() + at, WORD_BYTES);
-  return value;
-}
-
-// True when the last word of bytes is the CRC-32 of everything before it.
-bool checksumHolds(const std::vector<uint8_t>& bytes) {
-  const size_t body = bytes.size() - CHECKSUM_BYTES;
-  return ~crcUpdate(CRC_INITIAL, bytes.data(), body) == wordAt(bytes, body);
-}
-
 const char* const LOAD_TEXTS[] = {"State loaded", "No state to load", "State file truncated",
                                   "State file corrupted", "State file from another version"};
 } // namespace
 
-bool saveMachineState(const char* path) {
-  uint8_t header[HEADER_BYTES];
-  putWord(header, STATE_MAGIC);
-  putWord(header + WORD_BYTES, STATE_FORMAT_VERSION);
-  uint8_t partHeaders[STATE_PART_COUNT][HEADER_BYTES];
-  uint8_t checksum[CHECKSUM_BYTES];
-  // Written straight from the running records: the header, each part's header and bytes, the CRC.
-  FilePart pieces[2 * STATE_PART_COUNT + 2];
-  int count = 0;
-  pieces[count++] = {header, sizeof header};
-  for (int i = 0; i < STATE_PART_COUNT; ++i) {
-    putWord(partHeaders[i], STATE_PARTS[i].id);
-    putWord(partHeaders[i] + WORD_BYTES, STATE_PARTS[i].size);
-    pieces[count++] = {partHeaders[i], HEADER_BYTES};
-    pieces[count++] = {STATE_PARTS[i].locate(), STATE_PARTS[i].size};
-  }
-  uint32_t crc = CRC_INITIAL;
-  for (int i = 0; i < count; ++i)
-    crc = crcUpdate(crc, pieces[i].data, pieces[i].size);
-  putWord(checksum, ~crc);
-  pieces[count++] = {checksum, sizeof checksum};
-  return writeWholeFile(FILE_STATE, path, pieces, count);
+size_t stateSize() {
+  size_t size = HEADER_BYTES;
+  for (const StatePart& part : STATE_PARTS)
+    size += HEADER_BYTES + part.size;
+  return size;
 }
 
-StateLoadResult checkState(const std::vector<uint8_t>& bytes) {
+void saveState(uint8_t* buffer) {
+  putWord(buffer, STATE_MAGIC);
+  putWord(buffer + WORD_BYTES, STATE_FORMAT_VERSION);
+  uint8_t* at = buffer + HEADER_BYTES;
+  for (const StatePart& part : STATE_PARTS) {
+    putWord(at, part.id);
+    putWord(at + WORD_BYTES, part.size);
+    memcpy(at + HEADER_BYTES, part.locate(), part.size);
+    at += HEADER_BYTES + part.size;
+  }
+}
+
+bool saveMachineState(const char* path) {
+  // The file is the state in memory followed by the CRC-32 of it.
+  const size_t size = stateSize();
+  std::vector<uint8_t> bytes(size + CHECKSUM_BYTES);
+  saveState(bytes.data());
+  putWord(bytes.data() + size, ~crcUpdate(CRC_INITIAL, bytes.data(), size));
+  const FilePart whole = {bytes.data(), bytes.size()};
+  return writeWholeFile(FILE_STATE, path, &whole, 1);
+}
+
+// Walks the magic, the version and the parts of a state: their ids and sizes, the values the machine
+// indexes with. The file form ends with the CRC-32 of what comes before; the memory form ends there.
+static StateLoadResult checkStateBytes(const uint8_t* bytes, size_t size, bool withChecksum) {
   size_t at = 0;
-  const auto fits = [&](size_t size) { return bytes.size() - at >= size; };
+  const auto fits = [&](size_t wanted) { return size - at >= wanted; };
+  const auto word = [&](size_t offset) {
+    uint32_t value;
+    memcpy(&value, bytes + offset, WORD_BYTES);
+    return value;
+  };
+  // True when the last word is the CRC-32 of everything before it.
+  const auto checksumHolds = [&] {
+    const size_t body = size - CHECKSUM_BYTES;
+    return ~crcUpdate(CRC_INITIAL, bytes, body) == word(body);
+  };
   if (!fits(WORD_BYTES))
     return STATE_TRUNCATED;
-  if (wordAt(bytes, at) != STATE_MAGIC)
+  if (word(at) != STATE_MAGIC)
     return STATE_CORRUPTED;
   at += WORD_BYTES;
   if (!fits(WORD_BYTES))
     return STATE_TRUNCATED;
-  if (wordAt(bytes, at) != STATE_FORMAT_VERSION) {
-    // Every version ends with the checksum: a whole file of another version still passes it.
-    return bytes.size() >= HEADER_BYTES + CHECKSUM_BYTES && checksumHolds(bytes) ? STATE_OTHER_VERSION
-                                                                                  : STATE_CORRUPTED;
+  if (word(at) != STATE_FORMAT_VERSION) {
+    // Every version of the file ends with the checksum: a whole file of another version still passes it.
+    if (!withChecksum)
+      return STATE_OTHER_VERSION;
+    return size >= HEADER_BYTES + CHECKSUM_BYTES && checksumHolds() ? STATE_OTHER_VERSION : STATE_CORRUPTED;
   }
   at += WORD_BYTES;
   bool valuesHold = true;
   for (const StatePart& part : STATE_PARTS) {
     if (!fits(HEADER_BYTES))
       return STATE_TRUNCATED;
-    if (wordAt(bytes, at) != part.id || wordAt(bytes, at + WORD_BYTES) != part.size)
+    if (word(at) != part.id || word(at + WORD_BYTES) != part.size)
       return STATE_CORRUPTED;
     at += HEADER_BYTES;
     if (!fits(part.size))
       return STATE_TRUNCATED;
     if (part.limit != ANY_VALUE) {
-      const int32_t value = int32_t(wordAt(bytes, at));
+      const int32_t value = int32_t(word(at));
       valuesHold = valuesHold && value >= 0 && value < part.limit;
     }
     at += part.size;
   }
-  if (!fits(CHECKSUM_BYTES))
+  const size_t tail = withChecksum ? CHECKSUM_BYTES : 0;
+  if (!fits(tail))
     return STATE_TRUNCATED;
-  if (bytes.size() - at != CHECKSUM_BYTES || !checksumHolds(bytes) || !valuesHold)
+  if (size - at != tail || (withChecksum && !checksumHolds()) || !valuesHold)
     return STATE_CORRUPTED;
   return STATE_LOADED;
 }
 
-void applyState(const std::vector<uint8_t>& bytes) {
+StateLoadResult checkState(const std::vector<uint8_t>& bytes) {
+  return checkStateBytes(bytes.data(), bytes.size(), true);
+}
+
+void applyState(const uint8_t* bytes) {
   size_t at = HEADER_BYTES;
   for (const StatePart& part : STATE_PARTS) {
     at += HEADER_BYTES;
-    memcpy(part.locate(), bytes.data() + at, part.size);
+    memcpy(part.locate(), bytes + at, part.size);
     at += part.size;
   }
+}
+
+StateLoadResult loadState(const uint8_t* bytes, size_t size) {
+  const StateLoadResult result = checkStateBytes(bytes, size, false);
+  if (result == STATE_LOADED)
+    applyState(bytes);
+  return result;
+}
+
+bool stateHoldsRecord(int record) {
+  for (const StatePart& part : STATE_PARTS)
+    if (part.record == record)
+      return true;
+  return false;
 }
 
 StateLoadResult readStateFile(const char* path, std::vector<uint8_t>& bytes) {
@@ -199,7 +226,7 @@ StateLoadResult loadMachineState(const char* path) {
   std::vector<uint8_t> bytes;
   const StateLoadResult result = readStateFile(path, bytes);
   if (result == STATE_LOADED)
-    applyState(bytes);
+    applyState(bytes.data());
   return result;
 }
 
@@ -208,7 +235,7 @@ const char* stateLoadText(StateLoadResult result) { return LOAD_TEXTS[result]; }
 void applyPendingState() {
   if (stateRequests.pendingLoad.empty())
     return;
-  applyState(stateRequests.pendingLoad);
+  applyState(stateRequests.pendingLoad.data());
   std::vector<uint8_t>().swap(stateRequests.pendingLoad);
 }
 

@@ -1,8 +1,10 @@
-// Save states: the whole machine in one file, so that a run loaded from it goes on exactly as the
-// run that saved it would have. The file: "QMST", a format version, then the parts in a fixed
-// order, each as id, size and bytes, then a CRC-32 of everything before it; little-endian.
+// Save states: the whole machine in one buffer, so that a run loaded from it goes on exactly as the
+// run that saved it would have. In memory: "QMST", a format version, then the parts in a fixed
+// order, each as id, size and bytes; little-endian. The file state.qms is that buffer followed by a
+// CRC-32 of it, which only a file needs.
 // Not in a state: keys.bin, the replay position, the pass count, wide mode, frame shots.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +22,16 @@ struct StateRequests {
 
 extern StateRequests stateRequests;
 
+// Bytes of a state in memory (fixed for a build).
+size_t stateSize();
+// Writes the whole machine into buffer (stateSize bytes).
+void saveState(uint8_t* buffer);
+// Checks a state in memory (every part, no checksum) and, when it holds, makes it the running
+// machine; on any other result the machine is untouched.
+StateLoadResult loadState(const uint8_t* bytes, size_t size);
+// True when some part of a state belongs to the registry's record (a RecordId).
+bool stateHoldsRecord(int record);
+
 // Writes the whole machine state to path (temporary name, then renamed); false on failure (reported
 // through reportWriteFailure with FILE_STATE).
 bool saveMachineState(const char* path);
@@ -31,8 +43,8 @@ StateLoadResult readStateFile(const char* path, std::vector<uint8_t>& bytes);
 // Checks a state file's bytes: magic, version, each part's id and size, the checksum, the values
 // the machine indexes with, nothing left over.
 StateLoadResult checkState(const std::vector<uint8_t>& bytes);
-// Copies a state that checkState accepted into the running machine.
-void applyState(const std::vector<uint8_t>& bytes);
+// Copies a state that checkState or loadState accepted into the running machine.
+void applyState(const uint8_t* bytes);
 // The one-line text for a load result ("State loaded", "No state to load", ...).
 const char* stateLoadText(StateLoadResult result);
 // At start-up's end: applies stateRequests.pendingLoad, if any, and lets it go.

@@ -80,7 +80,8 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
 intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
   case MSG_DESTROY:
-    endRun(false);
+    requestEnd();
+    return 0;
   case MSG_ACTIVATEAPP:
     hostControls.appActive = uint32_t(wParam);
     return platformDefaultWindowProc(window, message, wParam, lParam);

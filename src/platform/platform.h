@@ -85,6 +85,10 @@ void platformPassStarting(uint32_t passNumber);
 // Releases the backend as the program ends: its own files closed (failures reported), window and
 // display let go. With displayLost the display connection is gone and nothing may touch it.
 void platformShutdown(bool displayLost);
+// The program's orderly end; a backend that loses its display calls it with true, and it never returns.
+using EndRoutine = void (*)(bool displayLost);
+// Hands the backend the program's ending routine, for the display losses only the backend sees.
+void platformSetEndRoutine(EndRoutine routine);
 // Renames from over to, replacing an existing file in one step; false (errno set) on failure.
 bool platformReplaceFile(const char* from, const char* to);
 // Creates a folder; true when it exists afterwards.

@@ -6,43 +6,44 @@
 #include <cstring>
 
 #include "driver/frame_loop.h"
-#include "host/controls.h"
-#include "host/input_log.h"
-#include "host/joystick.h"
-#include "host/message_pump.h"
-#include "host/save_state.h"
-#include "host/on_screen.h"
-#include "host/window_proc.h"
-#include "video/compose.h"
 #include "video/frame_store.h"
-#include "video/palette.h"
-#include "video/screenshot.h"
 
 DisplayContext displayContext;
 FrameStore frameStore;
 
-static void failDisplay(const char* message) {
-  printf("%s", message);
-  exit(1);
-}
+// The display's set-up steps in order, each with the message of its failure.
+struct DisplayStep {
+  int32_t (*run)();
+  const char* failure;
+};
 
-void initDisplay() {
-  buildColourTable();
-  DisplayContext& dc = displayContext;
-  dc.window = platformCreateWindow(windowProc, "Vortane", "Gfx Output", 320, 240);
-  if (platformCreateDisplay() != PLATFORM_OK || platformSetCooperativeLevel(dc.window) != PLATFORM_OK)
-    failDisplay("Direct draw failed to initialize\n");
+static int32_t createDisplay() {
+  const int32_t result = platformCreateDisplay();
+  return result != PLATFORM_OK ? result : platformSetCooperativeLevel(displayContext.window);
+}
+static int32_t setMode() {
   const bool wide = frameLoopState.wideMode;
-  if (platformSetDisplayMode(wide ? 640 : 320, wide ? 480 : 240, 8) != PLATFORM_OK)
-    failDisplay("Failed to set screen mode\n");
-  if (platformCreatePrimarySurface() != PLATFORM_OK)
-    failDisplay("Direct draw failed to create primary surface\n");
-  if (platformGetBackBuffer() != PLATFORM_OK)
-    failDisplay("Direct draw failed to create secondary surface\n");
-  if (platformCreatePalette(dc.paletteEntries) != PLATFORM_OK)
-    failDisplay("Create palette failed\n");
-  if (platformSetPalette() != PLATFORM_OK)
-    failDisplay("Set palette failed\n");
+  return platformSetDisplayMode(wide ? 640 : 320, wide ? 480 : 240, 8);
+}
+static int32_t createPalette() { return platformCreatePalette(displayContext.paletteEntries); }
+
+static const DisplayStep DISPLAY_STEPS[] = {
+    {createDisplay, "Direct draw failed to initialize"},
+    {setMode, "Failed to set screen mode"},
+    {platformCreatePrimarySurface, "Direct draw failed to create primary surface"},
+    {platformGetBackBuffer, "Direct draw failed to create secondary surface"},
+    {createPalette, "Create palette failed"},
+    {platformSetPalette, "Set palette failed"},
+};
+
+bool initDisplay(WindowProcedure procedure, char* message, int messageSize) {
+  displayContext.window = platformCreateWindow(procedure, "Vortane", "Gfx Output", 320, 240);
+  for (const DisplayStep& step : DISPLAY_STEPS)
+    if (step.run() != PLATFORM_OK) {
+      snprintf(message, size_t(messageSize), "%s", step.failure);
+      return false;
+    }
+  return true;
 }
 
 uint8_t* lockBackBuffer() {
@@ -84,42 +85,12 @@ static void copyVisibleWindow(uint8_t* bits, int32_t pitch) {
     memcpy(bits + ptrdiff_t(r) * pitch + SCREEN_X, frameLine(r + VISIBLE_FIRST_LINE), VISIBLE_WIDTH);
 }
 
-// While fast-forwarding, a pass is shown only when a display period has passed since the last one shown.
-static bool presentDue() {
-  if (!hostControls.fastForward)
-    return true;
-  const double now = steadySeconds();
-  if (now - displayContext.lastPresentSeconds < FAST_FORWARD_PRESENT_SECONDS)
+bool showPicture() {
+  uint8_t* bits = lockBackBuffer();
+  if (!bits)
     return false;
-  displayContext.lastPresentSeconds = now;
+  copyVisibleWindow(bits, displayContext.lockedPitch);
+  unlockBackBuffer();
+  presentBackBuffer();
   return true;
-}
-
-void renderFrame() {
-  do {
-    platformPassStarting(displayContext.passCount + 1);
-    pumpMessages();
-    pollJoystick();
-    replayInputs();
-    logInputs();
-    ++displayContext.passCount;
-    composeFrame();
-    if (presentDue()) {
-      uint8_t* bits = lockBackBuffer();
-      if (!bits)
-        return;
-      copyVisibleWindow(bits, displayContext.lockedPitch);
-      unlockBackBuffer();
-      presentBackBuffer();
-      if (hostControls.spriteInspector) {
-        char text[16];
-        const int length = snprintf(text, sizeof text, "%d   ", hostControls.inspectedSlot);
-        platformDrawText(displayContext.window, text, length);
-      }
-      refreshOverlay();
-    }
-    saveStateAfterPass(displayContext.passCount); // quillomark-headless --save-state
-    if (hostControls.frameShotsOn)
-      writeFrameShot();
-  } while (hostControls.spriteInspector);
 }

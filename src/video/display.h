@@ -1,4 +1,4 @@
-// Display output and the frame routine.
+// Display output: the window, the exclusive display and the picture presented on it.
 #pragma once
 #include <cstdint>
 
@@ -9,19 +9,16 @@ struct DisplayContext {
   PaletteColour paletteEntries[256]; // the host palette: pal.bmp's colours
   uint8_t* lockedBits;               // back-buffer memory of the last successful lock
   int32_t lockedPitch;               // its bytes per row
-  uint32_t passCount;                // passes of renderFrame whose input was taken
-  double lastPresentSeconds;         // steady-clock time of the last present while fast-forwarding
+  uint32_t passCount;                // passes whose input was taken (frame ends since start)
 };
-
-// While fast-forwarding, passes are presented at most once per this many seconds.
-inline constexpr double FAST_FORWARD_PRESENT_SECONDS = 1.0 / PRESENT_RATE;
 
 extern DisplayContext displayContext;
 
-// Builds the colour table, opens the window and sets up the display; exits 1 on failure.
-void initDisplay();
-// One pass (repeated while the sprite inspector is on): input, composition, presentation.
-void renderFrame();
+// Opens the window (its messages to procedure) and sets up the display with the host palette; false,
+// with the failed step's message in message, on failure.
+bool initDisplay(WindowProcedure procedure, char* message, int messageSize);
+// Copies the composed picture to x 32 of the back buffer and presents it; false when the lock failed.
+bool showPicture();
 // Locks the back buffer; null on failure (after "Lock failed").
 uint8_t* lockBackBuffer();
 // Unlocks the back buffer.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "driver/board.h"
 #include "driver/memory.h"
@@ -11,16 +12,6 @@
 ColourTables colourTables;
 
 uint8_t matchValue(uint8_t v) { return uint8_t(std::sqrt(v / 255.0) * 255.0); }
-
-// Reads the 256 four-byte entries behind the bitmap headers; false if the file is missing or short.
-static bool readPaletteFile(uint8_t entries[256][4]) {
-  FILE* file = fopen(PALETTE_FILE, "rb");
-  if (!file)
-    return false;
-  const bool complete = fseek(file, PALETTE_FILE_OFFSET, SEEK_SET) == 0 && fread(entries, 4, 256, file) == 256;
-  fclose(file);
-  return complete;
-}
 
 // Nearest host entry by the sum of component distances, ties to the lowest index.
 // Bit 15 of a colour word is ignored, so 32768 searches fill both halves. For each
@@ -55,17 +46,18 @@ void fillColourTable(const uint8_t entries[256][4]) {
     }
 }
 
-void buildColourTable() {
-  printf("Building color table.\n");
-  uint8_t entries[256][4];
-  if (!readPaletteFile(entries)) {
-    printf("Cannot read the 256 colours of %s\n", PALETTE_FILE);
-    exit(1);
+bool loadPalette(const uint8_t* bytes, size_t size, char* message, int messageSize) {
+  if (!bytes || size < size_t(PALETTE_FILE_MINIMUM)) {
+    snprintf(message, size_t(messageSize), "Cannot read the 256 colours of %s", PALETTE_FILE);
+    return false;
   }
+  uint8_t entries[256][4];
+  memcpy(entries, bytes + PALETTE_FILE_OFFSET, sizeof entries);
   fillColourTable(entries);
   // The host palette gets the file's colours as they are; only matching is brightened.
   for (int k = 0; k < 256; ++k)
     displayContext.paletteEntries[k] = PaletteColour{entries[k][2], entries[k][1], entries[k][0], 0};
+  return true;
 }
 
 void convertPalette() {

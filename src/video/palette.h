@@ -1,5 +1,6 @@
 // Board colours to host palette indices.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr const char* PALETTE_FILE = "pal.bmp";
@@ -18,7 +19,8 @@ extern ColourTables colourTables;
 uint8_t matchValue(uint8_t v);
 // Fills colourTable from pal.bmp's 256 entries (blue, green, red, reserved): nearest by match values.
 void fillColourTable(const uint8_t entries[256][4]);
-// Reads pal.bmp, fills the host palette and the colour table; exits 1 if the file is missing or short.
-void buildColourTable();
+// Fills the host palette and the colour table from the bytes of a 256-colour bitmap (pal.bmp); false,
+// with "Cannot read the 256 colours of pal.bmp" in message, when they are missing or short.
+bool loadPalette(const uint8_t* bytes, size_t size, char* message, int messageSize);
 // Maps the 2048 palette RAM entries through the colour table into penLookup.
 void convertPalette();

@@ -5,7 +5,6 @@
 
 #include "driver/board.h"
 #include "driver/memory.h"
-#include "host/controls.h"
 #include "video/frame_store.h"
 #include "video/palette.h"
 
@@ -132,8 +131,8 @@ uint32_t spriteEntryAddress(int i) {
 void drawSprites() {
   for (int i = 0; i < SPRITE_COUNT; ++i) {
     const uint32_t address = spriteEntryAddress(i);
-    if (hostControls.spriteInspector) {
-      if (i != hostControls.inspectedSlot)
+    if (spriteState.inspecting) {
+      if (i != spriteState.inspectedSlot)
         continue;
       printf("%x\n", address);
     }

@@ -9,6 +9,8 @@ inline constexpr uint8_t UNKNOWN_SIZE_CODE = 0x28;
 
 struct SpriteState {
   uint32_t zoomedSpriteCount; // scaled sprites drawn since start; drives the colour shift
+  bool inspecting;            // the inspector is on: only inspectedSlot is drawn, its address printed
+  uint8_t inspectedSlot;      // the scan index the inspector shows
 };
 
 extern SpriteState spriteState;

@@ -2,7 +2,7 @@
 
 #include "cpu68k/cpu_state.h"
 #include "driver/frame_loop.h"
-#include "driver/startup.h"
+#include "app/program.h"
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "support/test_support.h"

@@ -16,7 +16,11 @@
 #include "driver/sound_queue.h"
 #include "driver/warnings.h"
 #include "host/controls.h"
+#include "host/core.h"
 #include "host/input_log.h"
+#include "host/program_loop.h"
+#include "host/rom_files.h"
+#include "host/window_proc.h"
 #include "video/display.h"
 #include "video/frame_store.h"
 #include "video/layers.h"
@@ -54,7 +58,11 @@ void openDisplay() {
     perror("quillomark_fuzz: pal.bmp");
     exit(1);
   }
-  initDisplay();
+  char message[CORE_MESSAGE_SIZE];
+  if (!loadPaletteFile(message, sizeof message) || !initDisplay(windowProc, message, sizeof message)) {
+    dprintf(2, "quillomark_fuzz: %s\n", message); // the streams are muted
+    exit(1);
+  }
   if (unlink(PALETTE_FILE) != 0 || chdir(original) != 0 || rmdir(scratch) != 0) {
     perror("quillomark_fuzz: scratch folder");
     exit(1);
@@ -75,7 +83,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   stdout = nullStream;
   stderr = nullStream;
   machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
-  buildCpuTables();
+  char message[CORE_MESSAGE_SIZE];
+  if (!buildCpuTables(message, sizeof message)) {
+    dprintf(2, "quillomark_fuzz: %s\n", message); // the streams are muted
+    exit(1);
+  }
   openDisplay();
   // The input log goes through the real code to /dev/null instead of growing keys.bin.
   inputLog.keyLog = fopen(NULL_DEVICE, "wb");
@@ -105,10 +117,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (uint32_t run = 0; run < FUZZ_INSTRUCTIONS && displayContext.passCount - firstPass < FUZZ_FRAMES;
        run += FUZZ_STEP) {
     const uint32_t passes = displayContext.passCount;
-    runInstructions(FUZZ_STEP);
+    runInstructions(FUZZ_STEP, renderFrame);
     sinceFrame = displayContext.passCount == passes ? sinceFrame + FUZZ_STEP : 0;
     if (sinceFrame >= FORCED_FRAME_INSTRUCTIONS) {
       endFrame();
+      renderFrame();
       sinceFrame = 0;
     }
   }

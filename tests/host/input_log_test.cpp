@@ -14,6 +14,7 @@
 #include "host/controls.h"
 #include "host/window_proc.h"
 #include "host/input_log.h"
+#include "host/run_end.h"
 #include "support/test_support.h"
 
 namespace {
@@ -122,26 +123,24 @@ TEST(DumpDeathTest, FailedWriteKeepsTheEarlierDump) {
   EXPECT_EQ(readFile(dir + "/" + DUMP_FILE), earlier);
 }
 
-TEST(WindowProcDeathTest, DestroyClosesLogWritesDumpExitsOne) {
-  freshMachine();
-  const std::string dir = makeScratchDir("destroy");
-  EXPECT_EXIT(inDirectory(dir,
-                          [] {
-                            logInputs();
-                            logInputs();
-                            windowProc(nullptr, MSG_DESTROY, 0, 0);
-                          }),
-              testing::ExitedWithCode(1), "");
-  EXPECT_EQ(readFile(dir + "/" + KEY_LOG_FILE).size(), 4u);
-  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
-}
-
-TEST(WindowProcDeathTest, DestroyBeforeTheFirstPassStillDumps) {
-  freshMachine();
-  const std::string dir = makeScratchDir("destroy-early");
-  EXPECT_EXIT(inDirectory(dir, [] { windowProc(nullptr, MSG_DESTROY, 0, 0); }), testing::ExitedWithCode(1), "");
-  EXPECT_TRUE(readFile(dir + "/" + KEY_LOG_FILE).empty());
-  EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
+// A destroyed window asks for the end; the end closes keys.bin with every logged pass (none before
+// the first pass) and writes dump.bin.
+TEST(WindowProc, DestroyAsksForTheEndThatClosesTheLogAndDumps) {
+  for (const int passes : {2, 0}) {
+    freshMachine();
+    const std::string dir = makeScratchDir("destroy");
+    int code = 0;
+    ASSERT_TRUE(inDirectory(dir, [&] {
+      for (int i = 0; i < passes; ++i)
+        logInputs();
+      windowProc(nullptr, MSG_DESTROY, 0, 0);
+      ASSERT_TRUE(endRequested());
+      code = finishRun(false);
+    }));
+    EXPECT_EQ(code, EXIT_CODE_END);
+    EXPECT_EQ(readFile(dir + "/" + KEY_LOG_FILE).size(), 2u * passes);
+    EXPECT_EQ(readFile(dir + "/" + DUMP_FILE).size(), DUMP_FILE_SIZE);
+  }
 }
 
 } // namespace

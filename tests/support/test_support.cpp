@@ -7,36 +7,26 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cpu68k/cpu_state.h"
-#include "driver/frame_loop.h"
 #include "driver/memory.h"
-#include "driver/sound_queue.h"
-#include "driver/file_write.h"
-#include "driver/warnings.h"
-#include "host/controls.h"
-#include "host/run_end.h"
-#include "host/input_log.h"
-#include "host/joystick.h"
+#include "host/core.h"
+#include "host/records.h"
+#include "host/rom_files.h"
+#include "host/window_proc.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
 
 void freshMachine() {
   if (!machineMemory)
     machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
-  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
-  cpuState = CpuState{};
-  ccrWord = 0;
-  soundCommandQueue = SoundCommandQueue{};
-  hostControls = HostControls{};
-  closeKeyLog();
-  inputLog = InputLog{};
-  joystickState = JoystickState{-1, {}, 0, 0, 0};
-  frameLoopState = FrameLoopState{};
-  displayContext = DisplayContext{};
-  fileWriteState = FileWriteState{};
-  warningBudget = WarningBudget{};
-  runEnd.requested = 0;
+  resetRecords();
   headlessReset();
+}
+
+std::string startDisplay() {
+  char message[CORE_MESSAGE_SIZE] = "";
+  if (!loadPaletteFile(message, sizeof message) || !initDisplay(windowProc, message, sizeof message))
+    return message;
+  return "";
 }
 
 namespace {

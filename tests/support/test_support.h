@@ -8,8 +8,11 @@
 #include "support/system_helpers.h"
 #include "support/test_programs.h"
 
-// Allocates (once) and clears the image to 0xAA; zeroes every global record.
+// Allocates (once) the image; every record of the registry reset, the headless backend's too.
 void freshMachine();
+// Reads pal.bmp of the working directory and opens the display with the program's window procedure,
+// as start-up does; the failure's message, or "" when both succeeded.
+std::string startDisplay();
 // Runs fn and returns what it printed on standard output.
 std::string captureStdout(const std::function<void()>& fn);
 // Runs fn and returns what it printed on standard error.

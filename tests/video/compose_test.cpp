@@ -91,7 +91,7 @@ TEST(Compose, FullSceneMatchesItsReferencePicture) {
   freshVideo();
   const auto colour = [](int k) { return k < 216 ? std::array{k / 36 * 51, k / 6 % 6 * 51, k % 6 * 51} : grey((k - 216) * 6); };
   ASSERT_TRUE(inDirectory(paletteScratch("scene", colour), [] {
-    captureStdout(initDisplay);
+    ASSERT_EQ(startDisplay(), "");
     buildScene();
     renderFrame();
     ASSERT_EQ(headlessPlatform.presentCount, 1u);

@@ -9,7 +9,7 @@ namespace {
 // on every line.
 void openDisplay() {
   freshVideo();
-  captureStdout(initDisplay);
+  ASSERT_EQ(startDisplay(), "");
   for (int w = 0; w < 65536; ++w)
     colourTables.colourTable[w] = uint8_t(w);
   for (int i = 0; i < 2048; ++i)

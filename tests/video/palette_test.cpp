@@ -50,8 +50,7 @@ TEST(ColourTable, MatchesBrightenedValuesButKeepsTheFileColours) {
   freshVideo();
   // Greys 0, 64, 128 (matched as 0, 127, 180), then white, then red.
   const auto colour = [](int k) { return k < 3 ? grey(64 * k) : k == 3 ? grey(255) : std::array{0, 0, 200}; };
-  ASSERT_TRUE(inDirectory(paletteScratch("palette", colour),
-                          [] { EXPECT_EQ(captureStdout(buildColourTable), "Building color table.\n"); }));
+  ASSERT_TRUE(inDirectory(paletteScratch("palette", colour), [] { EXPECT_EQ(startDisplay(), ""); }));
   const PaletteColour& p = displayContext.paletteEntries[1];
   EXPECT_EQ((std::array<int, 4>{p.red, p.green, p.blue, p.flags}), (std::array{64, 64, 64, 0}));
   const int expected[][2] = {{16 | 16 << 5 | 16 << 10, 1}, {0x7FFF, 3}, {0xFFFF, 3}, {0x001F, 4}, {0x8000, 0}};
@@ -59,21 +58,14 @@ TEST(ColourTable, MatchesBrightenedValuesButKeepsTheFileColours) {
     EXPECT_EQ(colourTables.colourTable[word], entry) << std::hex << word;
 }
 
-TEST(ColourTable, MissingOrShortPalBmpEndsWithExitCodeOne) {
+TEST(ColourTable, MissingOrShortPalBmpIsReturnedAsAStartUpFailure) {
   for (int size : {-1, 0, 54, 1077}) { // -1: no file
     const std::string dir = paletteScratch("palette-bad", grey);
     const std::string palette = dir + "/" + PALETTE_FILE;
     ASSERT_EQ(truncate(palette.c_str(), size < 0 ? 0 : size), 0);
     if (size < 0)
       unlink(palette.c_str());
-    // The message goes to standard output; the child sends it where the death test looks.
-    EXPECT_EXIT(inDirectory(dir,
-                            [] {
-                              dup2(2, 1);
-                              buildColourTable();
-                            }),
-                testing::ExitedWithCode(1), "pal\\.bmp")
-        << size;
+    ASSERT_TRUE(inDirectory(dir, [] { EXPECT_EQ(startDisplay(), "Cannot read the 256 colours of pal.bmp"); })) << size;
   }
 }
 

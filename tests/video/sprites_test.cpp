@@ -119,8 +119,8 @@ TEST(Sprites, InspectorDrawsOnlyItsSlotAndAlwaysPrintsItsAddress) {
   fillPattern(patternAt(0), 8, 8);
   setSprite(2, {10, 10, 0x20, ZOOM_NORMAL, 0, 1, false, false});
   setSprite(3, {30, 10, 0x20, ZOOM_NORMAL, 0, 1, false, false});
-  hostControls.spriteInspector = 1;
-  hostControls.inspectedSlot = 3;
+  spriteState.inspecting = true;
+  spriteState.inspectedSlot = 3;
   EXPECT_EQ(captureStdout(drawSprites), "180ec0\n");
   EXPECT_EQ(drawnPixels(), 64);
   EXPECT_EQ(pixelAt(30, 10), 0x11);

@@ -97,6 +97,9 @@ void platformShutdown(bool) {
   hp.digestFile = nullptr;
 }
 
+// The in-memory display is never lost.
+void platformSetEndRoutine(EndRoutine) {}
+
 uint32_t platformJoystickCount() { return headlessPlatform.joystickCount; }
 
 bool platformJoystickRead(uint32_t id, JoystickPosition* position) {

@@ -29,4 +29,4 @@ if(X11_FOUND)
 endif()
 
 add_executable(quillomark src/app/desktop_main.cpp)
-target_link_libraries(quillomark quillomark_core quillomark_sdl2_backend)
+target_link_libraries(quillomark quillomark_program quillomark_core quillomark_sdl2_backend)

@@ -33,6 +33,7 @@ struct SdlPlatform {
   SDL_Window* window;
   bool windowed;                      // QUILLOMARK_WINDOWED: resizable window instead of full screen
   bool active;                        // activation state last delivered as MSG_ACTIVATEAPP
+  EndRoutine endRoutine;              // the program's orderly end, for a lost display
   // Display.
   SDL_Renderer* renderer;
   SDL_Texture* texture;               // streaming ARGB8888 texture of the mode's size
@@ -72,6 +73,8 @@ void translateGamepadEvent(const SDL_Event& event);
 void closeGamepads();
 // Makes a lost display connection end the run in order instead of aborting or hanging.
 void watchDisplayConnection();
+// The display is gone: the program's ending routine, which never returns (nothing when none was given).
+void endForLostDisplay();
 // True for the system's notice that the window was destroyed by someone else.
 bool isLostWindowEvent(const SDL_Event& event);
 // Back to the state of a fresh process: window, display and joystick closed, no message or event pending.

@@ -4,7 +4,6 @@
 
 #include "platform/sdl2/sdl2_platform.h"
 #include "platform/shared/queued_window.h"
-#include "host/run_end.h"
 
 SdlPlatform sdlPlatform;
 
@@ -86,7 +85,7 @@ void translateEvent(const SDL_Event& event) {
     break;
   case SDL_SYSWMEVENT:
     if (isLostWindowEvent(event))
-      endRun(true);
+      endForLostDisplay();
     break;
   case SDL_RENDER_DEVICE_RESET:
     // Every texture is gone with the device.
@@ -225,6 +224,13 @@ intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uint
 }
 
 void platformPassStarting(uint32_t) {}
+
+void platformSetEndRoutine(EndRoutine routine) { sdlPlatform.endRoutine = routine; }
+
+void endForLostDisplay() {
+  if (sdlPlatform.endRoutine)
+    sdlPlatform.endRoutine(true);
+}
 
 void platformShutdown(bool displayLost) {
   // A dead display connection is left alone: any call on it would never return.

@@ -7,7 +7,6 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
-#include "host/run_end.h"
 
 // The program window's X window now: SDL makes a new one when a renderer needs another visual.
 static Window programWindow() {
@@ -18,12 +17,16 @@ static Window programWindow() {
   return info.info.x11.window;
 }
 
-static int endOnLostConnection(Display*) { endRun(true); }
+// Xlib ends the process as soon as this returns: the ending routine must run first.
+static int endOnLostConnection(Display*) {
+  endForLostDisplay();
+  return 0;
+}
 
 static int endOnLostWindow(Display*, XErrorEvent* error) {
   // Requests on a destroyed window fail with these; every other error is the caller's to see.
   if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == programWindow())
-    endRun(true);
+    endForLostDisplay();
   return 0;
 }
 

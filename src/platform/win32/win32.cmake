@@ -7,7 +7,7 @@ target_include_directories(quillomark_win32_backend PUBLIC ${CMAKE_SOURCE_DIR}/s
 target_link_libraries(quillomark_win32_backend PUBLIC ddraw winmm gdi32 user32)
 
 add_executable(quillomark src/app/desktop_main.cpp)
-target_link_libraries(quillomark quillomark_core quillomark_win32_backend)
+target_link_libraries(quillomark quillomark_program quillomark_core quillomark_win32_backend)
 # Console programs linked with no DLL beyond Windows' own (the Wine tests' window driver too).
 set(QUILLOMARK_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -mconsole)
 target_link_options(quillomark PRIVATE ${QUILLOMARK_WIN32_LINK_OPTIONS})

@@ -45,6 +45,10 @@ static BOOL WINAPI answerConsoleEvent(DWORD event) {
   }
 }
 
+// DirectDraw reports a lost display through its results (surfaces lost and restored); the
+// connection itself never goes away.
+void platformSetEndRoutine(EndRoutine) {}
+
 static MSG systemMessage(const PlatformMessage* message) {
   MSG msg = {};
   msg.hwnd = HWND(message->window);

@@ -1,15 +1,20 @@
-#include "driver/startup.h"
+#include "app/program.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/frame_loop.h"
-#include "driver/rom_loader.h"
+#include "host/core.h"
 #include "host/joystick.h"
+#include "host/program_loop.h"
+#include "host/rom_files.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
+#include "host/window_proc.h"
+#include "platform/platform.h"
 #include "video/display.h"
 
 void printBanner() {
@@ -28,15 +33,37 @@ void parseOptions(int argc, char** argv) {
       frameLoopState.wideMode = true;
 }
 
+void endRun(bool displayLost) {
+  const int code = finishRun(displayLost);
+  if (displayLost) {
+    fflush(nullptr);
+    _Exit(code);
+  }
+  exit(code);
+}
+
+// A start-up step failed: its message, then the exit every start-up failure has.
+[[noreturn]] static void failStart(const char* message) {
+  printf("%s\n", message);
+  fflush(stdout);
+  exit(EXIT_CODE_END);
+}
+
 void runQuillomark(int argc, char** argv) {
+  platformSetEndRoutine(endRun);
   printBanner();
   parseOptions(argc, argv);
   detectJoystick();
-  buildCpuTables();
-  loadRomSet();
+  char message[CORE_MESSAGE_SIZE];
+  printf("Building CPU table...\n");
+  if (!buildCpuTables(message, sizeof message) || !loadRomSetFiles(message, sizeof message))
+    failStart(message);
   resetCpu();
-  initDisplay();
+  printf("Building color table.\n");
+  if (!loadPaletteFile(message, sizeof message) || !initDisplay(windowProc, message, sizeof message))
+    failStart(message);
   watchEndSignals();
   applyPendingState(); // a state asked for at start (quillomark-headless --load-state)
   runFrameLoop();
+  endRun(false);
 }

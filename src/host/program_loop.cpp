@@ -1,0 +1,120 @@
+#include "host/program_loop.h"
+
+#include <cstdio>
+
+#include "cpu68k/cpu_state.h"
+#include "driver/debugger.h"
+#include "driver/frame_loop.h"
+#include "driver/warnings.h"
+#include "host/controls.h"
+#include "host/input_log.h"
+#include "host/joystick.h"
+#include "host/message_pump.h"
+#include "host/on_screen.h"
+#include "host/run_end.h"
+#include "host/save_state.h"
+#include "video/compose.h"
+#include "video/display.h"
+#include "video/screenshot.h"
+#include "video/sprites.h"
+
+// While fast-forwarding, a pass is shown only when a display period has passed since the last one shown.
+static bool presentDue() {
+  if (!hostControls.fastForward)
+    return true;
+  const double now = steadySeconds();
+  if (now - hostControls.lastPresentSeconds < FAST_FORWARD_PRESENT_SECONDS)
+    return false;
+  hostControls.lastPresentSeconds = now;
+  return true;
+}
+
+void renderFrame() {
+  do {
+    platformPassStarting(displayContext.passCount + 1);
+    if (!pumpMessages())
+      return;
+    pollJoystick();
+    replayInputs();
+    logInputs();
+    ++displayContext.passCount;
+    spriteState.inspecting = hostControls.spriteInspector != 0;
+    spriteState.inspectedSlot = hostControls.inspectedSlot;
+    composeFrame();
+    if (presentDue()) {
+      if (!showPicture())
+        return;
+      if (hostControls.spriteInspector) {
+        char text[16];
+        const int length = snprintf(text, sizeof text, "%d   ", hostControls.inspectedSlot);
+        platformDrawText(displayContext.window, text, length);
+      }
+      refreshOverlay();
+    }
+    saveStateAfterPass(displayContext.passCount); // quillomark-headless --save-state
+    if (hostControls.frameShotsOn)
+      writeFrameShot();
+  } while (hostControls.spriteInspector);
+}
+
+bool watchForHang() {
+  FrameLoopState& fl = frameLoopState;
+  const double now = steadySeconds();
+  if (now - fl.lastFrameSeconds < HANG_SECONDS)
+    return false;
+  if (!fl.hangReported) {
+    fl.hangReported = true;
+    reportSuppressedWarnings();
+    printf("No frame for 1 s: the program at PC %08x is not reaching its idle loop\n", getPc());
+    fflush(stdout);
+  }
+  if (now - fl.lastHangLookSeconds < HANG_LOOK_SECONDS)
+    return false;
+  fl.lastHangLookSeconds = now;
+  // Only the messages that rescue a person are taken; the rest wait for the next frame end.
+  PlatformMessage message;
+  while (!endRequested() && platformTakeUrgentMessage(&message)) {
+    platformDispatchMessage(&message);
+    // A reset starts the program again: a new hang is reported anew.
+    fl.lastFrameSeconds = steadySeconds();
+    fl.hangReported = false;
+  }
+  return endRequested();
+}
+
+// The variant chosen once for the run: the trace and breakpoints, the statistics, or neither.
+static LoopKind wantedLoop() {
+  if (debuggerWanted())
+    return LOOP_WATCHING;
+  return frameLoopState.countInstructions ? LOOP_COUNTING : LOOP_PLAIN;
+}
+
+void runFrameLoop() {
+  FrameLoopState& fl = frameLoopState;
+  const LoopKind kind = wantedLoop();
+  if (kind == LOOP_COUNTING)
+    fl.loopStartSeconds = steadySeconds();
+  fl.lastFrameSeconds = steadySeconds();
+  // An end request is acted on where a person's input is taken: at a pass's pump, in a hang, at a
+  // breakpoint; a signal between two passes waits for the next pump, as a key would.
+  for (;;) {
+    uint32_t left;
+    switch (runSlice(kind, HANG_WATCH_INSTRUCTIONS, &left)) {
+    case SLICE_FRAME_ENDED:
+      renderFrame();
+      if (endRequested())
+        return;
+      // Time spent waiting inside the pass (inactive window, inspector) is not the program's.
+      fl.lastFrameSeconds = steadySeconds();
+      fl.hangReported = false;
+      break;
+    case SLICE_SPENT:
+      if (watchForHang())
+        return;
+      break;
+    case SLICE_STOPPED: // a breakpoint
+      requestEnd();
+      return;
+    }
+  }
+}
