@@ -4,6 +4,9 @@ if(NOT TARGET hello_roms OR NOT COMMAND add_demo_run)
   return()
 endif()
 set(EXAMPLES_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+# The embedding test loads the starter program's set after the demo's.
+target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_HELLO_DIR="${CMAKE_BINARY_DIR}/examples/hello")
+add_dependencies(quillomark_tests hello_roms)
 
 # ball.keys moves the ball; it stays still until then, and the first press of Right only arms it.
 add_demo_run(ball 120 PROGRAM hello ROM_DIR ${CMAKE_BINARY_DIR}/examples/hello TEST_DIR ${EXAMPLES_TEST_DIR}

@@ -1,0 +1,194 @@
+// The embedding interface: sets from memory, one frame per call, states in memory, failures returned.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/rom_loader.h"
+#include "host/core.h"
+#include "host/records.h"
+#include "host/run_end.h"
+#include "host/save_state.h"
+#include "platform/headless/headless.h"
+#include "support/test_support.h"
+#include "video/frame_store.h"
+#include "video/palette.h"
+
+namespace {
+
+#if defined(QUILLOMARK_DEMO_DIR) && defined(QUILLOMARK_HELLO_DIR)
+constexpr const char* SET_DIRS[] = {QUILLOMARK_DEMO_DIR, QUILLOMARK_HELLO_DIR};
+#else
+constexpr const char* SET_DIRS[] = {nullptr, nullptr};
+#endif
+constexpr int FRAMES = 90;
+
+// A set's files in memory, as a front end holds them.
+struct SetBytes {
+  std::vector<std::vector<uint8_t>> images;
+  std::vector<CoreFile> files;
+  std::vector<uint8_t> palette;
+};
+
+SetBytes readSet(const std::string& dir) {
+  SetBytes set;
+  set.images.reserve(std::size(ROM_LOADS));
+  for (const RomLoad& load : ROM_LOADS)
+    set.images.push_back(readFile(dir + "/" + load.fileName));
+  for (size_t i = 0; i < set.images.size(); ++i)
+    set.files.push_back({ROM_LOADS[i].fileName, set.images[i].data(), set.images[i].size()});
+  set.palette = readFile(dir + "/" + PALETTE_FILE);
+  return set;
+}
+
+uint64_t pictureNow() { return pictureDigest(corePicture() - SCREEN_X, CORE_PICTURE_PITCH); }
+
+// The digest of every frame of a run of the set in this process.
+std::vector<uint64_t> runInProcess(const SetBytes& set, int frames) {
+  char message[CORE_MESSAGE_SIZE];
+  EXPECT_TRUE(coreLoadRomSet(set.files.data(), int(set.files.size()), message, sizeof message)) << message;
+  EXPECT_TRUE(coreLoadPalette(set.palette.data(), set.palette.size(), message, sizeof message)) << message;
+  std::vector<uint64_t> digests;
+  while (int(digests.size()) < frames) {
+    EXPECT_EQ(coreRunFrame(), CORE_FRAME_ENDED);
+    digests.push_back(pictureNow());
+  }
+  EXPECT_EQ(coreFrameCount(), uint32_t(frames));
+  return digests;
+}
+
+// The same run by quillomark-headless in a process of its own, on a copy of the set.
+std::vector<uint64_t> runInOwnProcess(const std::string& setDir, int frames) {
+  const std::string dir = makeScratchDir("core-process");
+  EXPECT_EQ(runIn(dir, "cp '" + setDir + "'/*.bin '" + setDir + "'/pal.bmp ."), 0);
+  EXPECT_EQ(runIn(dir, std::string("'") + QUILLOMARK_HEADLESS + "' --frames " + std::to_string(frames) +
+                           " --digests digests.txt >/dev/null"),
+            EXIT_CODE_END);
+  std::vector<uint64_t> digests;
+  const std::vector<uint8_t> text = readFile(dir + "/digests.txt");
+  const std::string lines(text.begin(), text.end());
+  for (size_t at = 0; (at = lines.find(' ', at)) != std::string::npos; ++at)
+    digests.push_back(std::stoull(lines.substr(at + 1, 16), nullptr, 16));
+  return digests;
+}
+
+TEST(Core, SetsLoadedOneAfterAnotherRunAsInFreshProcesses) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo or starter ROM set in this build (m68k-linux-gnu cross tools not found)";
+  freshMachine();
+  // The demo, the starter program, then the demo again, all in this process.
+  for (const char* dir : {SET_DIRS[0], SET_DIRS[1], SET_DIRS[0]}) {
+    SCOPED_TRACE(dir);
+    const std::vector<uint64_t> inProcess = runInProcess(readSet(dir), FRAMES);
+    EXPECT_EQ(inProcess, runInOwnProcess(dir, FRAMES));
+  }
+  EXPECT_NE(runInProcess(readSet(SET_DIRS[1]), FRAMES), runInProcess(readSet(SET_DIRS[0]), FRAMES));
+  coreEnd();
+}
+
+TEST(Core, AStateInMemoryGoesOnExactly) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo ROM set in this build";
+  freshMachine();
+  runInProcess(readSet(SET_DIRS[0]), FRAMES);
+  std::vector<uint8_t> state(coreStateSize());
+  EXPECT_FALSE(coreSaveState(state.data(), state.size() - 1));
+  ASSERT_TRUE(coreSaveState(state.data(), state.size()));
+  // Keys held across the saved frames, so that inputs and autofire are part of what must come back.
+  const auto runFrames = [] {
+    std::vector<uint64_t> digests;
+    for (int i = 0; i < FRAMES; ++i) {
+      if (i == 3)
+        coreQueueKey(VKEY_RIGHT, true);
+      if (i == 10)
+        coreQueueKey(VKEY_CONTROL, true);
+      coreRunFrame();
+      digests.push_back(pictureNow());
+    }
+    coreQueueKey(VKEY_RIGHT, false);
+    coreQueueKey(VKEY_CONTROL, false);
+    coreRunFrame();
+    return digests;
+  };
+  const std::vector<uint64_t> first = runFrames();
+  // A damaged state changes nothing; the good one takes the machine back.
+  std::vector<uint8_t> damaged = state;
+  damaged.pop_back();
+  EXPECT_EQ(coreLoadState(damaged.data(), damaged.size()), STATE_TRUNCATED);
+  damaged = state;
+  damaged[0] ^= 1;
+  EXPECT_EQ(coreLoadState(damaged.data(), damaged.size()), STATE_CORRUPTED);
+  ASSERT_EQ(coreLoadState(state.data(), state.size()), STATE_LOADED);
+  EXPECT_EQ(runFrames(), first);
+  EXPECT_NE(first.front(), first.back());
+  coreEnd();
+}
+
+TEST(Core, StartUpFailuresAreReturnedWithTheProgramsMessages) {
+  freshMachine();
+  const std::vector<uint8_t> image(ROM_IMAGE_SIZE, 0x4E), shortImage(ROM_IMAGE_SIZE - 1, 0x4E);
+  std::vector<CoreFile> files;
+  for (const RomLoad& load : ROM_LOADS)
+    files.push_back({load.fileName, image.data(), image.size()});
+  const struct {
+    int file;          // the file changed
+    const uint8_t* data;
+    size_t size;
+    const char* message;
+  } cases[] = {
+      {0, nullptr, 0, "Failed to open rom file 18b_d02.bin"},
+      {3, shortImage.data(), shortImage.size(), "17c_l.bin is not 64K long"},
+      {7, image.data(), 0, "17c_u.bin is not 64K long"},
+  };
+  char message[CORE_MESSAGE_SIZE];
+  for (const auto& c : cases) {
+    std::vector<CoreFile> set = files;
+    set[c.file].data = c.data;
+    set[c.file].size = c.size;
+    EXPECT_FALSE(coreLoadRomSet(set.data(), int(set.size()), message, sizeof message));
+    EXPECT_STREQ(message, c.message);
+  }
+  EXPECT_TRUE(coreLoadRomSet(files.data(), int(files.size()), message, sizeof message));
+  const std::vector<uint8_t> palette(PALETTE_FILE_MINIMUM - 1);
+  EXPECT_FALSE(coreLoadPalette(palette.data(), palette.size(), message, sizeof message));
+  EXPECT_STREQ(message, "Cannot read the 256 colours of pal.bmp");
+  coreEnd();
+  EXPECT_EQ(coreRunFrame(), CORE_FRAME_HUNG); // nothing loaded: nothing runs
+}
+
+// A program that never ends a frame returns after the budget and keeps its last picture.
+TEST(Core, AHungProgramReturnsAfterItsBudget) {
+  freshMachine();
+  std::vector<uint8_t> image(ROM_IMAGE_SIZE, 0);
+  const uint8_t vectors[] = {0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00}; // SSP 0x80000, PC 0x400
+  std::vector<uint8_t> even = image, odd = image;
+  for (int i = 0; i < 4; ++i) {
+    even[i] = vectors[2 * i];
+    odd[i] = vectors[2 * i + 1];
+  }
+  even[0x200] = 0x60; // bra.s *: a loop at 0x400
+  odd[0x200] = 0xFE;
+  std::vector<CoreFile> files;
+  for (const RomLoad& load : ROM_LOADS)
+    files.push_back({load.fileName, load.base == 0 ? (load.lane ? odd.data() : even.data()) : image.data(),
+                     ROM_IMAGE_SIZE});
+  char message[CORE_MESSAGE_SIZE];
+  ASSERT_TRUE(coreLoadRomSet(files.data(), int(files.size()), message, sizeof message));
+  const uint64_t before = pictureNow();
+  EXPECT_EQ(coreRunFrame(), CORE_FRAME_HUNG);
+  EXPECT_EQ(coreFrameCount(), 0u);
+  EXPECT_EQ(pictureNow(), before);
+  coreEnd();
+}
+
+// Every record meant for a state has a part in it, and every record left out says why.
+TEST(Records, EveryRecordIsInTheStateOrSaysWhyNot) {
+  for (int id = 0; id < RECORD_COUNT; ++id) {
+    const MachineRecord& record = MACHINE_RECORDS[id];
+    SCOPED_TRACE(record.name);
+    EXPECT_EQ(stateHoldsRecord(id), record.unsaved == nullptr);
+    ASSERT_NE(record.reset, nullptr);
+  }
+}
+
+} // namespace
