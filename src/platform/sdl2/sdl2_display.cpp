@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/sdl2/sdl2_platform.h"
+#include "platform/shared/present_pacer.h"
 
 SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int height) {
   if (outputWidth <= 0 || outputHeight <= 0 || width <= 0 || height <= 0)
@@ -28,17 +29,10 @@ SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int heigh
 // Waits out the rest of the present period when the last present came early: vsync holds the
 // pace on a real display, this holds it where presents do not wait (no vsync, virtual displays).
 static void pacePresent() {
-  SdlPlatform& sp = sdlPlatform;
-  if (sp.presentsUnpaced)
-    return;
-  const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t now = SDL_GetPerformanceCounter();
-  if (sp.nextPresentDue > now) {
-    SDL_Delay(uint32_t((sp.nextPresentDue - now) * 1000 / frequency));
-    sp.nextPresentDue += frequency / PRESENT_RATE;
-  } else {
-    sp.nextPresentDue = now + frequency / PRESENT_RATE;
-  }
+  const int64_t frequency = int64_t(SDL_GetPerformanceFrequency());
+  const int64_t wait = paceDelay(int64_t(SDL_GetPerformanceCounter()), frequency);
+  if (wait > 0)
+    SDL_Delay(uint32_t(wait * 1000 / frequency));
 }
 
 bool presentPicture(bool withText) {
@@ -222,7 +216,7 @@ void platformShowOverlay(const char* text) {
 
 void platformSetPresentWait(bool wait) {
   SdlPlatform& sp = sdlPlatform;
-  sp.presentsUnpaced = !wait;
+  presentPacer.unpaced = !wait;
   if (sp.renderer)
     SDL_RenderSetVSync(sp.renderer, wait ? 1 : 0);
 }

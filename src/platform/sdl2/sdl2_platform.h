@@ -47,8 +47,6 @@ struct SdlPlatform {
   bool textFresh;                     // drawn since the last flip: the next flip shows it too
   bool textShown;                     // the last present drew the text over the picture
   char overlay[OVERLAY_TEXT_SIZE];    // the on-screen message line, drawn at the bottom-left (empty: none)
-  bool presentsUnpaced;               // presents wait for neither vsync nor the pacing (fast forward)
-  uint64_t nextPresentDue;            // performance-counter time of the next paced present
   // Joystick (devices without a game-controller mapping).
   SDL_Joystick* joystick;             // the one opened device
   uint32_t joystickId;                // its id among the plain joysticks when it was opened

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/sdl2/sdl2_platform.h"
+#include "platform/shared/present_pacer.h"
 #include "platform/shared/queued_window.h"
 
 SdlPlatform sdlPlatform;
@@ -131,9 +132,8 @@ void sdlReset() {
   sp.paletteCreated = false;
   sp.textLength = 0;
   sp.textFresh = sp.textShown = false;
-  sp.nextPresentDue = 0;
+  presentPacer = PresentPacer{};
   sp.overlay[0] = 0;
-  sp.presentsUnpaced = false;
   sp.joystick = nullptr;
   sp.joystickId = 0;
 }

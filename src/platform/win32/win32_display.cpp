@@ -1,5 +1,6 @@
 #include <cstddef>
 
+#include "platform/shared/present_pacer.h"
 #include "platform/win32/win32_platform.h"
 
 #include <mmsystem.h>
@@ -31,30 +32,16 @@ int32_t platformCreateDisplay() {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   wp.counterFrequency = frequency.QuadPart;
-  wp.nextPresentDue = 0;
+  presentPacer = PresentPacer{};
   // Sleep's default granularity (15.6 ms) is nearly a whole period.
   wp.timerPeriodSet = timeBeginPeriod(TIMER_PERIOD_MS) == TIMERR_NOERROR;
   return result(DirectDrawCreate(nullptr, &wp.directDraw, nullptr));
 }
 
 void pacePresent() {
-  Win32Platform& wp = win32Platform;
-  if (wp.presentsUnpaced)
-    return;
-  const int64_t period = wp.counterFrequency / PRESENT_RATE;
-  const int64_t now = counterNow();
-  if (wp.nextPresentDue > now) {
-    Sleep(DWORD((wp.nextPresentDue - now) * 1000 / wp.counterFrequency));
-    // The schedule advances by whole periods, so a short or long sleep does not drift the rate.
-    wp.nextPresentDue += period;
-  } else if (now - wp.nextPresentDue < PACE_CATCH_UP_PERIODS * period) {
-    // A little late (the thread was not scheduled in time): the next passes run without a wait
-    // until the schedule is met again, so the rate holds on a busy machine.
-    wp.nextPresentDue += period;
-  } else {
-    // Far behind (the first present, a wait for activation or the inspector): start again from now.
-    wp.nextPresentDue = now + period;
-  }
+  const int64_t wait = paceDelay(counterNow(), win32Platform.counterFrequency);
+  if (wait > 0)
+    Sleep(DWORD(wait * 1000 / win32Platform.counterFrequency));
 }
 
 int32_t platformSetCooperativeLevel(PlatformWindow window) {

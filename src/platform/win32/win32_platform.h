@@ -9,10 +9,6 @@
 
 #include "platform/platform.h"
 
-// Flip waits for the vertical blank only on some displays and Blt never does, so the backend holds
-// the pace of PRESENT_RATE itself. A pass later than this many periods restarts the schedule
-// instead of catching up.
-inline constexpr int64_t PACE_CATCH_UP_PERIODS = 4;
 // The finest timer period asked of the system for the pacing waits, in milliseconds.
 inline constexpr UINT TIMER_PERIOD_MS = 1;
 // Longest time a console event's handler waits for the orderly end before the system takes over.
@@ -35,11 +31,10 @@ struct Win32Platform {
   IDirectDrawSurface* backBuffer;
   IDirectDrawPalette* palette;
   int modeWidth, modeHeight; // the display mode set
-  // Pacing: performance-counter ticks a second and the due time of the next present.
+  // Pacing (Flip waits for the vertical blank only on some displays, Blt never): performance-counter
+  // ticks a second for the shared pacer.
   int64_t counterFrequency;
-  int64_t nextPresentDue;
   bool timerPeriodSet;       // timeBeginPeriod is in force
-  bool presentsUnpaced;      // no pacing while the host fast-forwards
   char overlay[OVERLAY_TEXT_SIZE]; // the on-screen message line (empty: none)
 };
 

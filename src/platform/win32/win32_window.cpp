@@ -1,3 +1,4 @@
+#include "platform/shared/present_pacer.h"
 #include "platform/win32/win32_platform.h"
 
 #include <cstdio>
@@ -222,7 +223,7 @@ void platformShowOverlay(const char* text) {
   drawOverlayLine();
 }
 
-void platformSetPresentWait(bool wait) { win32Platform.presentsUnpaced = !wait; }
+void platformSetPresentWait(bool wait) { presentPacer.unpaced = !wait; }
 
 void platformDrawText(PlatformWindow window, const char* text, int length) {
   HDC dc = GetDC(HWND(window));
