@@ -13,8 +13,10 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-readonly DUMP_SIZE=2097344
-readonly BITMAP_SIZE=77878
+# QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (dump and bitmap sizes).
+source "${QUILLOMARK_BOARD_CONSTANTS:?must name board_constants.sh of the build}" || fail "no board constants"
+readonly DUMP_SIZE=$DUMP_FILE_SIZE
+readonly BITMAP_SIZE=$BITMAP_FILE_SIZE
 readonly STALE_FILES=(dump.bin keys.bin vortane.bmp bmps/000.bmp digests.txt)
 
 work=$(mktemp -d)

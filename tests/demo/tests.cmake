@@ -86,7 +86,8 @@ endif()
 add_test(NAME demo_run_demo_script
   COMMAND bash ${DEMO_TEST_DIR}/run_demo_script_test.sh ${CMAKE_SOURCE_DIR}/run-demo.sh
           $<TARGET_FILE:quillomark-headless> ${CMAKE_BINARY_DIR}/demo ${RUN_DEMO_DESKTOP})
-set_tests_properties(demo_run_demo_script PROPERTIES TIMEOUT 180)
+set_tests_properties(demo_run_demo_script PROPERTIES TIMEOUT 180
+  ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
 
 # The instruction check must reject what a 68020 assembler makes of later
 # processors' instructions, accept plain 68000 code, and accept the demo.

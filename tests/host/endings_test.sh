@@ -13,8 +13,10 @@ fail() {
   exit 1
 }
 source "$(dirname "$0")/../support/xvfb.sh"
+# QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (the dump size).
+source "${QUILLOMARK_BOARD_CONSTANTS:?must name board_constants.sh of the build}" || fail "no board constants"
 
-readonly DUMP_SIZE=2097344
+readonly DUMP_SIZE=$DUMP_FILE_SIZE
 readonly DUMP_PC_OFFSET=$((0x200058)) # the register block's PC, little-endian
 readonly HANG_PC=00000410
 readonly COUNTER_OFFSET=$((0x80100)) # the hang program's count of starts, big-endian
@@ -87,6 +89,9 @@ hang)
 disk)
   # A full disk and a read-only folder: each failed file named once, no torn dump.bin, exit code 4.
   [[ $(id -u) == 0 ]] && command -v unshare >/dev/null || { echo "SKIP: needs root and unshare"; exit 77; }
+  # A chroot or a container without the capability forbids mount namespaces or tmpfs mounts.
+  unshare -m bash -c "mount -t tmpfs none '$work'" 2>/dev/null ||
+    { echo "SKIP: this system forbids mount namespaces or tmpfs mounts"; exit 77; }
   roms=$work/roms
   mkdir "$roms" && "$rom_tool" idle "$roms"
   printf '2 down F12\n3 down F11\n' >"$work/keys.txt"

@@ -12,5 +12,6 @@ foreach(ending ${ENDING_CASES})
   add_test(NAME endings_${ending}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/endings_test.sh ${ending} $<TARGET_FILE:quillomark-headless>
             $<TARGET_FILE:quillomark-test-rom> ${ENDING_DESKTOP})
-  set_tests_properties(endings_${ending} PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77)
+  set_tests_properties(endings_${ending} PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77
+    ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
 endforeach()
