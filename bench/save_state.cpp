@@ -1,7 +1,9 @@
-// Time to write and to load a save state (F2 and F3), file system included.
+// Time to write and to load a save state: a file (F2 and F3), file system included, and a state in
+// memory (rewind, run-ahead, netplay).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "driver/memory.h"
 #include "host/save_state.h"
@@ -38,4 +40,14 @@ void BM_LoadState(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_LoadState)->Unit(benchmark::kMillisecond);
+void BM_SaveAndLoadInMemory(benchmark::State& state) {
+  prepareMachine();
+  std::vector<uint8_t> buffer(stateSize());
+  for (auto _ : state) {
+    saveState(buffer.data());
+    if (loadState(buffer.data(), buffer.size()) != STATE_LOADED)
+      state.SkipWithError("the state did not load");
+  }
+}
+BENCHMARK(BM_SaveAndLoadInMemory)->Unit(benchmark::kMicrosecond);
 } // namespace
