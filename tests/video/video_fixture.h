@@ -19,7 +19,7 @@
 #include "video/screenshot.h"
 #include "video/sprites.h"
 
-// Fresh machine, video RAM and video records zeroed; PenLookup entry n gives host index n mod 256.
+// Fresh machine (every record reset), video RAM zeroed; PenLookup entry n gives host index n mod 256.
 inline void freshVideo() {
   freshMachine();
   memset(machineMemory + PALETTE_RAM, 0, 0x2000);
@@ -27,10 +27,6 @@ inline void freshVideo() {
   memset(machineMemory + CHARACTER_RAM, 0, 0x10000);
   memset(machineMemory + SPRITE_RAM, 0, 0x1000);
   memset(machineMemory + SCROLL_REGISTERS, 0, 0x1000);
-  memset(&frameStore, 0, sizeof frameStore);
-  memset(&layerState, 0, sizeof layerState);
-  spriteState = SpriteState{};
-  screenshotState = ScreenshotState{};
   for (int i = 0; i < PEN_LOOKUP_SIZE; ++i)
     colourTables.penLookup[i] = uint8_t(i);
 }
