@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (argv[i][0] != '-') {
       if (!platformEnterFolder(argv[i])) {
-        fprintf(stderr, "quillomark: %s is not a folder: %s\n", argv[i], strerror(errno));
+        char message[FOLDER_MESSAGE_SIZE];
+        describeFolderFailure(argv[i], errno, message, sizeof message);
+        fprintf(stderr, "quillomark: %s\n", message);
         return EXIT_CODE_USAGE;
       }
       break;

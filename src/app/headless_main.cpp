@@ -6,6 +6,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/headless_options.h"
 #include "driver/debugger.h"
 #include "driver/frame_loop.h"
@@ -26,9 +29,19 @@ static void printStats() {
           instructions, seconds, seconds > 0 ? instructions / seconds / 1e6 : 0.0);
 }
 
+// Why the run could not happen in folder (an errno value), 0 when it can be entered.
+static int folderError(const char* folder) {
+  struct stat status;
+  if (stat(folder, &status) != 0)
+    return errno;
+  if (!S_ISDIR(status.st_mode))
+    return ENOTDIR;
+  return access(folder, X_OK) == 0 ? 0 : errno;
+}
+
 int main(int argc, char** argv) {
   HeadlessOptions options;
-  char message[512];
+  char message[FOLDER_MESSAGE_SIZE];
   if (!parseHeadlessOptions(argc, argv, &options, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
     return EXIT_CODE_USAGE;
@@ -58,6 +71,12 @@ int main(int argc, char** argv) {
     fprintf(stderr, "quillomark-headless: cannot read input log %s: %s\n", options.replayPath, strerror(errno));
     return EXIT_CODE_USAGE;
   }
+  // The folder is checked before any output is opened, so that a refusal leaves earlier files alone.
+  if (const int error = options.folder ? folderError(options.folder) : 0) {
+    describeFolderFailure(options.folder, error, message, sizeof message);
+    fprintf(stderr, "quillomark-headless: %s\n", message);
+    return EXIT_CODE_USAGE;
+  }
   if (options.digestsPath) {
     headlessPlatform.digestFile = fopen(options.digestsPath, "ab");
     headlessPlatform.digestPath = options.digestsPath;
@@ -69,6 +88,10 @@ int main(int argc, char** argv) {
   // A state to start from is read and checked now, before anything starts; it is applied after start-up.
   if (options.loadStatePath) {
     const StateLoadResult result = readStateFile(options.loadStatePath, stateRequests.pendingLoad);
+    if (result == STATE_MISSING) {
+      fprintf(stderr, "quillomark-headless: cannot read save state %s: %s\n", options.loadStatePath, strerror(errno));
+      return EXIT_CODE_USAGE;
+    }
     if (result != STATE_LOADED) {
       fprintf(stderr, "quillomark-headless: %s: %s\n", stateLoadText(result), options.loadStatePath);
       return EXIT_CODE_USAGE;
@@ -89,7 +112,8 @@ int main(int argc, char** argv) {
     addBreakpoint(address);
   // Every path of an option has been opened or read: the run itself happens in its folder.
   if (options.folder && !platformEnterFolder(options.folder)) {
-    fprintf(stderr, "quillomark-headless: %s is not a folder: %s\n", options.folder, strerror(errno));
+    describeFolderFailure(options.folder, errno, message, sizeof message);
+    fprintf(stderr, "quillomark-headless: %s\n", message);
     return EXIT_CODE_USAGE;
   }
   headlessPlatform.frameLimit = options.frames;

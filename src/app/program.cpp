@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
@@ -31,6 +32,14 @@ void parseOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (strcmp(argv[i], "-640") == 0)
       frameLoopState.wideMode = true;
+}
+
+void describeFolderFailure(const char* path, int error, char* message, int messageSize) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored))
+    snprintf(message, size_t(messageSize), "cannot enter the folder %s: %s", path, strerror(error));
+  else
+    snprintf(message, size_t(messageSize), "%s is not a folder: %s", path, strerror(error));
 }
 
 void endRun(bool displayLost) {

@@ -10,7 +10,7 @@
 
 Debugger debugger;
 
-static void stopTrace() {
+void closeTrace() {
   if (debugger.trace && fclose(debugger.trace) != 0)
     reportWriteFailure(FILE_TRACE, debugger.tracePath);
   debugger.trace = nullptr;
@@ -21,7 +21,7 @@ static void stopTrace() {
 static void checkTraceWrite(int printed) {
   if (printed < 0) {
     reportWriteFailure(FILE_TRACE, debugger.tracePath);
-    stopTrace();
+    closeTrace();
   }
 }
 
@@ -51,6 +51,13 @@ bool startTrace(const char* path, uint32_t from, uint64_t limit) {
   return true;
 }
 
+void reportBreakpointsMissed() {
+  if (debugger.breakpoints.empty() || debugger.breakpointReached)
+    return;
+  printf("No breakpoint reached in %u passes\n", displayContext.passCount);
+  fflush(stdout);
+}
+
 void addBreakpoint(uint32_t address) {
   std::vector<uint32_t>& points = debugger.breakpoints;
   points.insert(std::upper_bound(points.begin(), points.end(), address), address);
@@ -76,6 +83,7 @@ bool watchInstruction() {
   const uint32_t pc = getPc();
   if (!d.breakpoints.empty() && std::binary_search(d.breakpoints.begin(), d.breakpoints.end(), pc)) [[unlikely]] {
     printBreak(pc);
+    d.breakpointReached = true;
     return true;
   }
   const uint32_t pass = displayContext.passCount;
@@ -83,7 +91,7 @@ bool watchInstruction() {
     return false;
   if (d.traceLeft == 0) {
     checkTraceWrite(fprintf(d.trace, "# trace limit reached\n"));
-    stopTrace();
+    closeTrace();
     return false;
   }
   --d.traceLeft;

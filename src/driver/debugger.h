@@ -17,6 +17,7 @@ struct Debugger {
   uint32_t traceFrom;                // the first pass whose instructions are written
   uint64_t traceLeft;                // instructions still to write
   std::vector<uint32_t> breakpoints; // sorted addresses that end the run when the PC reaches one
+  bool breakpointReached;            // the run stopped at one
   // The trace line of the instruction being run, finished once its condition codes are known.
   bool linePending;
   uint32_t linePass, linePc;
@@ -34,6 +35,10 @@ inline bool debuggerWanted() { return debugger.trace || !debugger.breakpoints.em
 // Opens the trace file for writing from pass `from` for at most `limit` instructions; false
 // (errno set) when it cannot be created.
 bool startTrace(const char* path, uint32_t from, uint64_t limit);
+// Closes the trace, as the orderly end does: a failed write or close is reported (exit code 4).
+void closeTrace();
+// At the end of a run with breakpoints none of which was reached: says so on standard output.
+void reportBreakpointsMissed();
 // Adds a breakpoint address.
 void addBreakpoint(uint32_t address);
 // Before an instruction: at a breakpoint prints the stop and returns true (the instruction must not

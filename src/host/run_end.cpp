@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "driver/debugger.h"
 #include "driver/file_write.h"
 #include "host/input_log.h"
+#include "host/save_state.h"
 #include "platform/platform.h"
 
 RunEnd runEnd;
@@ -20,6 +22,9 @@ void watchEndSignals() {
 
 int finishRun(bool displayLost) {
   closeKeyLog();
+  closeTrace();
+  reportBreakpointsMissed();
+  reportStateNotSaved();
   platformShutdown(displayLost);
   writeDump();
   return fileWriteState.anyFailed ? EXIT_CODE_WRITE_FAILED : EXIT_CODE_END;

@@ -27,6 +27,8 @@ void watchEndSignals();
 inline bool endRequested() { return runEnd.requested != 0; }
 // Records an end request; safe in a signal handler.
 inline void requestEnd() { runEnd.requested = 1; }
-// The orderly end's work: closes keys.bin, releases the backend (after a lost display nothing touches
-// it), writes dump.bin; returns the exit code: 1, or 4 when a file failed. The programs exit with it.
+// The orderly end's work: closes keys.bin and the trace, says what was asked for and not done (a
+// breakpoint never reached, a state never saved), releases the backend (after a lost display nothing
+// touches it), writes dump.bin; returns the exit code: 1, or 4 when a file failed. The programs exit
+// with it.
 int finishRun(bool displayLost);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #include "cpu68k/cpu_state.h"
@@ -13,6 +14,7 @@
 #include "host/controls.h"
 #include "host/joystick.h"
 #include "host/records.h"
+#include "video/display.h"
 #include "video/layers.h"
 #include "video/sprites.h"
 
@@ -242,4 +244,13 @@ void applyPendingState() {
 void saveStateAfterPass(uint32_t pass) {
   if (stateRequests.savePass != 0 && pass == stateRequests.savePass)
     saveMachineState(stateRequests.savePath.c_str());
+}
+
+void reportStateNotSaved() {
+  const StateRequests& sr = stateRequests;
+  if (sr.savePass == 0 || displayContext.passCount >= sr.savePass)
+    return;
+  fprintf(stderr, "No state written to %s: the run ended after %u of %u passes\n", sr.savePath.c_str(),
+          displayContext.passCount, sr.savePass);
+  fileWriteState.anyFailed = true;
 }

@@ -51,3 +51,6 @@ const char* stateLoadText(StateLoadResult result);
 void applyPendingState();
 // After a pass is presented: writes the state asked for this pass, if any.
 void saveStateAfterPass(uint32_t pass);
+// At the end of a run that ended before the pass whose state was asked for: says so and counts it as
+// a file that failed.
+void reportStateNotSaved();

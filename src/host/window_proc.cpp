@@ -1,6 +1,8 @@
 #include "host/window_proc.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 #include "cpu68k/cpu_state.h"
@@ -40,6 +42,18 @@ static bool runControlKey(uint32_t keyCode) {
   }
 }
 
+// Shows what F3 did; a state that is there but cannot be read says why.
+static void showLoadResult(StateLoadResult result) {
+  static char text[OVERLAY_TEXT_SIZE];
+  const int error = errno;
+  if (result == STATE_MISSING && error != ENOENT) {
+    snprintf(text, sizeof text, "%s: %s", stateLoadText(result), strerror(error));
+    showMessage(text);
+    return;
+  }
+  showMessage(stateLoadText(result));
+}
+
 // The player's keys (pause, frame advance, save and load, fast forward), outside the board's key
 // table; they act whether or not Alt, a board button, is held.
 static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
@@ -63,7 +77,7 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
     return true;
   case VKEY_F3:
     if (down)
-      showMessage(stateLoadText(loadMachineState(STATE_FILE)));
+      showLoadResult(loadMachineState(STATE_FILE));
     return true;
   case VKEY_BACK:
     if (hc.fastForward != down) {

@@ -2,6 +2,8 @@
 // script and a long replay.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -164,6 +166,36 @@ TEST(Programs, TheFolderArgumentHoldsTheRunWhileOptionPathsStayWhereTheyWere) {
     EXPECT_EQ(runIn(dir, quoted(besideHeadless(program)) + " k.txt >out.txt 2>err.txt"), EXIT_CODE_USAGE) << program;
     EXPECT_EQ(text(dir + "/err.txt"), std::string(program) + ": k.txt is not a folder: Not a directory\n");
     EXPECT_EQ(text(dir + "/out.txt"), "") << program;
+  }
+  // A refused folder is found before any output is opened: an earlier trace stays whole.
+  writeText(dir + "/t.txt", "earlier trace\n");
+  EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " --trace t.txt no-such-folder >out.txt 2>err.txt"),
+            EXIT_CODE_USAGE);
+  EXPECT_EQ(text(dir + "/t.txt"), "earlier trace\n");
+}
+
+// What a run was asked to do and did not: said at the end, a state never written counting as a failed
+// file (exit code 4).
+TEST(Programs, TheEndSaysWhatWasAskedForAndNotDone) {
+  const std::string dir = makeScratchDir("programs-undone");
+  writeRomSet(dir, idleProgram());
+  const struct {
+    const char* options;
+    int code;
+    const char* out; // a line of standard output, or null
+    const char* err; // standard error
+  } cases[] = {
+      // The frame interrupt at 0x500 stops the run after pass 1, before the state of pass 3.
+      {"--break 0x500 --save-state 3 s.qms", EXIT_CODE_WRITE_FAILED, "Breakpoint at 00000500 in pass 1\n",
+       "No state written to ", },
+      {"--frames 2 --break 0x600", EXIT_CODE_END, "No breakpoint reached in 2 passes\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " " + c.options + " >out.txt 2>err.txt"), c.code);
+    EXPECT_NE(text(dir + "/out.txt").find(c.out), std::string::npos) << text(dir + "/out.txt");
+    EXPECT_EQ(text(dir + "/err.txt").rfind(c.err, 0), 0u) << text(dir + "/err.txt");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/s.qms"));
   }
 }
 

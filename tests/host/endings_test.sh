@@ -123,6 +123,10 @@ disk)
   (cd "$dir" && "$headless" --frames 5 --digests /dev/full >out.txt 2>err.txt)
   [[ $? == 4 ]] || fail "--digests /dev/full: exit code not 4"
   grep -qx "Cannot write /dev/full: No space left on device" "$dir/err.txt" || fail "/dev/full: $(cat "$dir/err.txt")"
+  # A trace short enough to stay in its buffer until the end: the end's close finds the full disk.
+  (cd "$dir" && "$headless" --frames 2 --trace /dev/full --trace-limit 3 >out.txt 2>err.txt)
+  [[ $? == 4 ]] || fail "--trace /dev/full: exit code not 4"
+  grep -qx "Cannot write /dev/full: No space left on device" "$dir/err.txt" || fail "trace: $(cat "$dir/err.txt")"
   ;;
 warnings)
   # 150 warnings a frame: 100 printed, then one count line per frame.
