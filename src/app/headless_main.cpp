@@ -108,6 +108,12 @@ int main(int argc, char** argv) {
     fprintf(stderr, "quillomark-headless: cannot write the trace %s: %s\n", options.tracePath, strerror(errno));
     return EXIT_CODE_USAGE;
   }
+  if (options.soundLogPath && !startSoundLog(options.soundLogPath)) {
+    fprintf(stderr, "quillomark-headless: cannot write the sound log %s: %s\n", options.soundLogPath,
+            strerror(errno));
+    return EXIT_CODE_USAGE;
+  }
+  frameLoopState.exitOnHang = options.exitOnHang;
   for (uint32_t address : options.breakpoints)
     addBreakpoint(address);
   // Every path of an option has been opened or read: the run itself happens in its folder.

@@ -9,7 +9,8 @@
 const char HEADLESS_USAGE[] =
     "usage: quillomark-headless [--frames N] [--keys FILE] [--replay FILE] [--digests FILE] [--stats] [-640]\n"
     "                           [--load-state FILE] [--save-state N FILE] [--trace FILE]\n"
-    "                           [--trace-from P] [--trace-limit N] [--break ADDRESS]... [FOLDER]\n"
+    "                           [--trace-from P] [--trace-limit N] [--break ADDRESS]... [--exit-on-hang]\n"
+    "                           [--sound-log FILE] [FOLDER]\n"
     "       quillomark-headless --help | --version\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) without a window; writes\n"
     "keys.bin there as it runs and dump.bin when it ends. Paths given to options stay relative to the\n"
@@ -27,6 +28,9 @@ const char HEADLESS_USAGE[] =
     "  --trace-limit N instructions written at most (default 1000000)\n"
     "  --break ADDRESS ends the run when the PC first reaches ADDRESS (repeatable): prints the pass,\n"
     "                  the registers and the status register, then ends as a window close does\n"
+    "  --exit-on-hang  after the hang report (no frame for 1 s), ends the run in order with exit code 5\n"
+    "  --sound-log FILE  writes 'PASS BYTE' (hexadecimal) for every sound command, PASS the first pass\n"
+    "                  after it was queued\n"
     "  --stats         prints passes, instructions, seconds and MIPS to standard error at the end\n"
     "  -640            the 640x480 mode\n"
     "  --help          prints this text and exits\n"
@@ -53,7 +57,7 @@ struct PathOption {
 constexpr PathOption PATH_OPTIONS[] = {
     {"--keys", &HeadlessOptions::keysPath},         {"--digests", &HeadlessOptions::digestsPath},
     {"--replay", &HeadlessOptions::replayPath},     {"--load-state", &HeadlessOptions::loadStatePath},
-    {"--trace", &HeadlessOptions::tracePath},
+    {"--trace", &HeadlessOptions::tracePath},       {"--sound-log", &HeadlessOptions::soundLogPath},
 };
 // The table's entry for arg, or null.
 template <typename Option, size_t N> const Option* findOption(const Option (&table)[N], const char* arg) {
@@ -76,6 +80,10 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       return true;
     if (strcmp(arg, "--stats") == 0) {
       options->stats = true;
+      continue;
+    }
+    if (strcmp(arg, "--exit-on-hang") == 0) {
+      options->exitOnHang = true;
       continue;
     }
     if (strcmp(arg, "-640") == 0) {

@@ -18,6 +18,8 @@ struct HeadlessOptions {
   uint32_t traceLimit;       // --trace-limit N
   std::vector<uint32_t> breakpoints; // every --break ADDRESS
   const char* folder;        // the ROM set's folder, where the run's own files go (null: here)
+  const char* soundLogPath;  // --sound-log FILE
+  bool exitOnHang;           // --exit-on-hang
   bool stats;
   bool wide;
   ProgramInfo info; // --help or --version: print it and run nothing

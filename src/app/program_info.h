@@ -10,7 +10,8 @@ inline constexpr char QUILLOMARK_VERSION[] = "0.9.0";
 #define PROGRAM_EXIT_CODES_TEXT                                                                        \
   "Exit codes: 0 help or version; 1 an orderly end (or a start-up failure, with its message);\n"      \
   "2 a usage or key-script error; 3 the CPU decode table could not be built;\n"                      \
-  "4 an orderly end in which a file could not be written.\n"
+  "4 an orderly end in which a file could not be written; 5 an orderly end after a hang\n"      \
+  "(quillomark-headless --exit-on-hang).\n"
 
 enum ProgramInfo { INFO_NONE, INFO_HELP, INFO_VERSION };
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 enum FileKind : int { FILE_KEY_LOG, FILE_DUMP, FILE_SNAPSHOT, FILE_FRAME_SHOT, FILE_DIGESTS, FILE_STATE,
-                      FILE_TRACE, FILE_KIND_COUNT };
+                      FILE_TRACE, FILE_SOUND_LOG, FILE_KIND_COUNT };
 
 struct FileWriteState {
   bool reported[FILE_KIND_COUNT]; // a failure of this kind has been printed

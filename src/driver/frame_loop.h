@@ -17,6 +17,7 @@ struct FrameLoopState {
   double lastFrameSeconds;   // steady-clock time the last frame's pass returned (or the loop began)
   double lastHangLookSeconds; // when a hang last looked for an end request
   bool hangReported;         // this hang has been reported
+  bool exitOnHang;           // a reported hang ends the run in order (headless --exit-on-hang)
 };
 
 // Instructions run between two looks at the clock by the hang watch.

@@ -7,6 +7,7 @@
 #include "driver/board.h"
 #include "driver/file_write.h"
 #include "driver/memory.h"
+#include "driver/sound_queue.h"
 
 InputLog inputLog;
 
@@ -61,4 +62,36 @@ void replayInputs() {
   machineMemory[PLAYER_INPUTS_ADDRESS] = log.replay[2 * log.replayNext];
   machineMemory[SWITCH_INPUTS_ADDRESS] = log.replay[2 * log.replayNext + 1];
   ++log.replayNext;
+}
+
+bool startSoundLog(const char* path) {
+  inputLog.soundLog = fopen(path, "w");
+  inputLog.soundLogPath = path;
+  inputLog.soundLogNext = soundCommandQueue.writeIndex;
+  return inputLog.soundLog != nullptr;
+}
+
+// A failed write or close is reported once and the log given up.
+static void dropSoundLog(bool failed) {
+  if ((fclose(inputLog.soundLog) != 0 || failed))
+    reportWriteFailure(FILE_SOUND_LOG, inputLog.soundLogPath);
+  inputLog.soundLog = nullptr;
+}
+
+void logSoundCommands(uint32_t pass) {
+  InputLog& log = inputLog;
+  if (!log.soundLog)
+    return;
+  // The ring holds what a frame queued; its write index only moves on, so what lies between the
+  // last logged slot and it is new.
+  const SoundCommandQueue& q = soundCommandQueue;
+  for (; log.soundLogNext != q.writeIndex; log.soundLogNext = (log.soundLogNext + 1) & (SOUND_QUEUE_SIZE - 1))
+    if (fprintf(log.soundLog, "%u %02x\n", pass, q.entries[log.soundLogNext]) < 0)
+      return dropSoundLog(true);
+}
+
+void closeSoundLog(uint32_t pass) {
+  logSoundCommands(pass);
+  if (inputLog.soundLog)
+    dropSoundLog(false);
 }

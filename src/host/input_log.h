@@ -13,6 +13,9 @@ struct InputLog {
   bool keyLogFailed;            // opening or writing failed once: logging has stopped
   std::vector<uint8_t> replay;  // a recorded keys.bin being replayed (empty: none)
   size_t replayNext;            // the record the next pass takes
+  FILE* soundLog;               // the sound-command log, while it is written (headless --sound-log)
+  const char* soundLogPath;
+  int32_t soundLogNext;         // the sound queue's slot the log takes next
 };
 
 extern InputLog inputLog;
@@ -27,5 +30,12 @@ void replayInputs();
 void logInputs();
 // Closes keys.bin if it is open; a failed close is reported.
 void closeKeyLog();
+// Opens the sound-command log at path; false (errno set) when it cannot be created.
+bool startSoundLog(const char* path);
+// Writes "PASS BYTE" for each sound command queued since the last call; a failed write is reported
+// and ends the log.
+void logSoundCommands(uint32_t pass);
+// Writes the commands still unlogged, then closes the sound-command log; a failure is reported.
+void closeSoundLog(uint32_t pass);
 // Writes the address space and the register block to dump.bin (whole or not at all; failures reported).
 void writeDump();

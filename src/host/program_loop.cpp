@@ -37,6 +37,7 @@ void renderFrame() {
     pollJoystick();
     replayInputs();
     logInputs();
+    logSoundCommands(displayContext.passCount + 1);
     ++displayContext.passCount;
     spriteState.inspecting = hostControls.spriteInspector != 0;
     spriteState.inspectedSlot = hostControls.inspectedSlot;
@@ -67,6 +68,11 @@ bool watchForHang() {
     reportSuppressedWarnings();
     printf("No frame for 1 s: the program at PC %08x is not reaching its idle loop\n", getPc());
     fflush(stdout);
+    if (fl.exitOnHang) {
+      runEnd.afterHang = true;
+      requestEnd();
+      return true;
+    }
   }
   if (now - fl.lastHangLookSeconds < HANG_LOOK_SECONDS)
     return false;

@@ -64,10 +64,16 @@ const MachineRecord MACHINE_RECORDS[RECORD_COUNT] = {
     {"inputLog",
      [] {
        dropFile(inputLog.keyLog);
+       dropFile(inputLog.soundLog);
        inputLog = InputLog{};
      },
      "keys.bin and the replay are the run's files"},
-    {"runEnd", [] { runEnd.requested = 0; }, "an end request of this run"},
+    {"runEnd",
+     [] {
+       runEnd.requested = 0;
+       runEnd.afterHang = false;
+     },
+     "an end request of this run"},
     {"stateRequests", [] { stateRequests = StateRequests{}; }, "the run's options"},
     {"onScreen", [] { onScreen = OnScreen{}; }, "messages shown to the person at the keys"},
 };

@@ -7,6 +7,7 @@
 #include "host/input_log.h"
 #include "host/save_state.h"
 #include "platform/platform.h"
+#include "video/display.h"
 
 RunEnd runEnd;
 
@@ -23,9 +24,12 @@ void watchEndSignals() {
 int finishRun(bool displayLost) {
   closeKeyLog();
   closeTrace();
+  closeSoundLog(displayContext.passCount + 1);
   reportBreakpointsMissed();
   reportStateNotSaved();
   platformShutdown(displayLost);
   writeDump();
-  return fileWriteState.anyFailed ? EXIT_CODE_WRITE_FAILED : EXIT_CODE_END;
+  if (fileWriteState.anyFailed)
+    return EXIT_CODE_WRITE_FAILED;
+  return runEnd.afterHang ? EXIT_CODE_HANG : EXIT_CODE_END;
 }

@@ -15,8 +15,12 @@ inline constexpr int EXIT_CODE_WRITE_FAILED = 4; // an orderly end in which a fi
 // Longest wait, in milliseconds, before a waiting program looks for an end request again.
 inline constexpr unsigned END_CHECK_MS = 100;
 
+// An orderly end after a hang (quillomark-headless --exit-on-hang), when no file failed.
+inline constexpr int EXIT_CODE_HANG = 5;
+
 struct RunEnd {
   volatile sig_atomic_t requested; // set by a signal or console handler; acted on by the program
+  bool afterHang;                  // asked for by the hang watch (--exit-on-hang)
 };
 
 extern RunEnd runEnd;
@@ -27,7 +31,7 @@ void watchEndSignals();
 inline bool endRequested() { return runEnd.requested != 0; }
 // Records an end request; safe in a signal handler.
 inline void requestEnd() { runEnd.requested = 1; }
-// The orderly end's work: closes keys.bin and the trace, says what was asked for and not done (a
+// The orderly end's work: closes keys.bin, the trace and the sound log, says what was asked for and not done (a
 // breakpoint never reached, a state never saved), releases the backend (after a lost display nothing
 // touches it), writes dump.bin; returns the exit code: 1, or 4 when a file failed. The programs exit
 // with it.

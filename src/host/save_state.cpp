@@ -12,6 +12,7 @@
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
 #include "host/controls.h"
+#include "host/input_log.h"
 #include "host/joystick.h"
 #include "host/records.h"
 #include "video/display.h"
@@ -197,6 +198,8 @@ void applyState(const uint8_t* bytes) {
     memcpy(part.locate(), bytes + at, part.size);
     at += part.size;
   }
+  // The sound log goes on from the loaded queue: its commands were logged by the run that saved it.
+  inputLog.soundLogNext = soundCommandQueue.writeIndex;
 }
 
 StateLoadResult loadState(const uint8_t* bytes, size_t size) {

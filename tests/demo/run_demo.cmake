@@ -32,7 +32,7 @@ file(COPY ${KEYS} DESTINATION ${SCRATCH})
 get_filename_component(keys_name ${KEYS} NAME)
 
 execute_process(
-  COMMAND ${HEADLESS} --frames ${FRAMES} --keys ${keys_name} --digests digests.txt
+  COMMAND ${HEADLESS} --frames ${FRAMES} --keys ${keys_name} --digests digests.txt --sound-log sounds.txt
   WORKING_DIRECTORY ${SCRATCH}
   RESULT_VARIABLE result
   OUTPUT_VARIABLE output
@@ -141,6 +141,21 @@ if(DEFINED SOUND AND EXISTS ${SCRATCH}/dump.bin)
   file(READ ${SCRATCH}/dump.bin last_command OFFSET ${SOUND_COMMAND_PORT} LIMIT 1 HEX)
   if(NOT last_command STREQUAL SOUND)
     string(APPEND failures "last sound command ${last_command}, expected ${SOUND}\n")
+  endif()
+  # The sound log: every command with its pass, in pass order, the last one the byte at the port.
+  file(STRINGS ${SCRATCH}/sounds.txt sounds)
+  set(previous 0)
+  math(EXPR last_pass "${FRAMES} + 1") # commands queued after the last pass carry the next one's number
+  foreach(line IN LISTS sounds)
+    if(NOT line MATCHES "^([0-9]+) ([0-9a-f][0-9a-f])$" OR CMAKE_MATCH_1 LESS previous OR CMAKE_MATCH_1 GREATER last_pass)
+      string(APPEND failures "sound log line '${line}' after pass ${previous}\n")
+      break()
+    endif()
+    set(previous ${CMAKE_MATCH_1})
+    set(last_logged ${CMAKE_MATCH_2})
+  endforeach()
+  if(NOT "${last_logged}" STREQUAL SOUND)
+    string(APPEND failures "last logged sound command '${last_logged}', expected ${SOUND}\n")
   endif()
 endif()
 

@@ -85,6 +85,11 @@ hang)
   [[ $(grep -c "No frame for 1 s: the program at PC $HANG_PC is not reaching its idle loop" "$dir/out.txt") == 1 ]] ||
     fail "hang report: $(cat "$dir/out.txt")"
   [[ $(dump_pc "$dir") == "$HANG_PC" ]] || fail "dump PC $(dump_pc "$dir")"
+  # --exit-on-hang: the report, then the orderly end with its own exit code.
+  rm -f "$dir/dump.bin" "$dir/keys.bin"
+  (cd "$dir" && timeout 20 "$headless" --exit-on-hang >out.txt 2>err.txt)
+  [[ $? == 5 ]] || fail "--exit-on-hang: exit code not 5: $(cat "$dir/err.txt")"
+  [[ $(grep -c "No frame for 1 s" "$dir/out.txt") == 1 && -s $dir/dump.bin ]] || fail "--exit-on-hang: $(cat "$dir/out.txt")"
   ;;
 disk)
   # A full disk and a read-only folder: each failed file named once, no torn dump.bin, exit code 4.
