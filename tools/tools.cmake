@@ -22,6 +22,12 @@ add_executable(quillomark-disasm ${CMAKE_SOURCE_DIR}/tools/disasm_main.cpp)
 target_link_libraries(quillomark-disasm quillomark_core)
 set_target_properties(quillomark-disasm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# The video inspector: sprite, layer and palette tables and pictures of a dump or a state, and a
+# pal.bmp made for a program's colours.
+add_executable(quillomark-inspect ${CMAKE_SOURCE_DIR}/tools/inspect_main.cpp)
+target_link_libraries(quillomark-inspect quillomark_core quillomark_headless_backend)
+set_target_properties(quillomark-inspect PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 # The build tools of programs for the board (docs/programming.md), installed beside the programs:
 # the ROM-set packer and the check that a program holds only 68000 instructions. The check's
 # version comes from the one version constant.

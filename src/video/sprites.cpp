@@ -5,6 +5,7 @@
 
 #include "driver/board.h"
 #include "driver/memory.h"
+#include "driver/warnings.h"
 #include "video/frame_store.h"
 #include "video/palette.h"
 
@@ -93,13 +94,17 @@ void drawScaled(const SpriteJob& job, int step) {
   }
 }
 
+const SpriteSize& sizeOf(const uint8_t* entry) { return SPRITE_SIZES[(entry[3] >> 3) & 7]; }
+
+// The only whole-sprite test: nothing is clipped at the right.
+bool offScreen(const uint8_t* entry) { return spriteX(entry) >= 320 - 16 * sizeOf(entry).units; }
+
 void drawEntry(const uint8_t* entry) {
-  const SpriteSize& size = SPRITE_SIZES[(entry[3] >> 3) & 7];
+  const SpriteSize& size = sizeOf(entry);
   if ((entry[3] & 0x38) == UNKNOWN_SIZE_CODE)
-    printf("Unknown sprite: %x\n", UNKNOWN_SIZE_CODE);
-  const int x = (entry[10] & 1) << 8 | entry[11];
-  // The only whole-sprite test: nothing is clipped at the right.
-  if (x >= 320 - 16 * size.units)
+    printWarning(stdout, "Unknown sprite: %x", UNKNOWN_SIZE_CODE);
+  const int x = spriteX(entry);
+  if (offScreen(entry))
     return;
   const int bank = (entry[9] >> 1) & 15;
   const int pattern = (entry[9] >> 6) << 8 | entry[7];
@@ -124,6 +129,24 @@ void drawEntry(const uint8_t* entry) {
 }
 } // namespace
 
+int spriteX(const uint8_t* entry) { return (entry[10] & 1) << 8 | entry[11]; }
+int spriteWidth(const uint8_t* entry) { return sizeOf(entry).width; }
+int spriteHeight(const uint8_t* entry) { return sizeOf(entry).height; }
+
+SpriteVerdict spriteVerdict(const uint8_t* entry, int i) {
+  if (entry[1] != i)
+    return SPRITE_NOT_ITS_INDEX;
+  if ((entry[9] & 1) || entry[3] == 0xFF)
+    return SPRITE_HIDDEN;
+  if (entry[5] == 0 || entry[5] == 0xFF)
+    return SPRITE_ZERO_ZOOM;
+  if (offScreen(entry))
+    return SPRITE_OFF_SCREEN;
+  if ((entry[3] & 0x38) == UNKNOWN_SIZE_CODE && entry[5] == ZOOM_NORMAL)
+    return SPRITE_NO_SIZE;
+  return SPRITE_DRAWN;
+}
+
 uint32_t spriteEntryAddress(int i) {
   return i < 240 ? SPRITE_RAM + 0xEF0 - SPRITE_ENTRY_SIZE * i : SPRITE_RAM + 0xFF0 - SPRITE_ENTRY_SIZE * (i - 240);
 }
@@ -137,7 +160,9 @@ void drawSprites() {
       printf("%x\n", address);
     }
     const uint8_t* entry = machineMemory + address;
-    if (entry[1] != i || (entry[9] & 1) || entry[5] == 0xFF || entry[3] == 0xFF || entry[5] == 0)
+    // Off-screen and sizeless entries still reach drawEntry, which names an unknown size every frame.
+    const SpriteVerdict verdict = spriteVerdict(entry, i);
+    if (verdict == SPRITE_NOT_ITS_INDEX || verdict == SPRITE_HIDDEN || verdict == SPRITE_ZERO_ZOOM)
       continue;
     drawEntry(entry);
   }

@@ -15,6 +15,21 @@ struct SpriteState {
 
 extern SpriteState spriteState;
 
+// What becomes of a sprite entry in a frame, in the order the checks are made.
+enum SpriteVerdict {
+  SPRITE_DRAWN,         // drawn (a zoomed entry of unknown size as a single line)
+  SPRITE_NOT_ITS_INDEX, // byte 1 is not the entry's scan index
+  SPRITE_HIDDEN,        // bit 0 of byte 9 set, or byte 3 is 0xFF
+  SPRITE_ZERO_ZOOM,     // zoom 0 or 0xFF
+  SPRITE_OFF_SCREEN,    // x at or past the limit of its size
+  SPRITE_NO_SIZE,       // size code 0x28 at normal size: nothing to draw
+};
+// Why the entry at scan index i is or is not drawn.
+SpriteVerdict spriteVerdict(const uint8_t* entry, int i);
+// Width and height of an entry's size code (0 x 0 for 0x28 at normal size), and its x.
+int spriteWidth(const uint8_t* entry);
+int spriteHeight(const uint8_t* entry);
+int spriteX(const uint8_t* entry);
 // Sprite RAM address of the entry that scan index i (0..255) visits.
 uint32_t spriteEntryAddress(int i);
 // Draws the sprites in scan order into the working frame (only the inspected one while inspecting).

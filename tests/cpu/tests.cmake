@@ -7,5 +7,6 @@ add_test(NAME cpu_conformance
 set_tests_properties(cpu_conformance PROPERTIES TIMEOUT 300)
 
 # The disassembler's tests run quillomark-disasm.
-add_dependencies(quillomark_tests quillomark-disasm)
-target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DISASM="$<TARGET_FILE:quillomark-disasm>")
+add_dependencies(quillomark_tests quillomark-disasm quillomark-inspect)
+target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DISASM="$<TARGET_FILE:quillomark-disasm>"
+  QUILLOMARK_INSPECT="$<TARGET_FILE:quillomark-inspect>")
