@@ -103,6 +103,7 @@ struct Stream {
   uint32_t address; // of the opcode
   const uint8_t* code;
   int length;       // bytes read so far
+  bool unwritable;  // the assembler cannot make these words from any text: list them as data
 };
 
 uint32_t nextWord(Stream& s) {
@@ -158,6 +159,18 @@ void appendRegisterList(Text& t, uint32_t mask, bool reversed) {
 
 bool isBranch(uint32_t id) { return id == MN_BCC || id == MN_BSR || id == MN_DBCC; }
 
+// A byte immediate in its extension word. The assembler writes a high byte of 0, or of 0xFF for a
+// negative value (#-16 is 0xfff0); any other high byte has no text.
+void appendByteImmediate(Text& t, Stream& s, bool signedForm) {
+  const uint32_t word = nextWord(s);
+  const uint32_t high = word >> 8, low = word & BYTE_MASK;
+  if (signedForm && high == BYTE_MASK && (low & 0x80))
+    appendSigned(t, int8_t(low));
+  else
+    appendNumber(t, low);
+  s.unwritable = s.unwritable || !(high == 0 || (signedForm && high == BYTE_MASK && (low & 0x80)));
+}
+
 // The operands whose value sits in the opcode or after it and whose meaning the
 // instruction gives: branch targets, MOVEM masks, displacements, quick values.
 void appendInstructionImmediate(Text& t, Stream& s, const InstrEntry& e, uint32_t mode, uint32_t value,
@@ -167,6 +180,15 @@ void appendInstructionImmediate(Text& t, Stream& s, const InstrEntry& e, uint32_
     const uint32_t base = s.address + WORD_BYTES; // the PC after the opcode
     const uint32_t displacement =
         mode == MODE_IMMI ? uint32_t(int8_t(value)) : mode == MODE_IMM1 ? uint32_t(int16_t(nextWord(s))) : nextLong(s);
+    // The assembler takes an absolute DBcc target as displacement 0: it is written from the
+    // instruction's own address instead.
+    if (id == MN_DBCC) {
+      append(t, ".");
+      const int32_t offset = int32_t(base + displacement - s.address);
+      append(t, offset < 0 ? "" : "+");
+      appendSigned(t, offset);
+      return;
+    }
     appendNumber(t, base + displacement);
     return;
   }
@@ -180,7 +202,7 @@ void appendInstructionImmediate(Text& t, Stream& s, const InstrEntry& e, uint32_
   else if (id == MN_MOVE)
     appendSigned(t, int8_t(value));
   else if (mode == MODE_IMM1 && (isBitOperation(id) || e.size == SIZE_BYTE))
-    appendNumber(t, nextWord(s) & BYTE_MASK); // a byte immediate: the high byte is ignored
+    appendByteImmediate(t, s, !isBitOperation(id)); // the CPU ignores the high byte
   else if (mode == MODE_IMM1)
     appendNumber(t, nextWord(s));
   else if (mode == MODE_IMM2)
@@ -224,7 +246,10 @@ void appendOperand(Text& t, Stream& s, const InstrEntry& e, uint32_t mode, uint3
     break;
   case MODE_IMMD:
     append(t, "#");
-    appendNumber(t, size == SIZE_LONG ? nextLong(s) : size == SIZE_BYTE ? nextWord(s) & BYTE_MASK : nextWord(s));
+    if (size == SIZE_BYTE)
+      appendByteImmediate(t, s, true);
+    else
+      appendNumber(t, size == SIZE_LONG ? nextLong(s) : nextWord(s));
     break;
   default: appendInstructionImmediate(t, s, e, mode, reg, otherMode); break;
   }
@@ -305,7 +330,7 @@ const InstrEntry* disassemblyTable() {
 } // namespace
 
 int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size) {
-  Stream s{address, code, 0};
+  Stream s{address, code, 0, false};
   const uint32_t opcode = nextWord(s);
   const InstrEntry& e = disassemblyTable()[opcode];
   char line[DISASSEMBLY_TEXT_SIZE];
@@ -340,6 +365,13 @@ int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size) 
       append(t, "%s%s", separator, operand);
       separator = ",";
     }
+  }
+  if (s.unwritable) {
+    // Every word of the instruction as data, so that the listing assembles back to the same bytes.
+    t = Text{line, line + sizeof line};
+    append(t, "dc.w");
+    for (int i = 0; i < s.length; i += int(WORD_BYTES))
+      append(t, "%s0x%02x%02x", i ? "," : " ", code[i], code[i + 1]);
   }
   snprintf(text, size, "%s", line);
   return s.length;

@@ -43,7 +43,11 @@ const Spelling SPELLINGS[] = {
     {0x1000, {0x60FE}, "bra.s 0x1000"},
     {0x1000, {0x6700, 0x0010}, "beq.w 0x1012"},
     {0x1000, {0x61FF, 0xFFFF, 0xFFFE}, "bsr.l 0x1000"},
-    {0x2000, {0x51C8, 0xFFFE}, "dbf d0,0x2000"},
+    {0x2000, {0x51C8, 0xFFFE}, "dbf d0,.+0"}, // an absolute target would assemble to displacement 0
+    {0x2000, {0x51C9, 0x0010}, "dbf d1,.+0x12"},
+    {0, {0x0201, 0xFFF0}, "andi.b #-0x10,d1"}, // the assembler's own words for a negative byte
+    {0, {0x0201, 0x12F0}, "dc.w 0x0201,0x12f0"}, // a high byte no text gives: data
+    {0, {0x0800, 0x0103}, "dc.w 0x0800,0x0103"},
     {0, {0x48E7, 0xC0C0}, "movem.l d0-d1/a0-a1,-(a7)"},
     {0, {0x4CDF, 0x7F01}, "movem.l (a7)+,d0/a0-a6"},
     {0, {0x303B, 0x98FE}, "move.w (-2,pc,a1.l),d0"},
@@ -247,15 +251,6 @@ std::string moveqForm(const std::string& text, uint32_t) {
   return "moveq #" + numberText(int8_t(immediateOf(text))) + text.substr(text.find(','));
 }
 
-bool isDbcc(const InstrEntry& e, uint32_t) { return e.mnemonic == MN_DBCC; }
-
-// dbf d0,0x1234 becomes dbf d0,.+N: the same target, relative to the line.
-std::string relativeTarget(const std::string& text, uint32_t address) {
-  const size_t comma = text.find(',');
-  const int64_t offset = int64_t(std::stoll(text.substr(comma + 1), nullptr, 0)) - int64_t(address);
-  return text.substr(0, comma + 1) + (offset < 0 ? "." : ".+") + numberText(offset);
-}
-
 bool isBitChangeOnPc(const InstrEntry& e, uint32_t) {
   return isBitOperation(e.mnemonic) && e.mnemonic != MN_BTST && (e.dstMode == MODE_PC16 || e.dstMode == MODE_PC8R);
 }
@@ -279,8 +274,6 @@ const Exception EXCEPTIONS[] = {
     {"OR/AND/ADD/SUB/CMP #imm,Dn become ORI/ANDI/ADDI/ADDQ/SUBI/SUBQ/CMPI", isAluImmediateToDataRegister,
      immediateForm, SAME_TEXT, 0},
     {"MOVE.L #imm,Dn with -128 <= imm <= 127 becomes MOVEQ", isMoveqRange, moveqForm, SAME_TEXT, 0},
-    {"DBcc to an absolute address: the assembler writes displacement 0 and no relocation", isDbcc,
-     relativeTarget, SAME_WORDS, 0},
     {"BCHG/BCLR/BSET on a PC-relative operand: no 68000 syntax (checked as BTST)", isBitChangeOnPc, asBitTest,
      SAME_WORDS, BIT_OPERATION_BITS},
     {"BTST #n,#imm: no 68000 syntax (checked as BTST #n,(imm).w)", isBitTestOfImmediate, asAbsoluteShort,
