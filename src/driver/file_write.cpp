@@ -1,9 +1,10 @@
 #include "driver/file_write.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "platform/platform.h"
 
@@ -20,25 +21,32 @@ void reportWriteFailure(FileKind kind, const char* path) {
   fprintf(stderr, "Cannot write %s: %s\n", path, error ? strerror(error) : "write failed");
 }
 
-bool writeWholeFile(FileKind kind, const char* path, const FilePart* parts, int partCount) {
-  const std::string temporary = std::string(path) + TEMPORARY_SUFFIX;
+std::string temporaryName(const char* path, int n) {
+  return std::string(path) + TEMPORARY_SUFFIX + "." + std::to_string(getpid()) + "." + std::to_string(n);
+}
+
+std::string writeTemporaryTwin(const char* path, const FilePart* parts, int partCount, bool durable) {
   errno = 0;
-  FILE* file = fopen(temporary.c_str(), "wb");
-  if (!file) {
-    reportWriteFailure(kind, path);
-    return false;
+  for (int n = 0; n < TEMPORARY_NAME_TRIES; ++n) {
+    std::string name = temporaryName(path, n);
+    if (platformWriteNewFile(name.c_str(), parts, partCount, durable))
+      return name;
+    if (errno != EEXIST)
+      break;
   }
-  bool ok = true;
-  for (int i = 0; i < partCount && ok; ++i)
-    ok = fwrite(parts[i].data, 1, parts[i].size, file) == parts[i].size;
-  ok = fflush(file) == 0 && ok;
-  const int writeError = errno;
-  ok = fclose(file) == 0 && ok;
-  if (ok && platformReplaceFile(temporary.c_str(), path))
+  return {};
+}
+
+bool writeWholeFile(FileKind kind, const char* path, const FilePart* parts, int partCount) {
+  // A power loss after the rename must not find an empty file under the real name.
+  const bool durable = kind == FILE_STATE || kind == FILE_DUMP;
+  const std::string temporary = writeTemporaryTwin(path, parts, partCount, durable);
+  if (!temporary.empty() && platformReplaceFile(temporary.c_str(), path))
     return true;
-  if (!ok && writeError)
-    errno = writeError;
+  const int error = errno;
+  if (!temporary.empty())
+    remove(temporary.c_str());
+  errno = error;
   reportWriteFailure(kind, path);
-  remove(temporary.c_str());
   return false;
 }

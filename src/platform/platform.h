@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+struct FilePart; // driver/file_write.h
+
 // Window messages.
 inline constexpr uint32_t MSG_DESTROY = 0x0002;
 inline constexpr uint32_t MSG_CLOSE = 0x0010;
@@ -89,6 +91,10 @@ void platformShutdown(bool displayLost);
 using EndRoutine = void (*)(bool displayLost);
 // Hands the backend the program's ending routine, for the display losses only the backend sees.
 void platformSetEndRoutine(EndRoutine routine);
+// Writes the parts in order to path, a file it creates: never over anything already there (errno
+// EEXIST), never through a symbolic link, and through to the disk when durable. False (errno set,
+// ENOSPC for a full disk) on failure, the new file removed.
+bool platformWriteNewFile(const char* path, const FilePart* parts, int partCount, bool durable);
 // Renames from over to, replacing an existing file in one step; false (errno set) on failure.
 bool platformReplaceFile(const char* from, const char* to);
 // Creates a folder; true when it exists afterwards.

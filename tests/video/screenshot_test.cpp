@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include "driver/file_write.h"
 #include "video/video_fixture.h"
 
 TEST(Bitmap, HeaderPaletteRowsAndBordersAreExact) {
@@ -50,10 +51,11 @@ TEST(Bitmap, FailedSnapshotLeavesTheOldFileWhole) {
     writeSnapshotBitmap();
     const std::vector<uint8_t> before = readFile(SNAPSHOT_FILE);
     ASSERT_EQ(before.size(), BITMAP_FILE_SIZE);
-    ASSERT_EQ(mkdir("vortane.bmp.tmp", 0755), 0); // the temporary name cannot be created
+    for (int n = 0; n < TEMPORARY_NAME_TRIES; ++n) // no temporary name can be created
+      ASSERT_EQ(mkdir(temporaryName(SNAPSHOT_FILE, n).c_str(), 0755), 0);
     frameLine(VISIBLE_FIRST_LINE)[0] ^= 1;
     const std::string errors = captureStderr(writeSnapshotBitmap);
-    EXPECT_EQ(errors, "Cannot write vortane.bmp: Is a directory\n");
+    EXPECT_EQ(errors, "Cannot write vortane.bmp: File exists\n");
     EXPECT_EQ(readFile(SNAPSHOT_FILE), before);
     EXPECT_TRUE(fileWriteState.anyFailed);
   }));

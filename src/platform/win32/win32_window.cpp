@@ -176,19 +176,6 @@ void platformShutdown(bool displayLost) {
   }
 }
 
-bool platformReplaceFile(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-bool platformEnterFolder(const char* path) { return SetCurrentDirectoryA(path) != 0; }
-
-bool platformCreateFolder(const char* path) {
-  if (CreateDirectoryA(path, nullptr))
-    return true;
-  const DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void platformTranslateMessage(const PlatformMessage* message) {
   const MSG msg = systemMessage(message);
   TranslateMessage(&msg);
