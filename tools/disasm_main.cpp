@@ -3,6 +3,8 @@
 // one line per instruction, in a syntax the GNU m68k assembler reads back.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -55,10 +57,14 @@ struct Options {
 
 // A number the whole argument spells (decimal, or hex after 0x) and that fits 32 bits.
 uint32_t parseNumber(const char* option, const char* text) {
+  const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digits = hex ? text + 2 : text;
   char* end = nullptr;
   errno = 0;
-  const unsigned long long v = strtoull(text, &end, 0);
-  if (!*text || *end || errno || v > UINT32_MAX || text[0] == '-')
+  // Base 10 unless 0x: a leading 0 is no octal here. strtoull alone would take white space and signs.
+  const unsigned long long v = strtoull(digits, &end, hex ? 16 : 10);
+  if (!(hex ? isxdigit((unsigned char)digits[0]) : isdigit((unsigned char)digits[0])) || *end || errno ||
+      v > UINT32_MAX)
     fail("%s wants a number from 0 to 0xffffffff, not %s", option, text);
   return uint32_t(v);
 }
@@ -89,27 +95,35 @@ Options parseOptions(int argc, char** argv) {
   return o;
 }
 
-std::vector<uint8_t> readFileOrFail(const char* path) {
+// The first limit bytes of path, a regular file.
+std::vector<uint8_t> readFileOrFail(const char* path, size_t limit) {
   std::vector<uint8_t> bytes;
-  if (!readWholeFile(path, bytes))
+  if (!readRegularFileStart(path, limit, bytes)) {
+    if (errno == EINVAL || errno == EISDIR)
+      fail("%s is not a regular file", path);
     fail("cannot read %s: %s", path, strerror(errno));
+  }
   return bytes;
 }
 
-// The file's bytes, or the program image interleaved from a ROM set folder's two program ROMs.
-std::vector<uint8_t> readCode(const char* path) {
+// The bytes the listing can reach: the file's, or the program image interleaved from a ROM set
+// folder's two program ROMs: what count instructions can take, up to the top of the address space.
+std::vector<uint8_t> readCode(const Options& o) {
+  const uint64_t room = (uint64_t(1) << 32) - o.origin;
+  const uint64_t needed = o.count >= room / MAX_INSTRUCTION_BYTES ? room : uint64_t(o.count) * MAX_INSTRUCTION_BYTES;
+  const size_t limit = size_t(std::min(needed, uint64_t(SIZE_MAX)));
   struct stat info;
-  if (stat(path, &info) != 0)
-    fail("cannot read %s: %s", path, strerror(errno));
+  if (stat(o.path, &info) != 0)
+    fail("cannot read %s: %s", o.path, strerror(errno));
   if (!S_ISDIR(info.st_mode))
-    return readFileOrFail(path);
+    return readFileOrFail(o.path, limit);
   std::vector<uint8_t> lanes[PROGRAM_ROM_COUNT];
   for (int r = 0; r < PROGRAM_ROM_COUNT; ++r) {
-    const std::string file = std::string(path) + "/" + ROM_LOADS[r].fileName;
-    lanes[ROM_LOADS[r].lane] = readFileOrFail(file.c_str());
+    const std::string file = std::string(o.path) + "/" + ROM_LOADS[r].fileName;
+    lanes[ROM_LOADS[r].lane] = readFileOrFail(file.c_str(), limit / PROGRAM_ROM_COUNT + 1);
   }
   if (lanes[0].size() != lanes[1].size())
-    fail("the program ROMs of %s differ in length", path);
+    fail("the program ROMs of %s differ in length", o.path);
   std::vector<uint8_t> image(PROGRAM_ROM_COUNT * lanes[0].size());
   for (size_t i = 0; i < image.size(); ++i)
     image[i] = lanes[i % PROGRAM_ROM_COUNT][i / PROGRAM_ROM_COUNT];
@@ -124,7 +138,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   const Options o = parseOptions(argc, argv);
-  std::vector<uint8_t> code = readCode(o.path);
+  std::vector<uint8_t> code = readCode(o);
   const size_t length = code.size();
   code.resize(length + MAX_INSTRUCTION_BYTES); // the last instruction may claim words past the end
   char text[DISASSEMBLY_TEXT_SIZE];

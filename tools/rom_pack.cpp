@@ -14,7 +14,9 @@
 
 #include "app/program_info.h"
 #include "driver/file_read.h"
+#include "driver/file_write.h"
 #include "driver/rom_loader.h"
+#include "platform/platform.h"
 
 constexpr uint32_t IMAGE_SIZE = 0x80000;     // the image spans the program ROM and both data regions
 constexpr uint8_t IMAGE_FILL = 0xFF;         // unprogrammed ROM bytes
@@ -118,39 +120,26 @@ std::vector<uint8_t> paletteBitmap(const std::vector<Colour>& colours) {
   return out;
 }
 
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file)
-    return false;
-  const bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return fclose(file) == 0 && ok;
-}
-
 int refuse(const char* message, const char* detail) {
   fprintf(stderr, "quillomark-pack: %s%s\n", message, detail);
   return EXIT_REFUSED;
 }
 
-int notWritten(const std::string& path) {
-  fprintf(stderr, "quillomark-pack: cannot write %s: %s\n", path.c_str(), strerror(errno));
-  return EXIT_NOT_WRITTEN;
-}
-
 // Reads the image into a full-size buffer of IMAGE_FILL; a message in error when it cannot be used.
 bool readImage(const char* path, std::vector<uint8_t>& image, std::string& error) {
-  std::error_code code;
-  if (!std::filesystem::is_regular_file(path, code)) {
-    error = std::string(path) + " is not a readable file";
-    return false;
-  }
-  if (!readWholeFile(path, image)) {
-    error = std::string("cannot read ") + path + ": " + strerror(errno);
-    return false;
-  }
-  if (image.size() > IMAGE_SIZE) {
-    char text[64];
-    snprintf(text, sizeof text, " bytes: more than 0x%x", unsigned(IMAGE_SIZE));
-    error = std::string(path) + " holds " + std::to_string(image.size()) + text;
+  // A regular file only: a pipe or a device may never end, a huge file is refused unread.
+  if (!readRegularFile(path, IMAGE_SIZE, image)) {
+    const int reason = errno;
+    std::error_code code;
+    if (reason == EFBIG) {
+      char text[64];
+      snprintf(text, sizeof text, " bytes: more than 0x%x", unsigned(IMAGE_SIZE));
+      error = std::string(path) + " holds " + std::to_string(std::filesystem::file_size(path, code)) + text;
+    } else if (reason == ENOENT || reason == EISDIR || reason == EINVAL) {
+      error = std::string(path) + " is not a readable file";
+    } else {
+      error = std::string("cannot read ") + path + ": " + strerror(reason);
+    }
     return false;
   }
   image.resize(IMAGE_SIZE, IMAGE_FILL);
@@ -163,6 +152,45 @@ bool readImage(const char* path, std::vector<uint8_t>& image, std::string& error
       return false;
     }
   return true;
+}
+
+// One file of the set: its name, its bytes, and the temporary twin they were written to.
+struct SetFile {
+  std::string path;
+  std::vector<uint8_t> bytes;
+  std::string temporary;
+};
+
+// Writes every file of the set under a temporary name, then renames them all: a file that cannot be
+// written leaves the old set whole and no temporary behind. Exit code of the packer.
+int writeSet(std::vector<SetFile>& files) {
+  const SetFile* failed = nullptr;
+  for (SetFile& file : files) {
+    std::error_code code;
+    if (std::filesystem::is_directory(file.path, code)) {
+      errno = EISDIR; // its rename would fail after others had been done
+    } else {
+      const FilePart part{file.bytes.data(), file.bytes.size()};
+      file.temporary = writeTemporaryTwin(file.path.c_str(), &part, 1, false);
+    }
+    if (file.temporary.empty()) {
+      failed = &file;
+      break;
+    }
+  }
+  int error = errno;
+  for (SetFile& file : files)
+    if (!file.temporary.empty() && (failed || !platformReplaceFile(file.temporary.c_str(), file.path.c_str()))) {
+      if (!failed) {
+        failed = &file;
+        error = errno;
+      }
+      remove(file.temporary.c_str());
+    }
+  if (!failed)
+    return EXIT_DONE;
+  fprintf(stderr, "quillomark-pack: cannot write %s: %s\n", failed->path.c_str(), strerror(error));
+  return EXIT_NOT_WRITTEN;
 }
 
 int main(int argc, char** argv) {
@@ -190,16 +218,16 @@ int main(int argc, char** argv) {
   std::error_code code;
   std::filesystem::create_directories(folder, code);
   // The emulator's own load table says where each file goes; its copies beyond the image are mirrors.
-  std::vector<uint8_t> rom(ROM_IMAGE_SIZE);
+  std::vector<SetFile> files;
   for (const RomLoad& load : ROM_LOADS) {
     if (load.base >= IMAGE_SIZE)
       continue;
+    std::vector<uint8_t> rom(ROM_IMAGE_SIZE);
     for (uint32_t i = 0; i < ROM_IMAGE_SIZE; ++i)
       rom[i] = image[load.base + 2 * i + load.lane];
-    if (!writeBytes(folder + "/" + load.fileName, rom))
-      return notWritten(folder + "/" + load.fileName);
+    files.push_back({folder + "/" + load.fileName, rom, {}});
   }
-  if (palette && !writeBytes(folder + "/pal.bmp", paletteBitmap(paletteColours())))
-    return notWritten(folder + "/pal.bmp");
-  return EXIT_DONE;
+  if (palette)
+    files.push_back({folder + "/pal.bmp", paletteBitmap(paletteColours()), {}});
+  return writeSet(files);
 }

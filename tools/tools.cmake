@@ -31,7 +31,14 @@ set_target_properties(quillomark-inspect PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${C
 # The build tools of programs for the board (docs/programming.md), installed beside the programs:
 # the ROM-set packer and the check that a program holds only 68000 instructions. The check's
 # version comes from the one version constant.
-add_executable(quillomark-pack ${CMAKE_SOURCE_DIR}/tools/rom_pack.cpp ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp)
+# It writes the set under temporary names with the core's file writing and the system's file calls.
+if(WIN32)
+  set(pack_file_calls ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_files.cpp)
+else()
+  set(pack_file_calls ${CMAKE_SOURCE_DIR}/src/platform/shared/posix_files.cpp)
+endif()
+add_executable(quillomark-pack ${CMAKE_SOURCE_DIR}/tools/rom_pack.cpp ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp
+  ${CMAKE_SOURCE_DIR}/src/driver/file_write.cpp ${pack_file_calls})
 target_include_directories(quillomark-pack PRIVATE ${CMAKE_SOURCE_DIR}/src)
 set_target_properties(quillomark-pack PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/app/program_info.h version_line REGEX "QUILLOMARK_VERSION\\[\\] =")

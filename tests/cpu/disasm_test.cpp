@@ -128,7 +128,9 @@ const ToolCase TOOL_CASES[] = {
     {"odd.bin", 0, "00000000\t4e71\tnop\n00000002\t4e\tdc.b 0x4e\n", ""},
     {"--count 2 roms", 0, "00000000\t4e75\trts\n00000002\t4e71\tnop\n", ""},
     {"missing.bin", 2, "", "quillomark-disasm: cannot read missing.bin: "},
+    {"--count 1 --origin 010 code.bin", 0, "0000000a\t7001\tmoveq #1,d0\n", ""}, // decimal, not octal
     {"--origin 0x1g code.bin", 2, "", "quillomark-disasm: --origin wants a number"},
+    {"--count ' 1' code.bin", 2, "", "quillomark-disasm: --count wants a number"},
     {"--count", 2, "", "quillomark-disasm: --count wants a value\n"},
     {"--fast code.bin", 2, "", "quillomark-disasm: unknown option --fast"},
     {"code.bin odd.bin", 2, "", "quillomark-disasm: one FILE only"},

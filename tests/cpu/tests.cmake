@@ -6,7 +6,7 @@ add_test(NAME cpu_conformance
           $<TARGET_FILE:quillomark-conformance> ${QUILLOMARK_M68K_TESTS_DIR})
 set_tests_properties(cpu_conformance PROPERTIES TIMEOUT 300)
 
-# The disassembler's tests run quillomark-disasm.
-add_dependencies(quillomark_tests quillomark-disasm quillomark-inspect)
+# The disassembler's tests run quillomark-disasm; the hostile-file test runs it and quillomark-pack.
+add_dependencies(quillomark_tests quillomark-disasm quillomark-inspect quillomark-pack)
 target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DISASM="$<TARGET_FILE:quillomark-disasm>"
-  QUILLOMARK_INSPECT="$<TARGET_FILE:quillomark-inspect>")
+  QUILLOMARK_INSPECT="$<TARGET_FILE:quillomark-inspect>" QUILLOMARK_PACK="$<TARGET_FILE:quillomark-pack>")

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <tuple>
 
 #include "driver/file_read.h"
 #include "support/test_support.h"
@@ -23,6 +28,59 @@ TEST(ReadWholeFile, ReadsPastOneChunkAndNamesWhyItFails) {
   // A folder opens like a file here; the read is what fails.
   EXPECT_FALSE(readWholeFile(dir.c_str(), bytes));
   EXPECT_EQ(errno, EISDIR);
+
+  // The bounded reader takes the same file whole, or its start, and no more than the limit.
+  EXPECT_TRUE(readRegularFile((dir + "/data.bin").c_str(), written.size(), bytes));
+  EXPECT_EQ(bytes, written);
+  EXPECT_TRUE(readRegularFileStart((dir + "/data.bin").c_str(), 70000, bytes));
+  EXPECT_EQ(bytes, std::vector<uint8_t>(written.begin(), written.begin() + 70000));
+}
+
+// Files that are no plain input: none may block, be read past the limit, or pass for a file.
+struct HostileFile {
+  const char* name;
+  int readError;          // readRegularFile's errno
+  int disasmExit;         // quillomark-disasm --count 5 NAME: exit code, start of its errors (else output)
+  const char* disasmText;
+  const char* packError;  // quillomark-pack NAME out: start of its errors (exit code 2)
+  bool rootReadsIt;
+};
+const HostileFile HOSTILE_FILES[] = {
+    {"pipe", EINVAL, 2, "quillomark-disasm: pipe is not a regular file\n", "quillomark-pack: pipe is not a", 0},
+    {"/dev/zero", EINVAL, 2, "quillomark-disasm: /dev/zero is not a regular", "quillomark-pack: /dev/zero is not a", 0},
+    {"folder", EISDIR, 2, "quillomark-disasm: cannot read folder/18b_d02.bin", "quillomark-pack: folder is not a", 0},
+    {"zero-link", EINVAL, 2, "quillomark-disasm: zero-link is not a regular", "quillomark-pack: zero-link is not a", 0},
+    {"huge.bin", EFBIG, 0, "00000000\t0000 0000\tori.b #0,d0\n00000004\t0000 0000\tori.b #0,d0\n",
+     "quillomark-pack: huge.bin holds 68719476736 bytes: more than 0x80000\n", 0},
+    {"locked.bin", EACCES, 2, "quillomark-disasm: cannot read locked.bin: Permission denied\n",
+     "quillomark-pack: cannot read locked.bin: Permission denied\n", 1},
+};
+
+TEST(HostileFiles, RefusedUnreadWithoutBlocking) {
+  const std::string dir = makeScratchDir("hostile-files");
+  ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600) | mkdir((dir + "/folder").c_str(), 0755) |
+                symlink("/dev/zero", (dir + "/zero-link").c_str()), 0);
+  ASSERT_TRUE(writeFile(dir + "/huge.bin", {}) && writeFile(dir + "/locked.bin", {0x4E, 0x71}));
+  ASSERT_EQ(truncate((dir + "/huge.bin").c_str(), off_t(64) << 30) | chmod((dir + "/locked.bin").c_str(), 0), 0);
+  for (const HostileFile& f : HOSTILE_FILES) {
+    if (f.rootReadsIt && geteuid() == 0) {
+      printf("[ SKIPPED  ] %s: running as root, which reads any file\n", f.name);
+      continue;
+    }
+    std::vector<uint8_t> bytes = {1};
+    EXPECT_FALSE(readRegularFile(f.name[0] == '/' ? f.name : (dir + "/" + f.name).c_str(), 1 << 20, bytes));
+    EXPECT_EQ(errno, f.readError) << f.name;
+    EXPECT_TRUE(bytes.empty()) << f.name;
+    const std::string disasm = std::string(QUILLOMARK_DISASM) + " --count 5 " + f.name;
+    const std::string pack = std::string(QUILLOMARK_PACK) + " " + f.name + " out";
+    for (const auto& [command, exitCode, text] :
+         {std::tuple{disasm, f.disasmExit, f.disasmText}, {pack, 2, f.packError}}) {
+      EXPECT_EQ(runIn(dir, command + " > out.txt 2> err.txt"), exitCode) << command;
+      const std::vector<uint8_t> shown = readFile(dir + (exitCode ? "/err.txt" : "/out.txt"));
+      EXPECT_EQ(std::string(shown.begin(), shown.end()).rfind(text, 0), 0u) << command;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/out")) << f.name;
+  }
 }
 
 } // namespace

@@ -70,6 +70,16 @@ if(EXISTS ${SCRATCH}/set/pal.bmp)
   string(APPEND failures "--no-palette wrote pal.bmp\n")
 endif()
 
+# A set that cannot be written whole is not written at all: the old files stay, no temporary is left.
+file(MAKE_DIRECTORY ${SCRATCH}/set/pal.bmp)
+file(WRITE ${SCRATCH}/other.img "CD")
+expect(1 "quillomark-pack: cannot write set/pal.bmp: Is a directory" ${PACK} other.img set)
+file(READ ${SCRATCH}/set/18b_d02.bin start LIMIT 2 HEX)
+file(GLOB left ${SCRATCH}/set/*.tmp.*)
+if(NOT start STREQUAL "41ff" OR left)
+  string(APPEND failures "a failed pack changed the set: 18b_d02.bin starts ${start}; left: ${left}\n")
+endif()
+
 if(failures)
   message(FATAL_ERROR "build tools:\n${failures}")
 endif()
