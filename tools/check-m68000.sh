@@ -51,8 +51,33 @@ done
 [[ -n $file ]] || fail_usage "needs an OBJECT to check (quillomark-check-m68000 --help tells more)"
 [[ -f $file && -r $file ]] || fail_usage "$file is not a readable file"
 command -v "$objdump" >/dev/null || fail_usage "no $objdump (Debian package binutils-m68k-linux-gnu)"
-if ! listing=$("$objdump" -d -m m68k:68020 "$file" 2>&1); then
-  fail_usage "$file cannot be disassembled by $objdump: ${listing##*$'\n'}"
+# objdump reports a section it cannot read on standard error and still exits 0: any message there
+# fails the check, and so does a code section it listed no instruction of.
+errors_file=$(mktemp) || fail_usage "cannot make a temporary file"
+trap 'rm -f "$errors_file"' EXIT
+listing=$("$objdump" -h -d -m m68k:68020 "$file" 2>"$errors_file")
+status=$?
+errors=$(<"$errors_file")
+if ((status != 0)) || [[ -n $errors ]]; then
+  [[ -n $errors ]] || errors=${listing##*$'\n'}
+  [[ -n $errors ]] || errors="it exited with code $status"
+  fail_usage "$file cannot be disassembled by $objdump: ${errors%%$'\n'*}"
+fi
+unlisted=$(printf '%s\n' "$listing" | awk '
+/^Sections:$/ { table = 1; tables++; next }
+/^Disassembly of section / { table = 0; section = $4; sub(/:$/, "", section); next }
+table && $1 ~ /^[0-9]+$/ { name = $2; size = $3; next }
+table && /CODE/ && size !~ /^0+$/ { code[name] = 1; next }
+section != "" && /^ *[0-9a-f]+:\t/ { listed[section] = 1 }
+END {
+  if (!tables)
+    print "it printed no section table"
+  for (name in code)
+    if (!(name in listed))
+      print "it listed no instruction of " name
+}')
+if [[ -n $unlisted ]]; then
+  fail_usage "$file cannot be disassembled by $objdump: ${unlisted%%$'\n'*}"
 fi
 
 offending=$(printf '%s\n' "$listing" | awk -F'\t' '

@@ -45,6 +45,21 @@ expect(2 "quillomark-pack: needs an IMAGE and a FOLDER" ${PACK} short.img)
 expect(2 "quillomark-pack: unknown option --palette" ${PACK} --palette short.img out)
 expect(2 "quillomark-check-m68000: short.img cannot be disassembled" ${CHECK} --objdump ${OBJDUMP} short.img)
 expect(2 "quillomark-check-m68000: missing.elf is not a readable file" ${CHECK} missing.elf)
+expect(2 "quillomark-check-m68000: ${PROGRAM} cannot be disassembled by /bin/true: it printed no section table"
+       ${CHECK} --objdump /bin/true --stamp stamp ${PROGRAM})
+# A copy whose .text lies past the end of the file: objdump says so on standard error and exits 0.
+execute_process(COMMAND ${OBJDUMP} -h ${PROGRAM} OUTPUT_VARIABLE sections)
+string(REGEX MATCH " ([0-9]+) \\.text " text_line "${sections}")
+file(READ ${PROGRAM} section_table_at OFFSET 32 LIMIT 4 HEX) # e_shoff of the 32-bit big-endian ELF file
+math(EXPR offset_field "0x${section_table_at} + 40 * (${CMAKE_MATCH_1} + 1) + 16") # that header's sh_offset
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy ${PROGRAM} ${SCRATCH}/damaged.elf)
+execute_process(COMMAND printf "\\177\\377\\0\\0"
+                COMMAND dd of=${SCRATCH}/damaged.elf bs=1 seek=${offset_field} conv=notrunc status=none)
+expect(2 "quillomark-check-m68000: damaged.elf cannot be disassembled by ${OBJDUMP}: "
+       ${CHECK} --objdump ${OBJDUMP} --stamp stamp damaged.elf)
+if(EXISTS ${SCRATCH}/stamp)
+  string(APPEND failures "a failed check touched its stamp\n")
+endif()
 expect(2 "quillomark-check-m68000: needs an OBJECT" ${CHECK})
 if(EXISTS ${SCRATCH}/out)
   string(APPEND failures "a refused image left the folder out\n")
