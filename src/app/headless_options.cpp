@@ -138,5 +138,10 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
     }
     options->folder = arg;
   }
+  if (options->frames && options->saveStatePass > options->frames) {
+    snprintf(message, size_t(messageSize), "--save-state %u comes after the last pass (--frames %u)",
+             unsigned(options->saveStatePass), unsigned(options->frames));
+    return false;
+  }
   return true;
 }

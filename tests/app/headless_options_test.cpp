@@ -64,7 +64,9 @@ TEST(HeadlessOptions, HelpAndVersionStopTheParse) {
 TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
   const std::vector<std::vector<std::string>> cases = {
       {"--bogus"}, {"--HELP"}, {"-help"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"-"},
-      {"--trace"}, {"--trace-limit", "0"}, {"--break", "0x"}, {"--break"}, {"second", "folder"}};
+      {"--trace"}, {"--trace-limit", "0"}, {"--break", "0x"}, {"--break"}, {"second", "folder"},
+      {"--frames", " 3"}, {"--frames", "+3"}, {"--frames", "5", "--save-state", "6", "s"},
+      {"--save-state", "9", "s", "--frames", "8"}};
   for (const auto& args : cases) {
     std::vector<std::string> storage = {"q"};
     storage.insert(storage.end(), args.begin(), args.end());

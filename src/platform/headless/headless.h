@@ -77,5 +77,6 @@ bool parseKeyName(const char* name, uint32_t* keyCode);
 // True when path names a regular file; otherwise fills message ("WHAT PATH is not a regular file"
 // or why it cannot be opened) and returns false.
 bool checkRegularFile(const char* what, const char* path, char* message, int messageSize);
-// Parses a whole decimal or 0x-hexadecimal number that fits 32 bits; false otherwise.
+// Parses a whole decimal or 0x-hexadecimal number that fits 32 bits, digits from the first character
+// (no white space, no sign); false otherwise.
 bool parseWholeNumber(const char* text, uint32_t* value);

@@ -131,14 +131,15 @@ bool parseLine(char* line, const ScriptPlace& place, std::vector<ScriptedMessage
 } // namespace
 
 bool parseWholeNumber(const char* text, uint32_t* value) {
-  if (!*text)
+  const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digits = hex ? text + 2 : text;
+  // Digits from the first character: strtoul would also take white space and a sign before them.
+  if (!(hex ? isxdigit((unsigned char)digits[0]) : isdigit((unsigned char)digits[0])))
     return false;
   char* end = nullptr;
-  const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  if (hex && !text[2])
-    return false;
-  const unsigned long parsed = strtoul(text, &end, hex ? 16 : 10);
-  if (*end || text[0] == '-' || text[0] == '+' || parsed > 0xFFFFFFFFul)
+  errno = 0;
+  const unsigned long long parsed = strtoull(digits, &end, hex ? 16 : 10);
+  if (*end || errno == ERANGE || parsed > 0xFFFFFFFFull)
     return false;
   *value = uint32_t(parsed);
   return true;
