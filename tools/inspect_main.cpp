@@ -90,7 +90,7 @@ void loadFile(const char* path) {
   resetRecords();
   if (uint64_t(status.st_size) == DUMP_FILE_SIZE) {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, bytes) || bytes.size() != DUMP_FILE_SIZE)
+    if (!readRegularFile(path, DUMP_FILE_SIZE, bytes) || bytes.size() != DUMP_FILE_SIZE)
       fail("cannot read %s: %s", path, strerror(errno));
     memcpy(machineMemory, bytes.data(), MEMORY_SIZE);
     return;

@@ -47,7 +47,7 @@ void writeDump() {
 bool loadInputReplay(const char* path) {
   // The log is read whole before start-up, so replaying the log of the same folder is safe.
   std::vector<uint8_t> bytes;
-  if (!readWholeFile(path, bytes))
+  if (!readRegularFile(path, REPLAY_LIMIT, bytes))
     return false;
   bytes.resize(bytes.size() & ~size_t(1)); // a torn last record is dropped
   inputLog.replay = std::move(bytes);

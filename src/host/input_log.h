@@ -7,6 +7,7 @@
 inline constexpr uint32_t DUMP_FILE_SIZE = 0x2000C0; // image, then the 192-byte register block
 inline constexpr const char* KEY_LOG_FILE = "keys.bin";
 inline constexpr const char* DUMP_FILE = "dump.bin";
+inline constexpr size_t REPLAY_LIMIT = size_t(256) << 20; // the longest input log read: 134 million passes
 
 struct InputLog {
   FILE* keyLog;                 // open from the first pass until the run ends
@@ -20,7 +21,8 @@ struct InputLog {
 
 extern InputLog inputLog;
 
-// Reads a recorded keys.bin whole for replay; false if it cannot be read.
+// Reads a recorded keys.bin whole for replay (a regular file of at most REPLAY_LIMIT bytes); false, errno
+// telling why, if it cannot be read.
 bool loadInputReplay(const char* path);
 // While a replay lasts, sets the two input bytes from its next record (after the pump and joystick poll).
 void replayInputs();

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 
 #include "cpu68k/cpu_state.h"
@@ -101,6 +102,9 @@ uint32_t crcUpdate(uint32_t crc, const void* data, size_t size) {
 }
 
 void putWord(uint8_t* at, uint32_t value) { memcpy(at, &value, WORD_BYTES); }
+
+// The largest state file of another version that is read to tell it from a damaged file.
+constexpr size_t OTHER_VERSION_LIMIT = size_t(16) << 20;
 
 const char* const LOAD_TEXTS[] = {"State loaded", "No state to load", "State file truncated",
                                   "State file corrupted", "State file from another version"};
@@ -216,12 +220,23 @@ bool stateHoldsRecord(int record) {
   return false;
 }
 
-StateLoadResult readStateFile(const char* path, std::vector<uint8_t>& bytes) {
-  if (!readWholeFile(path, bytes)) {
-    bytes.clear();
+// Reads a file no larger than this version's state; a larger one is read further only when its
+// header names another version, whose size may differ (up to OTHER_VERSION_LIMIT).
+static StateLoadResult readStateBytes(const char* path, std::vector<uint8_t>& bytes) {
+  if (readRegularFile(path, stateSize() + CHECKSUM_BYTES, bytes))
+    return checkState(bytes);
+  if (errno != EFBIG)
     return STATE_MISSING;
-  }
-  const StateLoadResult result = checkState(bytes);
+  if (!readRegularFileStart(path, HEADER_BYTES, bytes))
+    return STATE_MISSING;
+  // Too long for this version: only a header of another version is worth reading on.
+  if (bytes.size() != HEADER_BYTES || checkStateBytes(bytes.data(), bytes.size(), false) != STATE_OTHER_VERSION)
+    return STATE_CORRUPTED;
+  return readRegularFile(path, OTHER_VERSION_LIMIT, bytes) ? checkState(bytes) : STATE_CORRUPTED;
+}
+
+StateLoadResult readStateFile(const char* path, std::vector<uint8_t>& bytes) {
+  const StateLoadResult result = readStateBytes(path, bytes);
   if (result != STATE_LOADED)
     bytes.clear();
   return result;

@@ -47,7 +47,9 @@ static void showLoadResult(StateLoadResult result) {
   static char text[OVERLAY_TEXT_SIZE];
   const int error = errno;
   if (result == STATE_MISSING && error != ENOENT) {
-    snprintf(text, sizeof text, "%s: %s", stateLoadText(result), strerror(error));
+    // A pipe, a device or a folder is refused unread (EINVAL, EISDIR).
+    const bool irregular = error == EINVAL || error == EISDIR;
+    snprintf(text, sizeof text, "%s: %s", stateLoadText(result), irregular ? "not a regular file" : strerror(error));
     showMessage(text);
     return;
   }

@@ -8,6 +8,10 @@
 #include <tuple>
 
 #include "driver/file_read.h"
+#include "host/on_screen.h"
+#include "host/run_end.h"
+#include "host/save_state.h"
+#include "host/window_proc.h"
 #include "support/test_support.h"
 
 namespace {
@@ -44,16 +48,21 @@ struct HostileFile {
   const char* disasmText;
   const char* packError;  // quillomark-pack NAME out: start of its errors (exit code 2)
   bool rootReadsIt;
+  const char* f3Message;  // what F3 shows with state.qms a link to it
 };
 const HostileFile HOSTILE_FILES[] = {
-    {"pipe", EINVAL, 2, "quillomark-disasm: pipe is not a regular file\n", "quillomark-pack: pipe is not a", 0},
-    {"/dev/zero", EINVAL, 2, "quillomark-disasm: /dev/zero is not a regular", "quillomark-pack: /dev/zero is not a", 0},
-    {"folder", EISDIR, 2, "quillomark-disasm: cannot read folder/18b_d02.bin", "quillomark-pack: folder is not a", 0},
-    {"zero-link", EINVAL, 2, "quillomark-disasm: zero-link is not a regular", "quillomark-pack: zero-link is not a", 0},
+    {"pipe", EINVAL, 2, "quillomark-disasm: pipe is not a regular file\n", "quillomark-pack: pipe is not a", 0,
+     "No state to load: not a regular file"},
+    {"/dev/zero", EINVAL, 2, "quillomark-disasm: /dev/zero is not a regular", "quillomark-pack: /dev/zero is not a", 0,
+     "No state to load: not a regular file"},
+    {"folder", EISDIR, 2, "quillomark-disasm: cannot read folder/18b_d02.bin", "quillomark-pack: folder is not a", 0,
+     "No state to load: not a regular file"},
+    {"zero-link", EINVAL, 2, "quillomark-disasm: zero-link is not a regular", "quillomark-pack: zero-link is not a", 0,
+     "No state to load: not a regular file"},
     {"huge.bin", EFBIG, 0, "00000000\t0000 0000\tori.b #0,d0\n00000004\t0000 0000\tori.b #0,d0\n",
-     "quillomark-pack: huge.bin holds 68719476736 bytes: more than 0x80000\n", 0},
+     "quillomark-pack: huge.bin holds 68719476736 bytes: more than 0x80000\n", 0, "State file corrupted"},
     {"locked.bin", EACCES, 2, "quillomark-disasm: cannot read locked.bin: Permission denied\n",
-     "quillomark-pack: cannot read locked.bin: Permission denied\n", 1},
+     "quillomark-pack: cannot read locked.bin: Permission denied\n", 1, "No state to load: Permission denied"},
 };
 
 TEST(HostileFiles, RefusedUnreadWithoutBlocking) {
@@ -80,6 +89,19 @@ TEST(HostileFiles, RefusedUnreadWithoutBlocking) {
       EXPECT_EQ(std::string(shown.begin(), shown.end()).rfind(text, 0), 0u) << command;
     }
     EXPECT_FALSE(std::filesystem::exists(dir + "/out")) << f.name;
+    // The programs' own inputs: each refused with a one-line message, none waited on or read whole.
+    for (const char* option : {"--load-state", "--replay", "--keys"}) {
+      const std::string run = std::string(QUILLOMARK_HEADLESS) + " " + option + " " + f.name + " > out.txt 2> err.txt";
+      EXPECT_EQ(runIn(dir, run), EXIT_CODE_USAGE) << run;
+      const std::vector<uint8_t> shown = readFile(dir + "/err.txt");
+      EXPECT_NE(std::string(shown.begin(), shown.end()).find(f.name), std::string::npos) << run;
+    }
+    // F3 with state.qms a link to it.
+    const std::string f3Dir = makeScratchDir("hostile-f3");
+    ASSERT_EQ(symlink(f.name[0] == '/' ? f.name : (dir + "/" + f.name).c_str(), (f3Dir + "/" + STATE_FILE).c_str()), 0);
+    freshMachine();
+    ASSERT_TRUE(inDirectory(f3Dir, [] { windowProc(nullptr, MSG_KEYDOWN, VKEY_F3, 0); }));
+    EXPECT_STREQ(onScreen.message, f.f3Message) << f.name;
   }
 }
 
