@@ -1,0 +1,177 @@
+#include "libretro/content.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/rom_loader.h"
+#include "host/core.h"
+#include "video/palette.h"
+
+namespace {
+// One file of the set: its name, the bytes the board takes of it, and what was read.
+struct SetFile {
+  const char* name;
+  size_t need;
+  bool found;
+  std::vector<uint8_t> bytes;
+};
+// The six ROM images and pal.bmp: at most one entry per load plus the palette.
+constexpr int SET_FILE_LIMIT = int(sizeof ROM_LOADS / sizeof ROM_LOADS[0]) + 1;
+
+// The distinct files ROM_LOADS names, then pal.bmp (last).
+int listSetFiles(SetFile* files) {
+  int count = 0;
+  for (const RomLoad& load : ROM_LOADS) {
+    bool listed = false;
+    for (int i = 0; i < count; ++i)
+      listed |= strcmp(files[i].name, load.fileName) == 0;
+    if (!listed)
+      files[count++] = SetFile{load.fileName, ROM_IMAGE_SIZE, false, {}};
+  }
+  files[count++] = SetFile{PALETTE_FILE, PALETTE_FILE_MINIMUM, false, {}};
+  return count;
+}
+
+// Reads folder/NAME, when it is a regular file, up to what the board takes; a file that cannot be
+// opened stays unfound (the board then names it as missing).
+bool readFolderFile(const std::string& folder, SetFile& file, char* message, int messageSize) {
+  const std::string path = folder + "/" + file.name;
+  // Non-blocking, so that a FIFO in the set's place cannot stall the open.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return true;
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    snprintf(message, messageSize, "%s is not a regular file", path.c_str());
+    return false;
+  }
+  file.bytes.resize(file.need);
+  size_t got = 0;
+  while (got < file.need) {
+    const ssize_t n = read(fd, file.bytes.data() + got, file.need - got);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0) {
+      snprintf(message, messageSize, "Cannot read %s: %s", path.c_str(), strerror(errno));
+      close(fd);
+      return false;
+    }
+    if (n == 0)
+      break;
+    got += size_t(n);
+  }
+  close(fd);
+  file.bytes.resize(got);
+  file.found = true;
+  return true;
+}
+
+// Reads the entry named like the file (in any folder of the archive, in any case) up to what the
+// board takes; an entry that is not there stays unfound.
+bool readZipEntry(zip_t* archive, const char* path, SetFile& file, char* message, int messageSize) {
+  const zip_int64_t index = zip_name_locate(archive, file.name, ZIP_FL_NOCASE | ZIP_FL_NODIR);
+  if (index < 0)
+    return true;
+  zip_stat_t status;
+  if (zip_stat_index(archive, zip_uint64_t(index), 0, &status) == 0 && (status.valid & ZIP_STAT_SIZE) &&
+      status.size > CONTENT_ENTRY_LIMIT) {
+    snprintf(message, messageSize, "%s in %s claims %llu bytes: not a ROM set's file", file.name, path,
+             (unsigned long long)status.size);
+    return false;
+  }
+  zip_file_t* entry = zip_fopen_index(archive, zip_uint64_t(index), 0);
+  if (!entry) {
+    snprintf(message, messageSize, "Cannot read %s in %s: %s", file.name, path, zip_strerror(archive));
+    return false;
+  }
+  file.bytes.resize(file.need);
+  size_t got = 0;
+  while (got < file.need) {
+    const zip_int64_t n = zip_fread(entry, file.bytes.data() + got, file.need - got);
+    if (n < 0) {
+      snprintf(message, messageSize, "Cannot read %s in %s: %s", file.name, path, zip_file_strerror(entry));
+      zip_fclose(entry);
+      return false;
+    }
+    if (n == 0)
+      break;
+    got += size_t(n);
+  }
+  zip_fclose(entry);
+  file.bytes.resize(got);
+  file.found = true;
+  return true;
+}
+
+bool readZip(const char* path, SetFile* files, int count, char* message, int messageSize) {
+  // Only a regular file: opening a FIFO would wait for a writer.
+  struct stat status;
+  if (stat(path, &status) != 0 || !S_ISREG(status.st_mode)) {
+    snprintf(message, messageSize, "%s is not a regular file", path);
+    return false;
+  }
+  int error = 0;
+  zip_t* archive = zip_open(path, ZIP_RDONLY, &error);
+  if (!archive) {
+    zip_error_t reason;
+    zip_error_init_with_code(&reason, error);
+    snprintf(message, messageSize, "Cannot open %s as a zip archive: %s", path, zip_error_strerror(&reason));
+    zip_error_fini(&reason);
+    return false;
+  }
+  bool read = true;
+  for (int i = 0; i < count && read; ++i)
+    read = readZipEntry(archive, path, files[i], message, messageSize);
+  zip_discard(archive);
+  return read;
+}
+
+bool readFolder(const char* path, SetFile* files, int count, char* message, int messageSize) {
+  // A folder itself is the set's folder; a file names its own.
+  struct stat status;
+  std::string folder = path;
+  if (stat(path, &status) != 0 || !S_ISDIR(status.st_mode)) {
+    const size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+  }
+  for (int i = 0; i < count; ++i)
+    if (!readFolderFile(folder, files[i], message, messageSize))
+      return false;
+  return true;
+}
+
+bool isZip(const char* path) {
+  const size_t length = strlen(path);
+  return length >= 4 && strcasecmp(path + length - 4, ".zip") == 0;
+}
+} // namespace
+
+bool loadContent(const char* path, char* message, int messageSize) {
+  SetFile files[SET_FILE_LIMIT];
+  const int count = listSetFiles(files);
+  if (!(isZip(path) ? readZip : readFolder)(path, files, count, message, messageSize))
+    return false;
+  CoreFile roms[SET_FILE_LIMIT];
+  int romCount = 0;
+  for (int i = 0; i + 1 < count; ++i)
+    if (files[i].found)
+      roms[romCount++] = CoreFile{files[i].name, files[i].bytes.data(), files[i].bytes.size()};
+  if (!coreLoadRomSet(roms, romCount, message, messageSize))
+    return false;
+  const SetFile& palette = files[count - 1];
+  if (!coreLoadPalette(palette.bytes.data(), palette.bytes.size(), message, messageSize)) {
+    coreEnd();
+    return false;
+  }
+  return true;
+}
