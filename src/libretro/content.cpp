@@ -161,15 +161,16 @@ bool loadContent(const char* path, char* message, int messageSize) {
   const int count = listSetFiles(files);
   if (!(isZip(path) ? readZip : readFolder)(path, files, count, message, messageSize))
     return false;
+  // A file that was read, even empty, is there (a non-null pointer); one that was not is missing.
+  static const uint8_t EMPTY[1] = {};
   CoreFile roms[SET_FILE_LIMIT];
-  int romCount = 0;
-  for (int i = 0; i + 1 < count; ++i)
-    if (files[i].found)
-      roms[romCount++] = CoreFile{files[i].name, files[i].bytes.data(), files[i].bytes.size()};
-  if (!coreLoadRomSet(roms, romCount, message, messageSize))
+  for (int i = 0; i < count; ++i)
+    roms[i] = CoreFile{files[i].name, !files[i].found ? nullptr : files[i].bytes.empty() ? EMPTY : files[i].bytes.data(),
+                       files[i].bytes.size()};
+  if (!coreLoadRomSet(roms, count - 1, message, messageSize))
     return false;
-  const SetFile& palette = files[count - 1];
-  if (!coreLoadPalette(palette.bytes.data(), palette.bytes.size(), message, messageSize)) {
+  const CoreFile& palette = roms[count - 1];
+  if (!coreLoadPalette(palette.data, palette.size, message, messageSize)) {
     coreEnd();
     return false;
   }

@@ -83,8 +83,8 @@ void retro_set_input_poll(retro_input_poll_t inputPoll) { libretroFrontEnd.input
 // Keeps the input state callback.
 void retro_set_input_state(retro_input_state_t inputState) { libretroFrontEnd.inputState = inputState; }
 
-// The board's warnings go to the front end's log from now on.
-void retro_init() { coreSetWarningSink(logWarning); }
+// Nothing to prepare: the machine starts with a game.
+void retro_init() {}
 // Lets the machine go and gives the warnings back to the console.
 void retro_deinit() {
   if (libretroFrontEnd.gameLoaded)
@@ -200,6 +200,8 @@ bool retro_load_game(const retro_game_info* game) {
     return false;
   }
   describePad(fe.environment);
+  // coreEnd gives the warnings back to the console: each load takes them again.
+  coreSetWarningSink(logWarning);
   char message[LIBRETRO_TEXT_SIZE];
   if (!loadContent(game->path, message, sizeof message)) {
     showMessage(RETRO_LOG_ERROR, message);
