@@ -4,8 +4,8 @@
 #                           among them under Wine, then every test again under
 #                           AddressSanitizer and UndefinedBehaviorSanitizer, and 60 s of
 #                           fuzzing (tests/fuzz, clang's libFuzzer)
-#   ./run-tests.sh --quick  day-to-day: the Release build's tests without the Wine tests,
-#                           and no sanitizer or fuzzing pass
+#   ./run-tests.sh --quick  day-to-day: the Release build's tests without the Wine and
+#                           RetroArch tests, and no sanitizer or fuzzing pass
 set -euo pipefail
 cd "$(dirname "$0")"
 quick=0
@@ -25,8 +25,8 @@ echo "== Release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLOMARK_WERROR=ON
 cmake --build build -j "$jobs"
 if [[ $quick -eq 1 ]]; then
-  ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude wine
-  echo "Quick run passed (Release build, without the Wine tests and the sanitizer pass)."
+  ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude 'wine|retroarch'
+  echo "Quick run passed (Release build, without the Wine and RetroArch tests and the sanitizer pass)."
   exit 0
 fi
 scripts/ensure-wine.sh

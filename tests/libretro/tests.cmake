@@ -15,3 +15,16 @@ target_compile_definitions(quillomark_libretro_tests PRIVATE
   QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo")
 add_dependencies(quillomark_libretro_tests quillomark_libretro demo_roms)
 gtest_discover_tests(quillomark_libretro_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# RetroArch runs: a screenshot, run-ahead, netplay. An instrumented core cannot be loaded into
+# RetroArch, which is not: the sanitizer build leaves them out.
+if(QUILLOMARK_SANITIZE)
+  return()
+endif()
+foreach(case picture runahead netplay)
+  add_test(NAME retroarch_${case}
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/retroarch_test.sh ${case} $<TARGET_FILE:quillomark_libretro>
+            ${CMAKE_BINARY_DIR} $<TARGET_FILE:quillomark-headless> ${CMAKE_BINARY_DIR}/demo
+            ${CMAKE_BINARY_DIR}/retroarch-runs/${case})
+  set_tests_properties(retroarch_${case} PROPERTIES LABELS retroarch TIMEOUT 180)
+endforeach()
