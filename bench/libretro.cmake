@@ -1,0 +1,13 @@
+# The libretro core against the programs' own build of the core: a demo frame through retro_run
+# (position-independent, hidden, the picture turned into XRGB8888) beside coreRunFrame of the static
+# library the executables link, and a state round trip through retro_serialize and retro_unserialize.
+if(NOT TARGET quillomark_libretro OR NOT TARGET demo_roms)
+  return()
+endif()
+add_executable(libretro_bench ${CMAKE_CURRENT_SOURCE_DIR}/libretro_frames.cpp)
+target_include_directories(libretro_bench PRIVATE ${LIBRETRO_INCLUDE_DIR})
+target_link_libraries(libretro_bench quillomark_core quillomark_headless_backend quillomark_test_helpers
+  benchmark::benchmark ${CMAKE_DL_LIBS})
+target_compile_definitions(libretro_bench PRIVATE QUILLOMARK_LIBRETRO="$<TARGET_FILE:quillomark_libretro>"
+  QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo")
+add_dependencies(libretro_bench quillomark_libretro demo_roms)
