@@ -8,6 +8,8 @@ find_program(M68K_GCC m68k-linux-gnu-gcc)
 find_program(M68K_OBJCOPY m68k-linux-gnu-objcopy)
 find_program(M68K_OBJDUMP m68k-linux-gnu-objdump)
 set(BOARD_PROGRAMS_BUILT ON)
+# The files of a ROM set, as quillomark-pack writes them.
+set(BOARD_SET_FILES 18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp)
 if(CMAKE_CROSSCOMPILING)
   set(BOARD_PROGRAMS_BUILT OFF)
 elseif(NOT M68K_GCC OR NOT M68K_OBJCOPY OR NOT M68K_OBJDUMP)
@@ -67,8 +69,7 @@ function(add_board_program name)
     DEPENDS ${elf} ${checked}
     VERBATIM)
 
-  set(files 18b_d02.bin 18c_d05.bin 17b_l.bin 17c_l.bin 17b_u.bin 17c_u.bin pal.bmp)
-  list(TRANSFORM files PREPEND ${PROGRAM_OUTPUT_DIR}/ OUTPUT_VARIABLE outputs)
+  list(TRANSFORM BOARD_SET_FILES PREPEND ${PROGRAM_OUTPUT_DIR}/ OUTPUT_VARIABLE outputs)
   file(RELATIVE_PATH shown ${CMAKE_BINARY_DIR} ${PROGRAM_OUTPUT_DIR})
   add_custom_command(
     OUTPUT ${outputs}

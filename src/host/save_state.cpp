@@ -77,7 +77,6 @@ constexpr StatePart STATE_PARTS[] = {
     {fourCc("JOYB"), RECORD_JOYSTICK, []() -> void* { return &joystickState.lastButtons; }, sizeof joystickState.lastButtons,
      ANY_VALUE},
 };
-constexpr int STATE_PART_COUNT = int(std::size(STATE_PARTS));
 
 // CRC-32 (the reflected polynomial of zip and PNG), a byte at a time through a table.
 constexpr uint32_t CRC_POLYNOMIAL = 0xEDB88320;
