@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, and runs the test suite.
 #   ./run-tests.sh          the whole suite: the Release build's tests, the Windows program
-#                           among them under Wine, then every test again under
+#                           among them under Wine, the browser page in headless
+#                           Chromium, then every test again under
 #                           AddressSanitizer and UndefinedBehaviorSanitizer, and 60 s of
 #                           fuzzing (tests/fuzz, clang's libFuzzer)
-#   ./run-tests.sh --quick  day-to-day: the Release build's tests without the Wine and
-#                           RetroArch tests, and no sanitizer or fuzzing pass
+#   ./run-tests.sh --quick  day-to-day: the Release build's tests without the Wine,
+#                           RetroArch and browser tests, and no sanitizer or fuzzing pass
 set -euo pipefail
 cd "$(dirname "$0")"
 quick=0
@@ -25,14 +26,17 @@ echo "== Release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLOMARK_WERROR=ON
 cmake --build build -j "$jobs"
 if [[ $quick -eq 1 ]]; then
-  ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude 'wine|retroarch'
-  echo "Quick run passed (Release build, without the Wine and RetroArch tests and the sanitizer pass)."
+  ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude 'wine|retroarch|web'
+  echo "Quick run passed (Release build, without the Wine, RetroArch and browser tests and the sanitizer pass)."
   exit 0
 fi
 scripts/ensure-wine.sh
 echo "== Windows build (mingw-w64, for the Wine tests)"
 QUILLOMARK_JOBS=$jobs scripts/build-windows.sh build -DQUILLOMARK_WERROR=ON
-ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== Browser build (emscripten, for the web tests)"
+QUILLOMARK_JOBS=$jobs scripts/build-web.sh build -DQUILLOMARK_WERROR=ON
+ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude web
+ctest --test-dir build --output-on-failure -j "$jobs" --label-regex web
 
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLOMARK_SANITIZE=ON -DQUILLOMARK_BENCH=OFF \

@@ -451,7 +451,7 @@ function startTest(mode) {
       for (let time = 0; time < milliseconds; time += 1000 / rate) passes += pacePasses(pacer, 1000 / rate);
       return passes;
     },
-    pass: () => page.module._webPass(),
+    keyLog: () => page.module.HEAPU8.slice(page.module._webKeyLog(), page.module._webKeyLog() + page.module._webKeyLogSize()),
     loaded: () => page.loaded,
     message: () => element('message').textContent,
   };

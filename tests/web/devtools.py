@@ -1,6 +1,7 @@
 """Headless Chromium for the web tests and the browser benchmark: its own HOME and profile, no
 network features, and a DevTools client over --remote-debugging-pipe (fd 3 in, fd 4 out,
 NUL-terminated JSON messages)."""
+import fcntl
 import json
 import os
 import shutil
@@ -37,8 +38,10 @@ class Browser:
     """One headless Chromium driven through the DevTools pipe, with one page attached."""
 
     def __init__(self, scratch):
-        to_browser, self._writer = os.pipe()
-        self._reader, from_browser = os.pipe()
+        browser_in, self._writer = os.pipe()
+        self._reader, browser_out = os.pipe()
+        # Moved above 4, so that placing them at 3 and 4 in the child overwrites neither.
+        to_browser, from_browser = (fcntl.fcntl(fd, fcntl.F_DUPFD_CLOEXEC, 10) for fd in (browser_in, browser_out))
 
         def give_pipes():
             os.dup2(to_browser, 3)
@@ -48,8 +51,8 @@ class Browser:
         self._log = open(os.path.join(scratch, "chromium.log"), "wb")
         self.process = subprocess.Popen(command, env=environment, preexec_fn=give_pipes, close_fds=False,
                                         stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
-        os.close(to_browser)
-        os.close(from_browser)
+        for fd in (browser_in, browser_out, to_browser, from_browser):
+            os.close(fd)
         self._buffer = b""
         self._next_id = 0
         self.events = []

@@ -1,0 +1,212 @@
+"""The browser page (build/web) in headless Chromium against quillomark-headless on the same sets:
+    web_test.py frames|keys|files PAGE HEADLESS DEMO_DIR KEY_SCRIPT SCRATCH
+frames: the timer-driven test mode under virtual time, from file://, shows the headless digest of
+        pass 300.
+keys:   served over HTTP; trusted key presses between stepped passes give the headless digests
+        and keys.bin of the same script; a state saved in a slot and loaded goes on as before; the
+        pacer runs 60 passes a second at 60, 120 and 144 Hz.
+files:  sets chosen through the file input: a short, a missing ROM file and a missing pal.bmp show
+        the headless program's own message; a whole set runs again."""
+import functools
+import http.server
+import os
+import re
+import shutil
+import subprocess
+import sys
+import threading
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import devtools  # noqa: E402
+
+FRAMES = 300
+STATE_PASSES = 30
+PACED_RATES = (60, 120, 144)
+PASSES_PER_SECOND = 60
+
+# Key names of the headless scripts -> (KeyboardEvent.code, key, Windows virtual-key code).
+CDP_KEYS = {
+    "LEFT": ("ArrowLeft", "ArrowLeft", 0x25), "UP": ("ArrowUp", "ArrowUp", 0x26),
+    "RIGHT": ("ArrowRight", "ArrowRight", 0x27), "DOWN": ("ArrowDown", "ArrowDown", 0x28),
+    "SPACE": ("Space", " ", 0x20), "ENTER": ("Enter", "Enter", 0x0D), "SHIFT": ("ShiftLeft", "Shift", 0x10),
+    "CTRL": ("ControlLeft", "Control", 0x11), "ALT": ("AltLeft", "Alt", 0x12),
+    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77),
+}
+CDP_KEYS.update({str(d): (f"Digit{d}", str(d), 0x30 + d) for d in range(10)})
+
+
+def fail(text):
+    print(f"FAIL: {text}")
+    sys.exit(1)
+
+
+def headless_run(headless, rom_dir, scratch, frames, keys=None):
+    """Runs quillomark-headless on a copy of rom_dir; its digest lines, keys.bin and last output line."""
+    run = os.path.join(scratch, "headless")
+    shutil.rmtree(run, ignore_errors=True)
+    shutil.copytree(rom_dir, run)
+    digests = os.path.join(scratch, "headless.digests")
+    if os.path.exists(digests):
+        os.remove(digests)
+    command = [headless, "--frames", str(frames), "--digests", digests]
+    if keys:
+        command += ["--keys", keys]
+    done = subprocess.run(command + [run], capture_output=True, text=True, timeout=120)
+    lines = open(digests).read().split("\n")[:-1] if os.path.exists(digests) else []
+    key_log = os.path.join(run, "keys.bin")
+    key_bytes = open(key_log, "rb").read() if os.path.exists(key_log) else b""
+    output = done.stdout.strip().split("\n")
+    return lines, key_bytes, output[-1] if output else ""
+
+
+def read_key_script(path):
+    """The script's (pass, down, name) presses in order."""
+    presses = []
+    for line in open(path):
+        words = line.split("#")[0].split()
+        if words:
+            presses.append((int(words[0]), words[1].lower() == "down", words[2].upper()))
+    return presses
+
+
+def press(browser, name, down):
+    code, key, virtual = CDP_KEYS[name]
+    browser.call("Input.dispatchKeyEvent", session=True, type="rawKeyDown" if down else "keyUp", code=code, key=key,
+                 windowsVirtualKeyCode=virtual, nativeVirtualKeyCode=virtual)
+
+
+def open_step_page(browser, url):
+    browser.open(url + "?test=step")
+    browser.wait_for("window.quillomarkTest && quillomarkTest.loaded()")
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(folder):
+    """An HTTP server on 127.0.0.1 for folder, on a thread; returns it and its URL."""
+    handler = functools.partial(QuietHandler, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/index.html"
+
+
+def test_frames(page, headless, demo, scratch, _keys):
+    expected, _, _ = headless_run(headless, demo, scratch, FRAMES)
+    command, environment = devtools.chromium_command(scratch, "--virtual-time-budget=600000", "--dump-dom",
+                                                     f"file://{page}/index.html?test=frames:{FRAMES}")
+    dom = subprocess.run(command, env=environment, capture_output=True, text=True, timeout=120).stdout
+    shown = re.search(r'<output id="test-result">([^<]*)</output>', dom)
+    if not shown or shown.group(1) != expected[FRAMES - 1]:
+        fail(f"pass {FRAMES}: the page shows {shown.group(1) if shown else 'nothing'!r}, "
+             f"the headless program {expected[FRAMES - 1]!r}")
+    print(f"pass {FRAMES} digest {shown.group(1)} as the headless program's")
+
+
+def test_keys(page, headless, demo, scratch, keys):
+    expected, expected_log, _ = headless_run(headless, demo, scratch, FRAMES, keys)
+    presses = read_key_script(keys)
+    server, url = serve(page)
+    browser = devtools.Browser(scratch)
+    try:
+        open_step_page(browser, url)
+        shown = []
+        for number in range(1, FRAMES + 1):
+            for at, down, name in presses:
+                if at == number:
+                    press(browser, name, down)
+            shown += browser.evaluate("quillomarkTest.run(1)")
+        for line, want in zip(shown, expected):
+            if line != want:
+                fail(f"with keys: the page shows {line!r} where the headless program shows {want!r}")
+        if len(shown) != len(expected) or len(shown) != FRAMES:
+            fail(f"{len(shown)} passes shown, the headless program {len(expected)}, {FRAMES} wanted")
+        log = bytes(browser.evaluate("Array.from(quillomarkTest.keyLog())"))
+        if log != expected_log:
+            fail(f"keys.bin: {len(log)} bytes differ from the headless program's {len(expected_log)}")
+        print(f"{FRAMES} digests and keys.bin as the headless program's with {len(presses)} key presses")
+
+        press(browser, "F2", True)
+        press(browser, "F2", False)
+        browser.wait_for("quillomarkTest.message() === 'State saved (slot 0)'")
+        before = [line.split()[1] for line in browser.evaluate(f"quillomarkTest.run({STATE_PASSES})")]
+        press(browser, "F3", True)
+        press(browser, "F3", False)
+        browser.wait_for("quillomarkTest.message() === 'State loaded (slot 0)'")
+        after = [line.split()[1] for line in browser.evaluate(f"quillomarkTest.run({STATE_PASSES})")]
+        if before != after or len(after) != STATE_PASSES:
+            fail("the passes after a state loaded from slot 0 differ from those after it was saved")
+        press(browser, "F8", True)
+        press(browser, "F8", False)
+        press(browser, "F3", True)
+        press(browser, "F3", False)
+        browser.wait_for("quillomarkTest.message() === 'No state to load (slot 1)'")
+        print(f"a state saved and loaded goes on as before for {STATE_PASSES} passes; slot 1 is empty")
+
+        for rate in PACED_RATES:
+            passes = browser.evaluate(f"quillomarkTest.pace({rate}, 10000)")
+            if abs(passes - 10 * PASSES_PER_SECOND) > 1:
+                fail(f"at {rate} Hz the pacer ran {passes} passes in 10 s")
+        print(f"{PASSES_PER_SECOND} passes a second at {', '.join(map(str, PACED_RATES))} Hz")
+    finally:
+        browser.close()
+        server.shutdown()
+
+
+def test_files(page, headless, demo, scratch, _keys):
+    names = sorted(os.listdir(demo))
+    bad_sets = {
+        "short": lambda folder: open(os.path.join(folder, "17b_l.bin"), "r+b").truncate(1000),
+        "missing": lambda folder: os.remove(os.path.join(folder, "18c_d05.bin")),
+        "palette": lambda folder: os.remove(os.path.join(folder, "pal.bmp")),
+    }
+    browser = devtools.Browser(scratch)
+    try:
+        open_step_page(browser, f"file://{page}/index.html")
+        chooser = browser.call("DOM.querySelector", session=True, selector="#set-files",
+                               nodeId=browser.call("DOM.getDocument", session=True)["root"]["nodeId"])["nodeId"]
+
+        def choose(folder):
+            files = [os.path.join(folder, name) for name in sorted(os.listdir(folder))]
+            browser.evaluate("document.getElementById('message').textContent = '?'")
+            browser.call("DOM.setFileInputFiles", session=True, nodeId=chooser, files=files)
+            browser.wait_for("quillomarkTest.message() !== '?'")
+
+        for kind, damage in bad_sets.items():
+            folder = os.path.join(scratch, kind)
+            shutil.rmtree(folder, ignore_errors=True)
+            os.makedirs(folder)
+            for name in names:
+                shutil.copy(os.path.join(demo, name), folder)
+            damage(folder)
+            _, _, want = headless_run(headless, folder, scratch, 1)
+            choose(folder)
+            message = browser.evaluate("quillomarkTest.message()")
+            if message != want or browser.evaluate("quillomarkTest.loaded()"):
+                fail(f"{kind} set: the page says {message!r} (loaded {browser.evaluate('quillomarkTest.loaded()')}), "
+                     f"the headless program {want!r}")
+            print(f"{kind} set: {message}")
+        choose(demo)
+        if not browser.evaluate("quillomarkTest.loaded()") or browser.evaluate("quillomarkTest.run(2).length") != 2:
+            fail(f"the whole set does not run: {browser.evaluate('quillomarkTest.message()')!r}")
+        print("the whole set runs again")
+    finally:
+        browser.close()
+
+
+def main():
+    case, page, headless, demo, keys, scratch = sys.argv[1:7]
+    page, demo, scratch = (os.path.realpath(path) for path in (page, demo, os.path.join(scratch, case)))
+    if not os.path.exists(os.path.join(page, "quillomark.js")):
+        fail(f"{page}/quillomark.js missing: run scripts/build-web.sh first")
+    if not devtools.chromium_path():
+        fail("chromium is missing: apt-get install chromium")
+    shutil.rmtree(scratch, ignore_errors=True)
+    os.makedirs(scratch)
+    {"frames": test_frames, "keys": test_keys, "files": test_files}[case](page, headless, demo, scratch, keys)
+
+
+if __name__ == "__main__":
+    main()
