@@ -207,8 +207,22 @@ async function loadFiles(files) {
   }
   page.module._webClearFiles();
   chosen.forEach((bytes, index) => { if (bytes) giveFile(index, bytes); });
-  const folder = files.length > 0 && files[0].webkitRelativePath ? files[0].webkitRelativePath.split('/')[0] : '';
-  startSet(folder || `${files.length} files chosen`);
+  startSet('The chosen set');
+}
+
+// The files of a drop: those dropped and those in dropped folders.
+async function droppedFiles(transfer) {
+  const entries = [...transfer.items].map((item) => item.webkitGetAsEntry()).filter(Boolean);
+  const fileOf = (entry) => new Promise((resolve, reject) => entry.file(resolve, reject));
+  const files = [];
+  for (const entry of entries) {
+    if (entry.isFile) files.push(await fileOf(entry));
+    if (entry.isDirectory) {
+      const children = await new Promise((resolve, reject) => entry.createReader().readEntries(resolve, reject));
+      for (const child of children.filter((c) => c.isFile)) files.push(await fileOf(child));
+    }
+  }
+  return files;
 }
 
 function download(name, blob) {
@@ -295,7 +309,7 @@ async function loadState() {
 
 function runHostKey(action, down, repeat) {
   if (action === 'fastForward') page.fastForward = down;
-  else if (action === 'step') page.stepWanted = down && page.paused;
+  else if (action === 'step') page.stepWanted = page.stepWanted || (down && page.paused);
   else if (down && !repeat) {
     if (action === 'pause') page.paused = !page.paused;
     else if (action === 'reset' && page.loaded) page.module._webReset();
@@ -400,7 +414,7 @@ function connectPage() {
   document.addEventListener('drop', (event) => {
     event.preventDefault();
     document.body.classList.remove('dragging');
-    loadFiles(event.dataTransfer.files);
+    droppedFiles(event.dataTransfer).then(loadFiles);
   });
   const names = [];
   for (let index = 0; index < page.module._webFileCount(); index += 1) names.push(fileName(index));
