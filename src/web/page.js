@@ -87,6 +87,7 @@ function showStatus() {
   else if (page.paused) mode = 'Paused';
   else if (page.fastForward) mode = 'Fast forward';
   element('status').textContent = mode;
+  element('picture').classList.toggle('stopped', !page.loaded);
   element('slot').textContent = `slot ${page.slot}`;
   element('pause-button').textContent = page.paused ? 'Resume' : 'Pause';
 }
