@@ -5,7 +5,9 @@
 
 #include "app/program_info.h"
 #include "app/program.h"
+#include "host/controls.h"
 #include "host/records.h"
+#include "host/rewind.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
 
@@ -25,6 +27,9 @@ int main(int argc, char** argv) {
     return EXIT_CODE_HELP;
   }
   resetRecords();
+  // Only the desktop keeps rewind states and holds back a short tap's release.
+  rewindHistory.enabled = true;
+  hostControls.holdShortTaps = true;
   // The first argument that is no option names the ROM set's folder; the run happens there.
   for (int i = 1; i < argc; ++i)
     if (argv[i][0] != '-') {

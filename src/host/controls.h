@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/platform.h"
+
 // Bits of the player input port.
 inline constexpr uint8_t INPUT_LEFT = 0x01;
 inline constexpr uint8_t INPUT_RIGHT = 0x02;
@@ -20,6 +22,13 @@ struct HostControls {
   bool stepRequested;       // N while paused: run exactly one pass
   bool fastForward;         // Backspace held: passes run as fast as they can, presented at most 60 a second
   double lastPresentSeconds; // steady-clock time of the last present while fast-forwarding
+  int32_t stateSlot;        // F7/F8: the save slot F2 and F3 use (0: state.qms)
+  bool rewinding;           // R held: passes run backwards through the kept states
+  bool holdShortTaps;       // the desktop programs: a key let go in the pump that saw it pressed waits
+  bool releaseHeld;         // a held-back release waits for the next pump
+  PlatformMessage heldRelease; // that release
 };
+
+inline constexpr int32_t STATE_SLOTS = 10;
 
 extern HostControls hostControls;

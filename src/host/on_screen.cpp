@@ -28,6 +28,8 @@ void refreshOverlay() {
     snprintf(text, sizeof text, "%s", PAUSED_TEXT);
   else if (onScreen.message)
     snprintf(text, sizeof text, "%s", onScreen.message);
+  else if (hostControls.rewinding)
+    snprintf(text, sizeof text, "Rewind");
   else if (hostControls.fastForward)
     snprintf(text, sizeof text, "Fast forward");
   else

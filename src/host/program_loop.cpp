@@ -11,6 +11,7 @@
 #include "host/joystick.h"
 #include "host/message_pump.h"
 #include "host/on_screen.h"
+#include "host/rewind.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
 #include "video/compose.h"
@@ -55,7 +56,20 @@ void renderFrame() {
     saveStateAfterPass(displayContext.passCount); // quillomark-headless --save-state
     if (hostControls.frameShotsOn)
       writeFrameShot();
+    keepRewindState();
   } while (hostControls.spriteInspector);
+}
+
+// A pass backwards while R is held: the messages taken, the machine one kept pass back, its picture
+// shown (paced as every present is). Nothing is logged and the pass count stays.
+static void rewindPass() {
+  if (!pumpMessages() || !hostControls.rewinding)
+    return;
+  if (!rewindOnePass())
+    showMessage("Rewind: no older pass kept");
+  composeFrame();
+  if (showPicture())
+    refreshOverlay();
 }
 
 bool watchForHang() {
@@ -104,6 +118,12 @@ void runFrameLoop() {
   // An end request is acted on where a person's input is taken: at a pass's pump, in a hang, at a
   // breakpoint; a signal between two passes waits for the next pump, as a key would.
   for (;;) {
+    if (hostControls.rewinding) {
+      rewindPass();
+      if (endRequested())
+        return;
+      continue;
+    }
     uint32_t left;
     switch (runSlice(kind, HANG_WATCH_INSTRUCTIONS, &left)) {
     case SLICE_FRAME_ENDED:

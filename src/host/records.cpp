@@ -15,6 +15,7 @@
 #include "host/input_log.h"
 #include "host/joystick.h"
 #include "host/on_screen.h"
+#include "host/rewind.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
 #include "video/display.h"
@@ -76,6 +77,7 @@ const MachineRecord MACHINE_RECORDS[RECORD_COUNT] = {
      "an end request of this run"},
     {"stateRequests", [] { stateRequests = StateRequests{}; }, "the run's options"},
     {"onScreen", [] { onScreen = OnScreen{}; }, "messages shown to the person at the keys"},
+    {"rewindHistory", [] { rewindHistory = RewindHistory{}; }, "the desktop's recent passes, kept apart from states"},
 };
 
 void resetRecords() {

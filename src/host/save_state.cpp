@@ -271,3 +271,10 @@ void reportStateNotSaved() {
           displayContext.passCount, sr.savePass);
   fileWriteState.anyFailed = true;
 }
+
+void stateFileName(int slot, char* name, int size) {
+  if (slot == 0)
+    snprintf(name, size_t(size), "%s", STATE_FILE);
+  else
+    snprintf(name, size_t(size), SLOT_STATE_FORMAT, slot);
+}

@@ -10,6 +10,8 @@
 #include <vector>
 
 inline constexpr const char* STATE_FILE = "state.qms";
+inline constexpr const char* SLOT_STATE_FORMAT = "state%d.qms"; // slots 1 to 9; slot 0 is STATE_FILE
+inline constexpr int STATE_NAME_SIZE = 16;
 inline constexpr uint32_t STATE_FORMAT_VERSION = 1;
 
 enum StateLoadResult { STATE_LOADED, STATE_MISSING, STATE_TRUNCATED, STATE_CORRUPTED, STATE_OTHER_VERSION };
@@ -31,6 +33,9 @@ void saveState(uint8_t* buffer);
 StateLoadResult loadState(const uint8_t* bytes, size_t size);
 // True when some part of a state belongs to the registry's record (a RecordId).
 bool stateHoldsRecord(int record);
+
+// The file of a save slot: state.qms for slot 0, stateN.qms for slot N.
+void stateFileName(int slot, char* name, int size);
 
 // Writes the whole machine state to path (temporary name, then renamed); false on failure (reported
 // through reportWriteFailure with FILE_STATE).

@@ -12,6 +12,9 @@
 #include "host/run_end.h"
 #include "host/save_state.h"
 #include "host/input_log.h"
+#include "host/rewind.h"
+#include "video/compose.h"
+#include "video/display.h"
 #include "video/screenshot.h"
 
 // Control keys act on key-down only, auto-repeats included.
@@ -22,6 +25,7 @@ static bool runControlKey(uint32_t keyCode) {
     return true;
   case VKEY_F1:
     resetCpu();
+    showMessage("Reset");
     return true;
   case VKEY_F5:
     ++hostControls.inspectedSlot;
@@ -42,18 +46,59 @@ static bool runControlKey(uint32_t keyCode) {
   }
 }
 
-// Shows what F3 did; a state that is there but cannot be read says why.
-static void showLoadResult(StateLoadResult result) {
+// A message that names the slot when it is not slot 0 (a text that lives for the run).
+static void showSlotMessage(const char* text) {
+  static char named[2 * OVERLAY_TEXT_SIZE]; // the overlay cuts what it cannot show
+  if (hostControls.stateSlot == 0)
+    snprintf(named, sizeof named, "%s", text);
+  else
+    snprintf(named, sizeof named, "Slot %d: %s", int(hostControls.stateSlot), text);
+  showMessage(named);
+}
+
+// F2: the state into the slot's file, saying so when it replaced one.
+static void saveSlot() {
+  char name[STATE_NAME_SIZE];
+  stateFileName(hostControls.stateSlot, name, sizeof name);
+  FILE* existing = fopen(name, "rb");
+  if (existing)
+    fclose(existing);
+  if (!saveMachineState(name))
+    showSlotMessage("State not saved");
+  else
+    showSlotMessage(existing ? "State saved over the old one" : "State saved");
+}
+
+// F3: the slot's state; one that is there but cannot be read says why. Loaded while paused, its
+// picture shows at once.
+static void loadSlot() {
   static char text[OVERLAY_TEXT_SIZE];
+  char name[STATE_NAME_SIZE];
+  stateFileName(hostControls.stateSlot, name, sizeof name);
+  const StateLoadResult result = loadMachineState(name);
   const int error = errno;
+  if (result == STATE_LOADED && hostControls.paused) {
+    composeFrame();
+    showPicture();
+  }
   if (result == STATE_MISSING && error != ENOENT) {
     // A pipe, a device or a folder is refused unread (EINVAL, EISDIR).
     const bool irregular = error == EINVAL || error == EISDIR;
     snprintf(text, sizeof text, "%s: %s", stateLoadText(result), irregular ? "not a regular file" : strerror(error));
-    showMessage(text);
+    showSlotMessage(text);
     return;
   }
-  showMessage(stateLoadText(result));
+  showSlotMessage(stateLoadText(result));
+}
+
+// F7, F8: the slot before or after, round the ten.
+static void chooseSlot(int32_t change) {
+  static char text[OVERLAY_TEXT_SIZE];
+  hostControls.stateSlot = (hostControls.stateSlot + change + STATE_SLOTS) % STATE_SLOTS;
+  char name[STATE_NAME_SIZE];
+  stateFileName(hostControls.stateSlot, name, sizeof name);
+  snprintf(text, sizeof text, "Slot %d (%s)", int(hostControls.stateSlot), name);
+  showMessage(text);
 }
 
 // The player's keys (pause, frame advance, save and load, fast forward), outside the board's key
@@ -75,11 +120,22 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
     return true;
   case VKEY_F2:
     if (down)
-      showMessage(saveMachineState(STATE_FILE) ? "State saved" : "State not saved");
+      saveSlot();
     return true;
   case VKEY_F3:
     if (down)
-      showLoadResult(loadMachineState(STATE_FILE));
+      loadSlot();
+    return true;
+  case VKEY_F7:
+  case VKEY_F8:
+    if (down)
+      chooseSlot(keyCode == VKEY_F7 ? -1 : 1);
+    return true;
+  case VKEY_R:
+    if (hc.rewinding != down && rewindHistory.enabled) {
+      hc.rewinding = down;
+      refreshOverlay();
+    }
     return true;
   case VKEY_BACK:
     if (hc.fastForward != down) {
