@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/memory.h"
+#include "host/rewind.h"
 #include "host/save_state.h"
 #include "support/system_helpers.h"
 
@@ -50,4 +51,17 @@ void BM_SaveAndLoadInMemory(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SaveAndLoadInMemory)->Unit(benchmark::kMicrosecond);
+// What rewind costs a pass: the state taken and compared with the one before (a few bytes changed).
+void BM_KeepRewindState(benchmark::State& state) {
+  prepareMachine();
+  rewindHistory = RewindHistory{};
+  rewindHistory.enabled = true;
+  uint32_t pass = 0;
+  for (auto _ : state) {
+    machineMemory[0x80000 + (pass++ & 0xFFF)] ^= 0x5A;
+    keepRewindState();
+  }
+  state.counters["bytes/pass"] = double(rewindHistory.bytes) / double(rewindDepth() ? rewindDepth() : 1);
+}
+BENCHMARK(BM_KeepRewindState)->Unit(benchmark::kMicrosecond);
 } // namespace

@@ -7,6 +7,8 @@
 #include "driver/rom_loader.h"
 #include "host/core.h"
 #include "host/records.h"
+#include "host/rewind.h"
+#include "video/compose.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
 #include "platform/headless/headless.h"
@@ -178,6 +180,41 @@ TEST(Core, AHungProgramReturnsAfterItsBudget) {
   EXPECT_EQ(coreRunFrame(), CORE_FRAME_HUNG);
   EXPECT_EQ(coreFrameCount(), 0u);
   EXPECT_EQ(pictureNow(), before);
+  coreEnd();
+}
+
+// Rewinding N passes shows the picture of that pass again, within the memory rewind may take.
+TEST(Rewind, GoesBackToThePicturesOfEarlierPasses) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo ROM set in this build";
+  freshMachine();
+  const SetBytes set = readSet(SET_DIRS[0]);
+  char message[CORE_MESSAGE_SIZE];
+  ASSERT_TRUE(coreLoadRomSet(set.files.data(), int(set.files.size()), message, sizeof message));
+  ASSERT_TRUE(coreLoadPalette(set.palette.data(), set.palette.size(), message, sizeof message));
+  rewindHistory.enabled = true;
+  constexpr int PASSES = 1200; // 20 seconds
+  std::vector<uint64_t> digests;
+  for (int i = 0; i < PASSES; ++i) {
+    if (i == 100)
+      coreQueueKey(VKEY_LEFT, true);
+    coreRunFrame();
+    keepRewindState();
+    digests.push_back(pictureNow());
+  }
+  EXPECT_EQ(rewindDepth(), size_t(PASSES - 1)) << "20 seconds are kept";
+  EXPECT_LE(rewindHistory.bytes, REWIND_MEMORY_LIMIT);
+  size_t at = digests.size() - 1;
+  for (const size_t back : {1, 59, 1000}) {
+    for (size_t i = 0; i < back; ++i)
+      ASSERT_TRUE(rewindOnePass());
+    at -= back;
+    composeFrame();
+    EXPECT_EQ(pictureNow(), digests[at]) << back;
+  }
+  // Going on from there goes on as the run did from that pass.
+  coreRunFrame();
+  EXPECT_EQ(pictureNow(), digests[at + 1]);
   coreEnd();
 }
 
