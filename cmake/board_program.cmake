@@ -20,7 +20,7 @@ endif()
 
 # Plain 68000 code, no host library, no jump tables inside the code (the
 # instruction check reads every word of the code sections as an instruction).
-set(BOARD_CFLAGS -m68000 -ffreestanding -nostdlib -O2 -fno-jump-tables
+set(BOARD_CFLAGS -m68000 -ffreestanding -nostdlib -O2 -g -fno-jump-tables
     -fno-tree-loop-distribute-patterns -Wall -Wextra -Werror)
 
 # add_board_program(NAME SOURCES files... LINKER_SCRIPT file WORK_DIR dir OUTPUT_DIR dir):

@@ -24,6 +24,8 @@ typedef short s16;
 
 void waitFrame(void); /* start.S */
 
+u32 frames; /* frames the loop below has finished */
+
 /* Video memory starts filled with 0xAA: cleared, no scroll is set, no sprite is drawn (zoom 0)
    and every cell shows tile 0, which stays blank. */
 static const u32 CLEARED[][2] = {
@@ -96,7 +98,7 @@ static void putBall(u16 x, u16 y) {
   entry[6] = y;              /* byte 13: y; line 8 is the top of the screen */
 }
 
-void hello(void) {
+void main(void) {
   for (u16 i = 0; i < sizeof CLEARED / sizeof CLEARED[0]; ++i)
     for (u32 a = CLEARED[i][0]; a < CLEARED[i][0] + CLEARED[i][1]; a += 4)
       *(volatile u32 *)a = 0;
@@ -121,6 +123,7 @@ void hello(void) {
     if ((held & 0x04) && y > 8) y -= SPEED;   /* bit 2: up */
     if ((held & 0x08) && y < 232) y += SPEED; /* bit 3: down */
     putBall(x, y);
+    ++frames;
     waitFrame();
   }
 }

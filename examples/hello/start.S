@@ -27,8 +27,8 @@ reset:  move.w  #0x2700, %sr
         clr.w   (%a1)+
         bra.s   2b
 3:      move.l  #frameFlag, FRAME_FLAG_POINTER
-        jsr     hello
-stuck:  jsr     waitFrame               | a fault, or hello returning: frames go on
+        jsr     main
+stuck:  jsr     waitFrame               | a fault, or main returning: frames go on
         bra.s   stuck
 frameInterrupt:
         bclr    #7, frameFlag           | lets waitFrame return

@@ -6,16 +6,30 @@
 #include "app/program_info.h"
 #include "app/program.h"
 #include "host/controls.h"
+#include "driver/symbols.h"
 #include "host/records.h"
 #include "host/rewind.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
+#ifndef _WIN32
+#include "app/gdb_server.h"
+#endif
+
+#ifdef _WIN32
+#define GDB_USAGE "  --gdb      not in the Windows program: use quillomark or quillomark-headless on Linux\n"
+#else
+#define GDB_USAGE                                                                                        \
+  "  --gdb PORT waits for gdb (gdb-multiarch: target remote :PORT) on 127.0.0.1:PORT before the first\n" \
+  "             instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on another address\n"
+#endif
 
 static const char DESKTOP_USAGE[] =
-    "usage: quillomark [-640] [--help] [--version] [FOLDER]\n"
+    "usage: quillomark [-640] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help] [--version] [FOLDER]\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) in a window; writes\n"
     "keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4, or a signal).\n"
     "  -640       the 640x480 mode (the picture at twice the size)\n"
+    "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
+    GDB_USAGE
     "  --help     prints this text and exits\n"
     "  --version  prints the version and exits\n"
     "Other options are ignored.\n" PROGRAM_EXIT_CODES_TEXT;
@@ -30,16 +44,43 @@ int main(int argc, char** argv) {
   // Only the desktop keeps rewind states and holds back a short tap's release.
   rewindHistory.enabled = true;
   hostControls.holdShortTaps = true;
-  // The first argument that is no option names the ROM set's folder; the run happens there.
-  for (int i = 1; i < argc; ++i)
-    if (argv[i][0] != '-') {
-      if (!platformEnterFolder(argv[i])) {
-        char message[FOLDER_MESSAGE_SIZE];
-        describeFolderFailure(argv[i], errno, message, sizeof message);
-        fprintf(stderr, "quillomark: %s\n", message);
-        return EXIT_CODE_USAGE;
-      }
-      break;
+  char message[FOLDER_MESSAGE_SIZE];
+  const char* folder = nullptr;
+  const char* symbols = nullptr;
+  const char* gdb = nullptr;
+  // The first argument that is no option (nor an option's value) names the ROM set's folder.
+  for (int i = 1; i < argc; ++i) {
+    const bool takesValue = strcmp(argv[i], "--symbols") == 0 || strcmp(argv[i], "--gdb") == 0;
+    if (takesValue && i + 1 == argc) {
+      fprintf(stderr, "quillomark: %s needs a value\n", argv[i]);
+      return EXIT_CODE_USAGE;
     }
+    if (takesValue) {
+      *(strcmp(argv[i], "--gdb") == 0 ? &gdb : &symbols) = argv[i + 1];
+      ++i;
+    } else if (argv[i][0] != '-' && !folder)
+      folder = argv[i];
+  }
+  if (symbols && !loadSymbols(symbols, message, sizeof message)) {
+    fprintf(stderr, "quillomark: %s\n", message);
+    return EXIT_CODE_USAGE;
+  }
+#ifdef _WIN32
+  if (gdb) {
+    fprintf(stderr, "quillomark: --gdb is not in the Windows program\n");
+    return EXIT_CODE_USAGE;
+  }
+#else
+  if (gdb && !startGdbServer(gdb, message, sizeof message)) {
+    fprintf(stderr, "quillomark: %s\n", message);
+    return EXIT_CODE_USAGE;
+  }
+#endif
+  // The run happens in the folder: option paths were read or opened before.
+  if (folder && !platformEnterFolder(folder)) {
+    describeFolderFailure(folder, errno, message, sizeof message);
+    fprintf(stderr, "quillomark: %s\n", message);
+    return EXIT_CODE_USAGE;
+  }
   runQuillomark(argc, argv);
 }

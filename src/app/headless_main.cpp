@@ -9,9 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/gdb_server.h"
 #include "app/headless_options.h"
 #include "driver/debugger.h"
 #include "driver/frame_loop.h"
+#include "driver/symbols.h"
 #include "app/program.h"
 #include "host/input_log.h"
 #include "host/records.h"
@@ -114,8 +116,25 @@ int main(int argc, char** argv) {
     return EXIT_CODE_USAGE;
   }
   frameLoopState.exitOnHang = options.exitOnHang;
+  if (options.symbolsPath && !loadSymbols(options.symbolsPath, message, sizeof message)) {
+    fprintf(stderr, "quillomark-headless: %s\n", message);
+    return EXIT_CODE_USAGE;
+  }
   for (uint32_t address : options.breakpoints)
     addBreakpoint(address);
+  for (const char* name : options.breakNames) {
+    uint32_t address = 0;
+    if (!findSymbol(name, &address)) {
+      fprintf(stderr, "quillomark-headless: --break %s: %s\n", name,
+              options.symbolsPath ? "no function of that name in the symbols" : "a function name needs --symbols ELF");
+      return EXIT_CODE_USAGE;
+    }
+    addBreakpoint(address);
+  }
+  if (options.gdbWhere && !startGdbServer(options.gdbWhere, message, sizeof message)) {
+    fprintf(stderr, "quillomark-headless: %s\n", message);
+    return EXIT_CODE_USAGE;
+  }
   // Every path of an option has been opened or read: the run itself happens in its folder.
   if (options.folder && !platformEnterFolder(options.folder)) {
     describeFolderFailure(options.folder, errno, message, sizeof message);

@@ -1,5 +1,6 @@
 #include "app/headless_options.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -9,8 +10,9 @@
 const char HEADLESS_USAGE[] =
     "usage: quillomark-headless [--frames N] [--keys FILE] [--replay FILE] [--digests FILE] [--stats] [-640]\n"
     "                           [--load-state FILE] [--save-state N FILE] [--trace FILE]\n"
-    "                           [--trace-from P] [--trace-limit N] [--break ADDRESS]... [--exit-on-hang]\n"
-    "                           [--sound-log FILE] [FOLDER]\n"
+    "                           [--trace-from P] [--trace-limit N] [--break ADDRESS|FUNCTION]...\n"
+    "                           [--exit-on-hang] [--sound-log FILE] [--symbols ELF]\n"
+    "                           [--gdb [ADDRESS:]PORT] [FOLDER]\n"
     "       quillomark-headless --help | --version\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) without a window; writes\n"
     "keys.bin there as it runs and dump.bin when it ends. Paths given to options stay relative to the\n"
@@ -27,7 +29,13 @@ const char HEADLESS_USAGE[] =
     "  --trace-from P  the first pass traced (default 1; 0 is start-up, before the first frame)\n"
     "  --trace-limit N instructions written at most (default 1000000)\n"
     "  --break ADDRESS ends the run when the PC first reaches ADDRESS (repeatable): prints the pass,\n"
-    "                  the registers and the status register, then ends as a window close does\n"
+    "                  the registers and the status register, then ends as a window close does;\n"
+    "                  a FUNCTION name takes its address from --symbols\n"
+    "  --symbols ELF   names code addresses function+offset in the trace and the reports, from the\n"
+    "                  symbol table of the program's ELF file\n"
+    "  --gdb PORT      waits for gdb (gdb-multiarch: target remote :PORT) on 127.0.0.1:PORT before the\n"
+    "                  first instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on\n"
+    "                  another address (gdb there reads and writes all memory)\n"
     "  --exit-on-hang  after the hang report (no frame for 1 s), ends the run in order with exit code 5\n"
     "  --sound-log FILE  writes 'PASS BYTE' (hexadecimal) for every sound command, PASS the first pass\n"
     "                  after it was queued\n"
@@ -58,6 +66,7 @@ constexpr PathOption PATH_OPTIONS[] = {
     {"--keys", &HeadlessOptions::keysPath},         {"--digests", &HeadlessOptions::digestsPath},
     {"--replay", &HeadlessOptions::replayPath},     {"--load-state", &HeadlessOptions::loadStatePath},
     {"--trace", &HeadlessOptions::tracePath},       {"--sound-log", &HeadlessOptions::soundLogPath},
+    {"--symbols", &HeadlessOptions::symbolsPath},
 };
 // The table's entry for arg, or null.
 template <typename Option, size_t N> const Option* findOption(const Option (&table)[N], const char* arg) {
@@ -102,11 +111,24 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
     }
     if (strcmp(arg, "--break") == 0) {
       uint32_t address = 0;
-      if (!value || !parseWholeNumber(value, &address)) {
-        snprintf(message, size_t(messageSize), "--break needs an address (decimal or 0x hexadecimal)");
+      const bool named = value && (isalpha(uint8_t(value[0])) || value[0] == '_');
+      if (!value || (!named && !parseWholeNumber(value, &address))) {
+        snprintf(message, size_t(messageSize), "--break needs an address (decimal or 0x hexadecimal) or a function name");
         return false;
       }
-      options->breakpoints.push_back(address);
+      if (named)
+        options->breakNames.push_back(value);
+      else
+        options->breakpoints.push_back(address);
+      ++i;
+      continue;
+    }
+    if (strcmp(arg, "--gdb") == 0) {
+      if (!value) {
+        snprintf(message, size_t(messageSize), "--gdb needs a port or ADDRESS:PORT");
+        return false;
+      }
+      options->gdbWhere = value;
       ++i;
       continue;
     }

@@ -17,6 +17,9 @@ struct HeadlessOptions {
   uint32_t traceFrom;        // --trace-from P
   uint32_t traceLimit;       // --trace-limit N
   std::vector<uint32_t> breakpoints; // every --break ADDRESS
+  std::vector<const char*> breakNames; // every --break FUNCTION, found through --symbols
+  const char* symbolsPath;   // --symbols ELF
+  const char* gdbWhere;      // --gdb [ADDRESS:]PORT
   const char* folder;        // the ROM set's folder, where the run's own files go (null: here)
   const char* soundLogPath;  // --sound-log FILE
   bool exitOnHang;           // --exit-on-hang

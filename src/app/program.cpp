@@ -8,6 +8,7 @@
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/frame_loop.h"
+#include "driver/gdb_stub.h"
 #include "host/core.h"
 #include "host/joystick.h"
 #include "host/program_loop.h"
@@ -44,6 +45,8 @@ void describeFolderFailure(const char* path, int error, char* message, int messa
 
 void endRun(bool displayLost) {
   const int code = finishRun(displayLost);
+  if (gdbStub.link.ended)
+    gdbStub.link.ended(code);
   if (displayLost) {
     fflush(nullptr);
     _Exit(code);

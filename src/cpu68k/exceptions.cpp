@@ -41,15 +41,20 @@ static void reportIllegalContext(uint32_t at) {
     return;
   warningBudget.illegalContextShown = true;
   char text[DISASSEMBLY_TEXT_SIZE];
+  char name[PLACE_NAME_SIZE];
+  const auto placeName = [&name](uint32_t address) {
+    return exceptionWatch.placeName ? exceptionWatch.placeName(address, name, sizeof name) : "";
+  };
   uint32_t address = at;
   for (int i = 0; i <= ILLEGAL_CONTEXT_INSTRUCTIONS; ++i) {
     const int length = disassembleMemory(address, text, sizeof text);
-    printWarning(stderr, "  %08lx  %s", (unsigned long)address, text);
+    printWarning(stderr, "  %08lx  %s%s", (unsigned long)address, text, placeName(address));
     address += uint32_t(length);
   }
   const uint32_t vectorAddress = cpuState.vbr + 4 * VECTOR_ILLEGAL;
   const uint32_t handler = vectorAddress < MEMORY_SIZE - 3 ? peekLong(vectorAddress) : 0;
-  printWarning(stderr, "  vector %u leads to %08lx", unsigned(VECTOR_ILLEGAL), (unsigned long)handler);
+  printWarning(stderr, "  vector %u leads to %08lx%s", unsigned(VECTOR_ILLEGAL), (unsigned long)handler,
+               placeName(handler));
 }
 
 void illegalInstruction(uint32_t opcode) {

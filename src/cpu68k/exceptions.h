@@ -16,7 +16,12 @@ inline constexpr uint32_t VECTOR_TRAP_BASE = 32;
 // instruction trace sets it; the plain run leaves it null and pays one test per exception).
 struct ExceptionWatch {
   void (*taken)(uint32_t vector, uint32_t handler);
+  // " (name+0x12)" for a code address in the illegal instruction's context, or ""; null without symbols.
+  const char* (*placeName)(uint32_t address, char* text, int size);
 };
+
+// Room for a placeName text.
+inline constexpr int PLACE_NAME_SIZE = 96;
 
 extern ExceptionWatch exceptionWatch;
 

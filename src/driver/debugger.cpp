@@ -6,6 +6,7 @@
 #include "cpu68k/disassemble.h"
 #include "cpu68k/exceptions.h"
 #include "driver/file_write.h"
+#include "driver/symbols.h"
 #include "video/display.h"
 
 Debugger debugger;
@@ -65,7 +66,8 @@ void addBreakpoint(uint32_t address) {
 
 void printBreak(uint32_t pc) {
   buildSr();
-  printf("Breakpoint at %08x in pass %u\n", pc, displayContext.passCount);
+  char name[PLACE_NAME_SIZE];
+  printf("Breakpoint at %08x%s in pass %u\n", pc, symbolSuffix(pc, name, sizeof name), displayContext.passCount);
   for (int row = 0; row < 4; ++row) {
     const int n = 4 * (row % 2);
     const char kind = row < 2 ? 'D' : 'A';
@@ -86,6 +88,8 @@ bool watchInstruction() {
     d.breakpointReached = true;
     return true;
   }
+  if (gdbStub.attached && gdbStopsBefore(pc)) [[unlikely]]
+    return true;
   const uint32_t pass = displayContext.passCount;
   if (!d.trace || pass < d.traceFrom)
     return false;
@@ -112,11 +116,20 @@ void finishTraceLine() {
     for (int i = 0; i < 5; ++i)
       if (ccr & bits[i])
         flags[i] = "XNZVC"[i];
+    char name[PLACE_NAME_SIZE];
     if (d.trace)
-      checkTraceWrite(fprintf(d.trace, "%u %08x %-40s %s\n", d.linePass, d.linePc, d.lineText, flags));
+      checkTraceWrite(fprintf(d.trace, "%u %08x %-40s %s%s\n", d.linePass, d.linePc, d.lineText, flags,
+                              symbolSuffix(d.linePc, name, sizeof name)));
   }
-  for (uint32_t i = 0; i < d.exceptionCount && d.trace; ++i)
-    checkTraceWrite(fprintf(d.trace, "%u exception %u -> %08x\n", displayContext.passCount, d.exceptionVector[i],
-                            d.exceptionHandler[i]));
+  for (uint32_t i = 0; i < d.exceptionCount && d.trace; ++i) {
+    char name[PLACE_NAME_SIZE];
+    checkTraceWrite(fprintf(d.trace, "%u exception %u -> %08x%s\n", displayContext.passCount, d.exceptionVector[i],
+                            d.exceptionHandler[i], symbolSuffix(d.exceptionHandler[i], name, sizeof name)));
+  }
   d.exceptionCount = 0;
+}
+
+bool watchAfterInstruction() {
+  finishTraceLine();
+  return gdbStub.attached && gdbStopsAfter();
 }

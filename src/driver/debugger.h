@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cpu68k/disassemble.h"
+#include "driver/gdb_stub.h"
 
 inline constexpr uint32_t DEFAULT_TRACE_FROM = 1;        // the first pass traced
 inline constexpr uint64_t DEFAULT_TRACE_LIMIT = 1000000; // instructions written at most
@@ -29,8 +30,8 @@ struct Debugger {
 
 extern Debugger debugger;
 
-// True when a trace or breakpoints were asked for: the frame loop runs its watching variant.
-inline bool debuggerWanted() { return debugger.trace || !debugger.breakpoints.empty(); }
+// True when a trace, breakpoints or gdb were asked for: the frame loop runs its watching variant.
+inline bool debuggerWanted() { return debugger.trace || !debugger.breakpoints.empty() || gdbStub.attached; }
 
 // Opens the trace file for writing from pass `from` for at most `limit` instructions; false
 // (errno set) when it cannot be created.
@@ -42,9 +43,11 @@ void reportBreakpointsMissed();
 // Adds a breakpoint address.
 void addBreakpoint(uint32_t address);
 // Before an instruction: at a breakpoint prints the stop and returns true (the instruction must not
-// run); otherwise begins the instruction's trace line.
+// run), at one of gdb's returns true; otherwise begins the instruction's trace line.
 bool watchInstruction();
 // After an instruction: writes its trace line with the condition codes, then its exceptions.
 void finishTraceLine();
+// After an instruction: its trace line, then gdb's look; true when gdb stops the machine here.
+bool watchAfterInstruction();
 // Prints the pass, PC, registers and status register of a stop at a breakpoint.
 void printBreak(uint32_t pc);

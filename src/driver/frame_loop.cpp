@@ -41,8 +41,10 @@ template <LoopKind KIND> static SliceEnd runSliceOf(uint32_t count, uint32_t* le
     opHandlerTable[opcode](opcode);
     if constexpr (KIND == LOOP_COUNTING)
       ++frameLoopState.instructionCount;
+    // gdb's stop after this instruction (a step, a watched write) stays pending over a frame end.
+    bool stopAfter = false;
     if constexpr (KIND == LOOP_WATCHING)
-      finishTraceLine();
+      stopAfter = watchAfterInstruction();
     if (getPc() == IDLE_LOOP_PC) [[unlikely]] {
       if (frameEnds()) {
         if constexpr (KIND == LOOP_COUNTING)
@@ -52,6 +54,11 @@ template <LoopKind KIND> static SliceEnd runSliceOf(uint32_t count, uint32_t* le
         return SLICE_FRAME_ENDED;
       }
     }
+    if constexpr (KIND == LOOP_WATCHING)
+      if (stopAfter) [[unlikely]] {
+        *left = count - 1;
+        return SLICE_STOPPED;
+      }
   }
   *left = 0;
   return SLICE_SPENT;

@@ -37,7 +37,7 @@ enum LoopKind { LOOP_PLAIN, LOOP_COUNTING, LOOP_WATCHING, LOOP_KIND_COUNT };
 enum SliceEnd {
   SLICE_SPENT,       // the count ran out without a frame end
   SLICE_FRAME_ENDED, // the program ended a frame: the vertical-blank interrupt has been taken
-  SLICE_STOPPED,     // a breakpoint was reached before its instruction ran
+  SLICE_STOPPED,     // a breakpoint was reached before its instruction ran, or gdb stopped the machine
 };
 
 // Runs at most count instructions of the variant kind, returning at the first frame end; left gets

@@ -1,5 +1,6 @@
 #include "host/message_pump.h"
 
+#include "driver/gdb_stub.h"
 #include "host/controls.h"
 #include "host/keyboard.h"
 #include "host/on_screen.h"
@@ -11,7 +12,8 @@
 static int waitForMessage(PlatformMessage* message) {
   int result;
   while ((result = platformWaitMessage(message, END_CHECK_MS)) == PLATFORM_TIMEOUT) {
-    if (endRequested())
+    // gdb's Ctrl+C lets the pass go on to a stop even while paused.
+    if (endRequested() || gdbPoll())
       return PLATFORM_QUIT;
     refreshOverlay(); // a timed message may have run out meanwhile
   }

@@ -17,12 +17,19 @@ void showMessage(const char* text) {
   refreshOverlay();
 }
 
+void showHeld(const char* text) {
+  onScreen.held = text;
+  refreshOverlay();
+}
+
 void refreshOverlay() {
   if (onScreen.message && steadySeconds() >= onScreen.messageUntil)
     onScreen.message = nullptr;
   // The pause stays named while a message shows over it.
   char text[sizeof onScreen.shown];
-  if (hostControls.paused && onScreen.message)
+  if (onScreen.held)
+    snprintf(text, sizeof text, "%s", onScreen.held);
+  else if (hostControls.paused && onScreen.message)
     snprintf(text, sizeof text, "%s: %s", PAUSED_TEXT, onScreen.message);
   else if (hostControls.paused)
     snprintf(text, sizeof text, "%s", PAUSED_TEXT);

@@ -7,6 +7,7 @@
 inline constexpr double MESSAGE_SECONDS = 2.0;
 
 struct OnScreen {
+  const char* held;          // why the machine is held, shown before anything else (null: it runs)
   const char* message;       // the last timed message (null: none)
   double messageUntil;       // steady-clock time it goes
   char shown[OVERLAY_TEXT_SIZE]; // what the backend shows now (empty: nothing)
@@ -16,5 +17,7 @@ extern OnScreen onScreen;
 
 // Shows text for MESSAGE_SECONDS (a string that lives for the run).
 void showMessage(const char* text);
+// Shows text for as long as the machine is held by it (a string that lives for the run; null: no longer held).
+void showHeld(const char* text);
 // Hands the backend what should show now, when that changed: the pause, a timed message, fast forward.
 void refreshOverlay();

@@ -5,6 +5,7 @@
 #include "cpu68k/cpu_state.h"
 #include "driver/debugger.h"
 #include "driver/frame_loop.h"
+#include "driver/symbols.h"
 #include "driver/warnings.h"
 #include "host/controls.h"
 #include "host/input_log.h"
@@ -80,7 +81,9 @@ bool watchForHang() {
   if (!fl.hangReported) {
     fl.hangReported = true;
     reportSuppressedWarnings();
-    printf("No frame for 1 s: the program at PC %08x is not reaching its idle loop\n", getPc());
+    char name[PLACE_NAME_SIZE];
+    printf("No frame for 1 s: the program at PC %08x%s is not reaching its idle loop\n", getPc(),
+           symbolSuffix(getPc(), name, sizeof name));
     fflush(stdout);
     if (fl.exitOnHang) {
       runEnd.afterHang = true;
@@ -102,22 +105,37 @@ bool watchForHang() {
   return endRequested();
 }
 
-// The variant chosen once for the run: the trace and breakpoints, the statistics, or neither.
+// The variant for the next slice: the trace, breakpoints or gdb, the statistics, or none of them.
 static LoopKind wantedLoop() {
   if (debuggerWanted())
     return LOOP_WATCHING;
   return frameLoopState.countInstructions ? LOOP_COUNTING : LOOP_PLAIN;
 }
 
+// A stop for gdb: served until gdb lets the machine run on; true when the run is to end (a kill, a
+// closed window, a signal). The time stopped is not the program's.
+static bool serveGdbStop() {
+  if (!gdbStub.stopPending || !gdbStub.link.serveStop)
+    return false;
+  const bool end = gdbStub.link.serveStop();
+  frameLoopState.lastFrameSeconds = steadySeconds();
+  return end || endRequested();
+}
+
 void runFrameLoop() {
   FrameLoopState& fl = frameLoopState;
-  const LoopKind kind = wantedLoop();
-  if (kind == LOOP_COUNTING)
+  if (wantedLoop() == LOOP_COUNTING)
     fl.loopStartSeconds = steadySeconds();
   fl.lastFrameSeconds = steadySeconds();
+  if (gdbStub.attached)
+    gdbRequestStop(GDB_STOP_START); // gdb takes over before the first instruction
   // An end request is acted on where a person's input is taken: at a pass's pump, in a hang, at a
-  // breakpoint; a signal between two passes waits for the next pump, as a key would.
+  // breakpoint, while gdb holds the machine; a signal between two passes waits for the next pump.
   for (;;) {
+    if (serveGdbStop()) {
+      requestEnd();
+      return;
+    }
     if (hostControls.rewinding) {
       rewindPass();
       if (endRequested())
@@ -125,7 +143,7 @@ void runFrameLoop() {
       continue;
     }
     uint32_t left;
-    switch (runSlice(kind, HANG_WATCH_INSTRUCTIONS, &left)) {
+    switch (runSlice(wantedLoop(), HANG_WATCH_INSTRUCTIONS, &left)) {
     case SLICE_FRAME_ENDED:
       renderFrame();
       if (endRequested())
@@ -138,9 +156,12 @@ void runFrameLoop() {
       if (watchForHang())
         return;
       break;
-    case SLICE_STOPPED: // a breakpoint
-      requestEnd();
+    case SLICE_STOPPED:
+      if (gdbStub.stopPending)
+        break;
+      requestEnd(); // a --break breakpoint
       return;
     }
+    gdbPoll();
   }
 }

@@ -8,8 +8,10 @@
 #include "driver/debugger.h"
 #include "driver/file_write.h"
 #include "driver/frame_loop.h"
+#include "driver/gdb_stub.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
+#include "driver/symbols.h"
 #include "driver/warnings.h"
 #include "host/controls.h"
 #include "host/input_log.h"
@@ -78,6 +80,8 @@ const MachineRecord MACHINE_RECORDS[RECORD_COUNT] = {
     {"stateRequests", [] { stateRequests = StateRequests{}; }, "the run's options"},
     {"onScreen", [] { onScreen = OnScreen{}; }, "messages shown to the person at the keys"},
     {"rewindHistory", [] { rewindHistory = RewindHistory{}; }, "the desktop's recent passes, kept apart from states"},
+    {"symbolTable", [] { symbolTable = SymbolTable{}; }, "the run's option --symbols"},
+    {"gdbStub", [] { gdbStub = GdbStub{}; }, "gdb's connection, breakpoints and watchpoints belong to the session"},
 };
 
 void resetRecords() {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "cpu68k/cpu_state.h"
+#include "driver/gdb_stub.h"
 #include "host/controls.h"
 #include "host/keyboard.h"
 #include "host/on_screen.h"
@@ -155,7 +156,8 @@ intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, i
     requestEnd();
     return 0;
   case MSG_ACTIVATEAPP:
-    hostControls.appActive = uint32_t(wParam);
+    // Under gdb the program runs on while the person types in gdb's terminal.
+    hostControls.appActive = uint32_t(wParam) || gdbStub.attached;
     return platformDefaultWindowProc(window, message, wParam, lParam);
   case MSG_KEYDOWN:
     if (!runPlayerKey(uint32_t(wParam), true, lParam) && !runControlKey(uint32_t(wParam)))

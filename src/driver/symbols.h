@@ -1,0 +1,36 @@
+// The program's symbols, read from its ELF file (--symbols): code addresses named function+offset
+// in the reports, and breakpoints given by name.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cpu68k/exceptions.h"
+
+inline constexpr int SYMBOL_TEXT_SIZE = PLACE_NAME_SIZE - 3; // room for "name+0x12345"; PLACE_NAME_SIZE holds " (...)"
+inline constexpr size_t SYMBOL_FILE_LIMIT = 256u << 20; // bigger files are refused
+
+struct Symbol {
+  uint32_t address;
+  uint32_t size; // 0: a label, covering up to the next symbol
+  std::string name;
+};
+
+struct SymbolTable {
+  std::vector<Symbol> symbols; // code symbols, sorted by address
+};
+
+extern SymbolTable symbolTable;
+
+// Reads the code symbols of a 68000 ELF32 big-endian file; false with a one-line reason in message
+// (the table stays empty) when the file cannot be read or is no such file.
+bool loadSymbols(const char* path, char* message, int messageSize);
+// The same from bytes in memory.
+bool loadSymbolsFrom(const uint8_t* bytes, size_t size, char* message, int messageSize);
+// The address of the symbol called name; false when there is none.
+bool findSymbol(const char* name, uint32_t* address);
+// Writes "name" or "name+0x12" for the symbol covering address; false (text empty) when none does.
+bool nameAddress(uint32_t address, char* text, int size);
+// " (name+0x12)" for a report's address, or "" without a symbol for it; text has PLACE_NAME_SIZE bytes.
+const char* symbolSuffix(uint32_t address, char* text, int size);
