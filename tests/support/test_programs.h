@@ -19,6 +19,14 @@ std::vector<uint8_t> hangProgram();
 std::vector<uint8_t> warningStormProgram();
 // idleProgram whose frame interrupt runs a 100,000-pass arithmetic loop: a CPU-bound load.
 std::vector<uint8_t> busyProgram();
+// A function symbol for symbolFile.
+struct TestSymbol {
+  const char* name;
+  uint32_t address, size;
+};
+// A 68000 ELF32 big-endian file holding only a code section and the symbol table of symbols, as
+// --symbols reads it.
+std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols);
 // Splits a program image of big-endian words into the six ROM files of the board in dir,
 // and writes a grey-ramp pal.bmp.
 void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage);
