@@ -19,3 +19,10 @@ add_test(NAME examples_build_tools
     -DSCRATCH=${CMAKE_BINARY_DIR}/hello-runs/build-tools
     -P ${EXAMPLES_TEST_DIR}/build_tools.cmake)
 set_tests_properties(examples_build_tools PROPERTIES TIMEOUT 60)
+
+# gdb-multiarch against the starter program through --gdb (a few seconds).
+add_test(NAME examples_gdb
+  COMMAND bash ${EXAMPLES_TEST_DIR}/gdb_test.sh $<TARGET_FILE:quillomark-headless>
+          ${CMAKE_BINARY_DIR}/examples/hello-build/hello.elf ${CMAKE_BINARY_DIR}/examples/hello
+          ${CMAKE_BINARY_DIR}/hello-runs/gdb)
+set_tests_properties(examples_gdb PROPERTIES TIMEOUT 120 LABELS gdb)
