@@ -28,7 +28,8 @@ TEST(HeadlessOptions, Accepted) {
 
 TEST(HeadlessOptions, TraceBreakpointsAndFolder) {
   std::vector<std::string> storage = {"q",  "--trace", "t.txt", "--trace-from", "0", "--trace-limit", "50",
-                                      "--break", "0xA34", "roms", "--break", "4096"};
+                                      "--break", "0xA34", "roms", "--break", "4096", "--break", "main",
+                                      "--symbols", "p.elf", "--gdb", "127.0.0.1:0"};
   std::vector<char*> argv;
   for (std::string& s : storage) argv.push_back(s.data());
   HeadlessOptions options;
@@ -39,6 +40,10 @@ TEST(HeadlessOptions, TraceBreakpointsAndFolder) {
   EXPECT_EQ(options.traceLimit, 50u);
   EXPECT_EQ(options.breakpoints, (std::vector<uint32_t>{0xA34, 4096}));
   EXPECT_STREQ(options.folder, "roms");
+  ASSERT_EQ(options.breakNames.size(), 1u);
+  EXPECT_STREQ(options.breakNames[0], "main");
+  EXPECT_STREQ(options.symbolsPath, "p.elf");
+  EXPECT_STREQ(options.gdbWhere, "127.0.0.1:0");
 }
 
 TEST(HeadlessOptions, HelpAndVersionStopTheParse) {
@@ -64,9 +69,9 @@ TEST(HeadlessOptions, HelpAndVersionStopTheParse) {
 TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
   const std::vector<std::vector<std::string>> cases = {
       {"--bogus"}, {"--HELP"}, {"-help"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"-"},
-      {"--trace"}, {"--trace-limit", "0"}, {"--break", "0x"}, {"--break"}, {"second", "folder"},
+      {"--trace"}, {"--trace-limit", "0"}, {"--break", "0x"}, {"--break"}, {"--break", "9main"}, {"second", "folder"},
       {"--frames", " 3"}, {"--frames", "+3"}, {"--frames", "5", "--save-state", "6", "s"},
-      {"--save-state", "9", "s", "--frames", "8"}};
+      {"--save-state", "9", "s", "--frames", "8"}, {"--gdb"}, {"--symbols"}};
   for (const auto& args : cases) {
     std::vector<std::string> storage = {"q"};
     storage.insert(storage.end(), args.begin(), args.end());

@@ -39,11 +39,11 @@ TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
     std::vector<std::string> options;
     const char* before = "-640 "; // an argument before --help that must not matter: nothing starts
   } programs[] = {
-      {"quillomark", {"-640", "--help", "--version"}},
+      {"quillomark", {"-640", "--symbols ELF", "--gdb PORT", "--help", "--version"}},
       {"quillomark-headless",
        {"--frames N", "--keys FILE", "--replay FILE", "--digests FILE", "--stats", "-640", "--help", "--version",
         "--load-state FILE", "--save-state N FILE", "--trace FILE", "--trace-from P", "--trace-limit N",
-        "--break ADDRESS"}},
+        "--break ADDRESS", "--symbols ELF", "--gdb PORT"}},
       {"quillomark-conformance", {"--show N", "--help", "--version"}},
       {"quillomark-disasm", {"--origin ADDRESS", "--count N", "--help", "--version"}, ""},
       {"quillomark-pack", {"--no-palette", "--help", "--version"}, ""},
@@ -80,6 +80,12 @@ TEST(Programs, HeadlessRefusesInputsThatAreNotScriptsOrLogs) {
       {"--replay missing.bin", "cannot open input log missing.bin: "},
       {"--keys k.txt", "k.txt:2: unknown key 'LFT': expected a key name"},
       {"--frames", "--frames needs a positive number"},
+      {"--symbols k.txt", "cannot read symbols from k.txt: not an ELF file"},
+      {"--symbols folder", "cannot read symbols from folder: not a regular file"},
+      {"--break main", "--break main: a function name needs --symbols ELF"},
+      {"--gdb 65536", "--gdb needs a port (0 to 65535"},
+      {"--gdb localhost:0", "--gdb: 'localhost' is no IPv4 address"},
+      {"--gdb 192.0.2.1:0", "cannot listen for gdb on 192.0.2.1:0: "},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " " + c.args + " >out.txt 2>err.txt"), EXIT_CODE_USAGE)
