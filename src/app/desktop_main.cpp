@@ -16,22 +16,23 @@
 #endif
 
 #ifdef _WIN32
-#define GDB_USAGE "  --gdb      not in the Windows program: use quillomark or quillomark-headless on Linux\n"
+#define GDB_USAGE "  --gdb          not in the Windows program: use quillomark or quillomark-headless on Linux\n"
 #else
 #define GDB_USAGE                                                                                        \
-  "  --gdb PORT waits for gdb (gdb-multiarch: target remote :PORT) on 127.0.0.1:PORT before the first\n" \
-  "             instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on another address\n"
+  "  --gdb PORT     waits for gdb (gdb-multiarch: target remote :PORT) on 127.0.0.1:PORT before the\n" \
+  "                 first instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on\n"    \
+  "                 another address (gdb there reads and writes all memory)\n"
 #endif
 
 static const char DESKTOP_USAGE[] =
     "usage: quillomark [-640] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help] [--version] [FOLDER]\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) in a window; writes\n"
     "keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4, or a signal).\n"
-    "  -640       the 640x480 mode (the picture at twice the size)\n"
+    "  -640           the 640x480 mode (the picture at twice the size)\n"
     "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
     GDB_USAGE
-    "  --help     prints this text and exits\n"
-    "  --version  prints the version and exits\n"
+    "  --help         prints this text and exits\n"
+    "  --version      prints the version and exits\n"
     "Other options are ignored.\n" PROGRAM_EXIT_CODES_TEXT;
 
 int main(int argc, char** argv) {

@@ -5,6 +5,7 @@
 
 #include "cpu/cpu_fixture.h"
 #include "cpu68k/exceptions.h"
+#include "driver/symbols.h"
 #include "driver/memory.h"
 #include "driver/warnings.h"
 
@@ -122,6 +123,16 @@ TEST(IllegalInstruction, FirstOfARunShowsTheCodeAfterItAndWhereItsVectorLeads) {
   EXPECT_EQ(lines[10], "  vector 4 leads to 00042000");
   setPc(CODE_ADDRESS);
   EXPECT_EQ(captureStderr([] { step(); }), "Illegal instruction: 4afc at 00041000\n"); // once a run
+  // With --symbols the context names its addresses; the warning line keeps its form.
+  cpuMachine({0x4AFC, 0x7005, 0x4E71});
+  pokeWords(4 * VECTOR_ILLEGAL, {0x0004, 0x2000});
+  const std::vector<uint8_t> elf = symbolFile({{"broken", 0x41000, 4}, {"handler", 0x42000, 2}});
+  char message[64];
+  ASSERT_TRUE(loadSymbolsFrom(elf.data(), elf.size(), message, sizeof message));
+  first = captureStderr([] { step(); });
+  EXPECT_EQ(first.rfind("Illegal instruction: 4afc at 00041000\n  00041000  illegal (broken)\n"
+                        "  00041002  moveq #5,d0 (broken+0x2)\n  00041004  nop\n", 0), 0u) << first;
+  EXPECT_NE(first.find("  vector 4 leads to 00042000 (handler)\n"), std::string::npos) << first;
 }
 
 TEST(StatusInstructions, MoveFromSrIsNotPrivileged) {
