@@ -94,12 +94,12 @@ TEST(GdbStub, PacketsAreFramedAndTheTargetIsDescribed) {
   EXPECT_EQ(gdbChecksum("OK", 2), 0x9A);
   EXPECT_NE(answer("qSupported:multiprocess+;swbreak+").find("qXfer:features:read+"), std::string::npos);
   std::string xml;
-  for (std::string part = "m"; part[0] == 'm';) {
+  for (std::string chunk = "m"; chunk[0] == 'm';) {
     char offset[16];
     snprintf(offset, sizeof offset, "%zx", xml.size());
-    part = answer("qXfer:features:read:target.xml:" + std::string(offset) + ",40");
-    ASSERT_FALSE(part.empty());
-    xml += part.substr(1);
+    chunk = answer("qXfer:features:read:target.xml:" + std::string(offset) + ",40");
+    ASSERT_FALSE(chunk.empty());
+    xml += chunk.substr(1);
   }
   EXPECT_NE(xml.find("<feature name=\"org.gnu.gdb.m68k.core\">"), std::string::npos);
   size_t registers = 0;
