@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <sys/stat.h>
-
 #include "cpu68k/exceptions.h"
 #include "driver/file_read.h"
 
@@ -98,22 +96,12 @@ bool loadSymbolsFrom(const uint8_t* bytes, size_t size, char* message, int messa
 }
 
 bool loadSymbols(const char* path, char* message, int messageSize) {
-  struct stat status;
   std::vector<uint8_t> bytes;
   symbolTable.symbols.clear();
-  const bool found = stat(path, &status) == 0;
-  if (!found || !S_ISREG(status.st_mode)) {
+  if (!readRegularFile(path, SYMBOL_FILE_LIMIT, bytes)) {
+    const bool special = errno == EISDIR || errno == EINVAL;
     snprintf(message, size_t(messageSize), "cannot read symbols from %s: %s", path,
-             found ? "not a regular file" : strerror(errno));
-    return false;
-  }
-  if (uint64_t(status.st_size) > SYMBOL_FILE_LIMIT) {
-    snprintf(message, size_t(messageSize), "cannot read symbols from %s: larger than %zu MiB", path,
-             SYMBOL_FILE_LIMIT >> 20);
-    return false;
-  }
-  if (!readWholeFile(path, bytes)) {
-    snprintf(message, size_t(messageSize), "cannot read symbols from %s: %s", path, strerror(errno));
+             special ? "not a regular file" : strerror(errno));
     return false;
   }
   char reason[SYMBOL_TEXT_SIZE];
