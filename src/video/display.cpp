@@ -17,33 +17,86 @@ struct DisplayStep {
   const char* failure;
 };
 
-static int32_t createDisplay() {
-  const int32_t result = platformCreateDisplay();
-  return result != PLATFORM_OK ? result : platformSetCooperativeLevel(displayContext.window);
-}
+static int32_t setCooperativeLevel() { return platformSetCooperativeLevel(displayContext.window); }
 static int32_t setMode() {
   const bool wide = frameLoopState.wideMode;
   return platformSetDisplayMode(wide ? 640 : 320, wide ? 480 : 240, 8);
 }
 static int32_t createPalette() { return platformCreatePalette(displayContext.paletteEntries); }
 
-static const DisplayStep DISPLAY_STEPS[] = {
-    {createDisplay, "Direct draw failed to initialize"},
+// The window's picture: the visible 256x240 at x 32, in either mode.
+static const PlatformRect WINDOW_PICTURE = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};
+static int32_t enterWindow() {
+  const bool wide = frameLoopState.wideMode;
+  return platformEnterWindow(wide ? 640 : 320, wide ? 480 : 240, &WINDOW_PICTURE);
+}
+
+// The full screen: the exclusive level, the mode and the flipping chain.
+static const DisplayStep FULL_SCREEN_STEPS[] = {
+    {setCooperativeLevel, "Direct draw failed to initialize"},
     {setMode, "Failed to set screen mode"},
     {platformCreatePrimarySurface, "Direct draw failed to create primary surface"},
     {platformGetBackBuffer, "Direct draw failed to create secondary surface"},
+};
+static const DisplayStep& MODE_STEP = FULL_SCREEN_STEPS[1];
+static const char* const CREATE_FAILURE = FULL_SCREEN_STEPS[0].failure;
+static const DisplayStep WINDOW_STEPS[] = {{enterWindow, WINDOW_FAILURE_TEXT}};
+// Either way, the host palette.
+static const DisplayStep PALETTE_STEPS[] = {
     {createPalette, "Create palette failed"},
     {platformSetPalette, "Set palette failed"},
 };
 
+// The steps in order up to the first failure, which is returned; null when all succeeded.
+template <size_t N> static const DisplayStep* runSteps(const DisplayStep (&steps)[N]) {
+  for (const DisplayStep& step : steps)
+    if (step.run() != PLATFORM_OK)
+      return &step;
+  return nullptr;
+}
+
+// Takes the window or the full screen, then the palette; the step that failed, or null.
+static const DisplayStep* takePresentation(bool windowed) {
+  displayContext.windowed = windowed;
+  const DisplayStep* failed = windowed ? runSteps(WINDOW_STEPS) : runSteps(FULL_SCREEN_STEPS);
+  return failed ? failed : runSteps(PALETTE_STEPS);
+}
+
+static bool fail(const char* failure, char* message, int messageSize) {
+  snprintf(message, size_t(messageSize), "%s", failure);
+  return false;
+}
+
 bool initDisplay(WindowProcedure procedure, char* message, int messageSize) {
   displayContext.window = platformCreateWindow(procedure, "Vortane", "Gfx Output", 320, 240);
-  for (const DisplayStep& step : DISPLAY_STEPS)
-    if (step.run() != PLATFORM_OK) {
-      snprintf(message, size_t(messageSize), "%s", step.failure);
-      return false;
-    }
-  return true;
+  if (platformCreateDisplay() != PLATFORM_OK)
+    return fail(CREATE_FAILURE, message, messageSize);
+  const DisplayStep* failed = takePresentation(displayContext.windowed);
+  if (failed == &MODE_STEP) {
+    // Few systems still offer an 8-bit mode of this size: the picture goes to a window.
+    printf("%s\n%s\n", failed->failure, WINDOW_FALLBACK_TEXT);
+    fflush(stdout);
+    failed = takePresentation(true);
+  }
+  return !failed || fail(failed->failure, message, messageSize);
+}
+
+// The picture of the last pass, shown again in the presentation just taken.
+static void showLastPicture() {
+  platformSetPresentRepeat(true);
+  showPicture();
+  platformSetPresentRepeat(false);
+}
+
+const char* switchPresentation() {
+  const DisplayStep* failed = takePresentation(!displayContext.windowed);
+  if (failed && !displayContext.windowed) {
+    // The full screen was refused: back to the window.
+    if (const DisplayStep* again = takePresentation(true))
+      return again->failure;
+  }
+  showLastPicture();
+  return failed ? failed->failure : nullptr;
 }
 
 uint8_t* lockBackBuffer() {
@@ -65,7 +118,9 @@ void unlockBackBuffer() { platformUnlockBackBuffer(displayContext.lockedBits); }
 
 void presentBackBuffer() {
   int32_t result;
-  if (frameLoopState.wideMode) {
+  if (displayContext.windowed) {
+    result = platformPresentWindow();
+  } else if (frameLoopState.wideMode) {
     // The 256x240 picture at x 32 is stretched over the whole 640x480 screen.
     const PlatformRect destination = {0, 0, 640, 480};
     const PlatformRect source = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};

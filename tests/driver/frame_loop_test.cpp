@@ -6,6 +6,7 @@
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "support/test_support.h"
+#include "video/display.h"
 
 namespace {
 
@@ -37,18 +38,21 @@ TEST(FrameDetection, ClearFlagOrFlagOutsideTheImageNeverCounts) {
   }
 }
 
-TEST(Options, OnlyAnExactMinus640SelectsWideMode) {
-  const struct { std::vector<std::string> args; bool wide; } cases[] = {
+TEST(Options, AnExactMinus640SelectsWideModeAndTheLastOfWindowAndFullScreenCounts) {
+  const struct { std::vector<std::string> args; bool wide, windowed = false; } cases[] = {
       {{}, false}, {{"-640"}, true}, {{"x", "-640", "y"}, true}, {{"-6400"}, false}, {{"-64"}, false}, {{"--640"}, false},
-      {{"-640 "}, false}};
+      {{"-640 "}, false}, {{"--window"}, false, true}, {{"--window", "-640", "--full-screen"}, true, false},
+      {{"--full-screen", "--window"}, false, true}, {{"--windowed"}, false, false}, {{"-window"}, false, false}};
   for (const auto& c : cases) {
     frameLoopState = FrameLoopState{};
+    displayContext = DisplayContext{};
     std::vector<std::string> storage = {"quillomark"};
     storage.insert(storage.end(), c.args.begin(), c.args.end());
     std::vector<char*> argv;
     for (std::string& s : storage) argv.push_back(s.data());
     EXPECT_EQ(captureStdout([&] { parseOptions(int(argv.size()), argv.data()); }), "");
     EXPECT_EQ(frameLoopState.wideMode, c.wide) << storage.size();
+    EXPECT_EQ(displayContext.windowed, c.windowed) << storage.size();
   }
 }
 

@@ -1,6 +1,9 @@
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "driver/board.h"
+#include "host/on_screen.h"
 #include "platform/headless/headless.h"
 #include "video/video_fixture.h"
 
@@ -71,6 +74,43 @@ TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
     EXPECT_STREQ(headlessPlatform.text, "0   ");
     EXPECT_EQ(readFile("bmps/002.bmp").size(), BITMAP_FILE_SIZE);
     EXPECT_EQ(readFile("keys.bin").size(), 6u);
+  }));
+}
+
+// F9 switches at once and shows the last picture again, outside the passes' presents; a refused
+// full screen leaves the window and says why. While paused the window shows the held picture.
+TEST(Display, F9SwitchesWindowAndFullScreenAndShowsTheLastPictureAgain) {
+  ASSERT_TRUE(inDirectory(paletteScratch("display-switch", grey), [] {
+    openDisplay();
+    const struct {
+      bool refused;
+      bool windowed;
+      const char* message;
+    } passes[] = {{false, true, nullptr}, {false, false, nullptr}, {false, true, nullptr},
+                  {true, true, "Failed to set screen mode"}};
+    uint32_t pass = 0;
+    for (const auto& c : passes) {
+      ++pass;
+      headlessScript(pass, MSG_KEYDOWN, VKEY_F9);
+      if (c.refused)
+        headlessFail(STEP_DISPLAY_MODE, PLATFORM_FAILED, 1);
+      renderFrame();
+      EXPECT_EQ(headlessPlatform.windowed, c.windowed) << pass;
+      EXPECT_EQ(displayContext.windowed, c.windowed) << pass;
+      EXPECT_EQ(headlessPlatform.repeatCount, pass);
+      EXPECT_EQ(headlessPlatform.presentCount, pass);
+      EXPECT_STREQ(onScreen.message ? onScreen.message : "", c.message ? c.message : "") << pass;
+    }
+    const std::vector<uint8_t> last(headlessPlatform.presented, headlessPlatform.presented + 320 * 240);
+    // Paused, the switch back to the full screen shows the held picture; then nothing more comes.
+    headlessScript(pass + 1, MSG_KEYDOWN, VKEY_P);
+    headlessScript(pass + 1, MSG_KEYDOWN, VKEY_F9);
+    memset(headlessPlatform.presented, 0, sizeof headlessPlatform.presented);
+    renderFrame();
+    EXPECT_FALSE(headlessPlatform.windowed);
+    EXPECT_EQ(headlessPlatform.repeatCount, pass + 1);
+    EXPECT_EQ(headlessPlatform.presentCount, pass);
+    EXPECT_TRUE(std::equal(last.begin(), last.end(), headlessPlatform.presented));
   }));
 }
 
