@@ -4,8 +4,10 @@
 # Alt+F4. Checks the picture on the screen, keys.bin, dump.bin and the exit code;
 # that the screen shows exactly the composed picture (held with the sprite
 # inspector, against the F12 snapshot); that the pause holds it with its message on the screen only,
-# and F2 and F3 save and load a state; and that quillomark-headless replaying
-# the desktop run's keys.bin reaches the same machine state.
+# and F2 and F3 save and load a state; that quillomark-headless replaying
+# the desktop run's keys.bin reaches the same machine state; and that --window
+# (or QUILLOMARK_WINDOWED=1) gives a window showing the picture, which F9
+# switches to the full screen and back.
 # Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY HEADLESS_PROGRAM
 # QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (dump size, ports, ROM files).
 set -uo pipefail
@@ -45,7 +47,7 @@ export SDL_VIDEODRIVER=x11
 unset QUILLOMARK_WINDOWED
 
 start_program() {
-  (cd "$work" && exec "$program" >console.txt 2>&1) &
+  (cd "$work" && exec "$program" "$@" >console.txt 2>&1) &
   program_pid=$!
   await_window "$program_pid" 300
   [[ -n $window ]] || fail "no window appeared; console: $(tail -5 "$work/console.txt")"
@@ -179,5 +181,39 @@ cp "$roms"/* "$work/idle/"
 (cd "$work/idle" && ulimit -f 200000 && timeout 60 "$headless" --frames "${#records[@]}" >console.txt 2>&1)
 cmp -s "$work/idle/dump.bin" "$work/replay/dump.bin" && fail "the keys left no trace in the dump"
 
+# Third run: a window, the picture at a whole-number scale in it; F9 to the full screen and back.
+rm -f "$work/keys.bin" "$work/dump.bin" "$work/vortane.bmp"
+geometry() { xdotool getwindowgeometry "$window" | awk '/Position/ { split($2, p, ","); x = p[1]; y = p[2] }
+  /Geometry/ { split($2, g, "x"); print g[1], g[2], x, y }'; }
+start_program --window
+read -r width height left top <<<"$(geometry)"
+((width % 256 == 0 && width / 256 * 240 == height)) || fail "--window gave a ${width}x${height} window"
+xdotool key i
+sleep 0.5
+import -window root -crop "${width}x${height}+${left}+${top}" +repage "$work/window.png" || fail "no screenshot"
+xdotool key F12
+sleep 0.5
+convert "$work/window.png" -sample 256x240 -fill black -draw 'rectangle 0,0 63,15' "$work/window-picture.png" ||
+  fail "cannot scale the window's screenshot"
+convert "$work/vortane.bmp" -crop 256x240+32+0 +repage -fill black -draw 'rectangle 0,0 63,15' \
+  "$work/snapshot-picture.png" || fail "cannot read vortane.bmp"
+differing=$(compare -metric AE "$work/window-picture.png" "$work/snapshot-picture.png" null: 2>&1)
+[[ $differing == 0 ]] || fail "the window differs from vortane.bmp in $differing pixels"
+windowed="$width $height $left $top" window_size=${width}x$height
+xdotool key F9
+sleep 0.5
+[[ $(geometry) == "1024 768 0 0" ]] || fail "F9 did not give the full screen: $(geometry)"
+xdotool key F9
+sleep 0.5
+[[ $(geometry) == "$windowed" ]] || fail "F9 again did not give the window back: $(geometry), not $windowed"
+close_program
+[[ $(stat -c %s "$work/dump.bin" 2>/dev/null) -eq $DUMP_FILE_SIZE ]] || fail "the windowed run left no whole dump.bin"
+# The variable of earlier versions still asks for the window.
+QUILLOMARK_WINDOWED=1 start_program
+read -r width height _ <<<"$(geometry)"
+((width / 256 * 240 == height && width < 1024)) || fail "QUILLOMARK_WINDOWED=1 gave a ${width}x${height} window"
+close_program
+
 echo "desktop program under Xvfb: ${#records[@]} frames, $colours colours on screen, exit code 1, dump and key log written"
 echo "the held screen equals vortane.bmp; the headless replay of keys.bin reaches the same dump"
+echo "--window: a $window_size window showing the picture; F9 to the full screen and back; QUILLOMARK_WINDOWED=1 too"
