@@ -125,27 +125,6 @@ TEST(Programs, HundredThousandMessagesRunQuickly) {
   }
 }
 
-// F9 switches between window and full screen only: the board sees the same inputs and shows the same
-// pictures, pass for pass, and ends in the same state.
-TEST(Programs, F9LeavesPicturesInputsAndDumpAlone) {
-  const std::string dir = copyDemo("programs-f9");
-  writeText(dir + "/plain.txt", "20 down LEFT\n40 up LEFT\n");
-  writeText(dir + "/f9.txt", "10 down F9\n11 up F9\n20 down LEFT\n20 down F9\n40 up LEFT\n59 down F9\n");
-  std::vector<uint8_t> runs[2][3];
-  for (int i = 0; i < 2; ++i) {
-    const std::string keys = i ? "f9.txt" : "plain.txt";
-    ASSERT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " --frames 60 --digests d.txt --keys " + keys + " >out.txt"),
-              EXIT_CODE_END);
-    runs[i][0] = readFile(dir + "/d.txt");
-    runs[i][1] = readFile(dir + "/keys.bin");
-    runs[i][2] = readFile(dir + "/dump.bin");
-    ASSERT_EQ(runIn(dir, "rm d.txt"), 0);
-  }
-  EXPECT_EQ(std::count(runs[0][0].begin(), runs[0][0].end(), '\n'), 60);
-  for (int part = 0; part < 3; ++part)
-    EXPECT_TRUE(runs[0][part] == runs[1][part]) << "digests, keys.bin, dump.bin: " << part;
-}
-
 TEST(Programs, ReplayOfALogLongerThanAStdioBufferFromItsOwnFolder) {
   constexpr int PASSES = 2100; // 4,200 bytes of log
   constexpr size_t STDIO_BUFFER = 4096;

@@ -21,16 +21,11 @@ add_executable(quillomark-wine-check ${CMAKE_CURRENT_LIST_DIR}/wine_check.cpp
 target_link_libraries(quillomark-wine-check quillomark_core quillomark_headless_backend quillomark_test_helpers
   GTest::gtest)
 
-set(WINE_TEST_ARGUMENTS ${QUILLOMARK_WIN32_BUILD} $<TARGET_FILE:quillomark-headless>
-  $<TARGET_FILE:quillomark-wine-check> $<TARGET_FILE:quillomark-test-rom> ${CMAKE_BINARY_DIR}/demo)
 foreach(mode 320 640 window)
-  if(mode STREQUAL window)
-    set(command ${CMAKE_CURRENT_LIST_DIR}/wine_window_test.sh)
-  else()
-    set(command ${CMAKE_CURRENT_LIST_DIR}/wine_test.sh ${mode})
-  endif()
   add_test(NAME win32_wine_${mode}
-    COMMAND bash ${command} ${WINE_TEST_ARGUMENTS} ${CMAKE_BINARY_DIR}/wine-test-${mode} ${CMAKE_BINARY_DIR}/wine-prefix)
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/wine_test.sh ${mode} ${QUILLOMARK_WIN32_BUILD}
+            $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> $<TARGET_FILE:quillomark-test-rom>
+            ${CMAKE_BINARY_DIR}/demo ${CMAKE_BINARY_DIR}/wine-test-${mode} ${CMAKE_BINARY_DIR}/wine-prefix)
   # The runs share one Wine prefix and its wineserver, so they take turns.
   set_tests_properties(win32_wine_${mode} PROPERTIES TIMEOUT 600 RESOURCE_LOCK quillomark_wine_prefix LABELS wine
     ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)

@@ -15,8 +15,8 @@
 //   mark TEXT        write "mark TEXT" (the test script watches for it)
 //   close            post WM_CLOSE
 //   session query|end    send WM_QUERYENDSESSION, or WM_ENDSESSION (the session ends), as a logoff
-//                    does; "session query ANSWER" or "session end". After WM_ENDSESSION the system
-//                    may end the process at any time: it is ended if it still runs 2 s later.
+//                    does; "session query|end ANSWER". After WM_ENDSESSION the system may end the
+//                    process at any time: it is ended if it still runs 2 s later.
 //   clock            write "clock MS", milliseconds on the performance counter
 //   exit MS          wait for the program's end; "exit CODE", or end it and "timeout"
 // A step that fails writes "failed LINE" and ends the script; the program is
@@ -142,15 +142,12 @@ static bool runStep(char* line) {
     return true;
   }
   if (!strcmp(verb, "session")) {
-    // The program may end inside its answer to the session's end: no answer comes back then.
+    // The program may end inside its answer to the session's end; the system may end it after that.
     const bool query = !strcmp(argument, "query");
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(driver.window, query ? WM_QUERYENDSESSION : WM_ENDSESSION, query ? 0 : TRUE,
-                        ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer);
-    if (query)
-      fprintf(driver.result, "session query %lu\n", (unsigned long)answer);
-    else
-      fprintf(driver.result, "session end\n");
+    SendMessageTimeoutA(driver.window, query ? WM_QUERYENDSESSION : WM_ENDSESSION, !query, ENDSESSION_LOGOFF,
+                        SMTO_NORMAL, 10000, &answer);
+    fprintf(driver.result, "session %s %lu\n", argument, (unsigned long)answer);
     if (!query && WaitForSingleObject(driver.child.hProcess, 2000) == WAIT_TIMEOUT)
       TerminateProcess(driver.child.hProcess, 99);
     return driver.window != nullptr;
