@@ -19,7 +19,7 @@ inline constexpr char WINDOWED_VARIABLE[] = "QUILLOMARK_WINDOWED";
 inline constexpr char NO_DIALOGS_VARIABLE[] = "QUILLOMARK_NO_DIALOGS";
 // The start-up failure message box's title.
 inline constexpr char FAILURE_TITLE[] = "Quillomark";
-// Room for the message box's text.
+// Room for the message box's text: a message, a folder's path (4096 bytes at most), a few lines.
 inline constexpr int FAILURE_TEXT_SIZE = 9000;
 // True when the environment variable is set to something other than "" or "0".
 bool environmentFlag(const char* name);

@@ -65,7 +65,8 @@ struct PlatformMessage {
   intptr_t lParam;
 };
 
-// Creates the program's popup window at 0,0; its messages go to procedure.
+// Creates the program's popup window at 0,0; its messages go to procedure. The full screen's
+// cooperative level, or platformEnterWindow, then shapes and shows it.
 PlatformWindow platformCreateWindow(WindowProcedure procedure, const char* className, const char* title,
                                     int width, int height);
 // True when a message is queued; removes nothing.

@@ -17,19 +17,18 @@ struct DisplayStep {
   const char* failure;
 };
 
+// The display mode's size, which is the back buffer's in the window too: 320x240, or 640x480 wide.
+static int modeWidth() { return frameLoopState.wideMode ? 640 : 320; }
+static int modeHeight() { return frameLoopState.wideMode ? 480 : 240; }
+
 static int32_t setCooperativeLevel() { return platformSetCooperativeLevel(displayContext.window); }
-static int32_t setMode() {
-  const bool wide = frameLoopState.wideMode;
-  return platformSetDisplayMode(wide ? 640 : 320, wide ? 480 : 240, 8);
-}
+static int32_t setMode() { return platformSetDisplayMode(modeWidth(), modeHeight(), 8); }
 static int32_t createPalette() { return platformCreatePalette(displayContext.paletteEntries); }
 
-// The window's picture: the visible 256x240 at x 32, in either mode.
-static const PlatformRect WINDOW_PICTURE = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};
-static int32_t enterWindow() {
-  const bool wide = frameLoopState.wideMode;
-  return platformEnterWindow(wide ? 640 : 320, wide ? 480 : 240, &WINDOW_PICTURE);
-}
+// The visible 256x240 picture in the back buffer, at x 32 in either mode: what the window shows and
+// wide mode stretches.
+static const PlatformRect PICTURE_IN_BUFFER = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};
+static int32_t enterWindow() { return platformEnterWindow(modeWidth(), modeHeight(), &PICTURE_IN_BUFFER); }
 
 // The full screen: the exclusive level, the mode and the flipping chain.
 static const DisplayStep FULL_SCREEN_STEPS[] = {
@@ -122,9 +121,8 @@ void presentBackBuffer() {
     result = platformPresentWindow();
   } else if (frameLoopState.wideMode) {
     // The 256x240 picture at x 32 is stretched over the whole 640x480 screen.
-    const PlatformRect destination = {0, 0, 640, 480};
-    const PlatformRect source = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};
-    result = platformStretchBlit(&destination, &source);
+    const PlatformRect destination = {0, 0, modeWidth(), modeHeight()};
+    result = platformStretchBlit(&destination, &PICTURE_IN_BUFFER);
   } else {
     result = platformFlip();
   }
