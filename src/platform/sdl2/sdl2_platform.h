@@ -36,7 +36,7 @@ struct SdlPlatform {
   SDL_Renderer* renderer;
   SDL_Texture* texture;               // streaming ARGB8888 texture of the mode's size
   int width, height;                  // display mode; 0 until set
-  PlatformRect shown;                 // the part of the back buffer shown: all of it, or the window's picture
+  PlatformRect shown;                 // the back buffer rectangle on view: all of it, or the window's picture
   bool repeatPresents;                // presents show the last picture again: not paced
   bool paletteCreated;
   uint32_t colours[256];              // the palette as ARGB8888
@@ -88,7 +88,7 @@ void expandBackBuffer();
 // Stretches a rectangle of the back buffer through the palette onto one of the picture
 // (nearest pixel); false, drawing nothing, when either lies outside the buffer.
 bool stretchBackBuffer(const PlatformRect& destination, const PlatformRect& source);
-// Shows the shown part of sdlPlatform.picture scaled, with the text over its top-left corner when
+// Shows the shown rectangle of sdlPlatform.picture scaled, with the text over its top-left corner when
 // withText and the message line at its bottom-left; false when SDL fails.
 bool presentPicture(bool withText);
 // Re-creates the streaming texture for the current mode (after a mode change or a device reset).
