@@ -72,15 +72,32 @@ static bool displayReady() { return sdlPlatform.texture != nullptr && sdlPlatfor
 
 static int32_t result(bool ok) { return ok ? PLATFORM_OK : PLATFORM_FAILED; }
 
+// Makes the renderer for the window, with vsync unless the presents wait for nothing.
+static bool createRenderer() {
+  SdlPlatform& sp = sdlPlatform;
+  sp.renderer = SDL_CreateRenderer(sp.window, -1, presentPacer.unpaced ? 0 : SDL_RENDERER_PRESENTVSYNC);
+  if (!sp.renderer)
+    sp.renderer = SDL_CreateRenderer(sp.window, -1, 0);
+  return sp.renderer != nullptr;
+}
+
+// The renderer, and its texture, made again for the window as it is now, once it has been shown or
+// has changed between window and full screen: a software renderer draws on the window's surface of
+// the moment, which such a change replaces.
+static bool renewRenderer() {
+  SdlPlatform& sp = sdlPlatform;
+  if (sp.texture)
+    SDL_DestroyTexture(sp.texture);
+  sp.texture = nullptr;
+  SDL_DestroyRenderer(sp.renderer);
+  return createRenderer() && (sp.width == 0 || recreateTexture());
+}
+
 int32_t platformCreateDisplay() {
   SdlPlatform& sp = sdlPlatform;
   if (!sp.window)
     return PLATFORM_FAILED; // no video driver or no window: there is no display to take
-  if (!sp.renderer)
-    sp.renderer = SDL_CreateRenderer(sp.window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!sp.renderer)
-    sp.renderer = SDL_CreateRenderer(sp.window, -1, 0);
-  return result(sp.renderer != nullptr);
+  return result(sp.renderer || createRenderer());
 }
 
 bool sizeBackBuffer(int width, int height) {
@@ -105,6 +122,9 @@ int32_t platformSetCooperativeLevel(PlatformWindow window) {
   if (!sp.renderer || window != sp.window)
     return PLATFORM_FAILED;
   if (sp.windowed) {
+    // The window's place is kept for the way back.
+    SDL_GetWindowPosition(sp.window, &sp.windowPlace.x, &sp.windowPlace.y);
+    SDL_GetWindowSize(sp.window, &sp.windowPlace.w, &sp.windowPlace.h);
     // Made at the desktop's size first: without a window manager to honour the full-screen
     // request, the window would keep its size while SDL draws for the whole screen.
     SDL_Rect desktop = {0, 0, sp.width, sp.height};
@@ -118,7 +138,7 @@ int32_t platformSetCooperativeLevel(PlatformWindow window) {
   }
   SDL_ShowCursor(SDL_DISABLE);
   SDL_ShowWindow(sp.window);
-  return PLATFORM_OK;
+  return result(renewRenderer());
 }
 
 int32_t platformSetDisplayMode(int width, int height, int bitsPerPixel) {
@@ -147,15 +167,22 @@ int32_t platformEnterWindow(int width, int height, const PlatformRect* picture) 
     SDL_Rect room = {0, 0, pictureWidth, pictureHeight};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(sp.window), &room);
     const int scale = windowStartScale(pictureWidth, pictureHeight, room.w, room.h);
+    const SDL_Rect& place = sp.windowPlace;
     SDL_SetWindowFullscreen(sp.window, 0);
     SDL_SetWindowResizable(sp.window, SDL_TRUE);
-    SDL_SetWindowSize(sp.window, pictureWidth * scale, pictureHeight * scale);
-    SDL_SetWindowPosition(sp.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    // Where it was before the full screen, or at first centred at the start scale.
+    if (place.w > 0) {
+      SDL_SetWindowSize(sp.window, place.w, place.h);
+      SDL_SetWindowPosition(sp.window, place.x, place.y);
+    } else {
+      SDL_SetWindowSize(sp.window, pictureWidth * scale, pictureHeight * scale);
+      SDL_SetWindowPosition(sp.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
     SDL_ShowCursor(SDL_ENABLE);
     sp.windowed = true;
   }
   SDL_ShowWindow(sp.window);
-  return PLATFORM_OK;
+  return result(renewRenderer());
 }
 
 int32_t platformCreatePrimarySurface() { return result(displayReady()); }

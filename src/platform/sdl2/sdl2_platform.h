@@ -30,6 +30,7 @@ struct SdlPlatform {
   // Window and messages (the message queue is the shared queued window's).
   SDL_Window* window;
   bool windowed;                      // a resizable window showing the picture, not the full screen
+  SDL_Rect windowPlace;               // the window's place when the full screen was last taken (empty: none)
   bool active;                        // activation state last delivered as MSG_ACTIVATEAPP
   EndRoutine endRoutine;              // the program's orderly end, for a lost display
   // Display.

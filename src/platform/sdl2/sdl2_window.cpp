@@ -132,6 +132,7 @@ void sdlReset() {
   sp.texture = nullptr;
   sp.width = sp.height = 0;
   sp.shown = PlatformRect{};
+  sp.windowPlace = SDL_Rect{};
   sp.repeatPresents = false;
   sp.paletteCreated = false;
   sp.textLength = 0;

@@ -61,7 +61,9 @@ template <typename T> static void release(T*& object) {
 int32_t platformSetCooperativeLevel(PlatformWindow window) {
   Win32Platform& wp = win32Platform;
   if (wp.windowed) {
-    // Back to the popup the full screen is made of; DirectDraw sizes it to the mode.
+    // Back to the popup the full screen is made of; DirectDraw sizes it to the mode. The window's
+    // place is kept for the way back.
+    GetWindowRect(wp.window, &wp.windowPlace);
     SetWindowLongA(wp.window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
     SetWindowPos(wp.window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                  SWP_FRAMECHANGED | SWP_SHOWWINDOW);
@@ -171,22 +173,29 @@ int32_t platformRestoreSurfaces() {
   return result(win32Platform.primarySurface->Restore());
 }
 
-// Turns the popup into a normal window, centred on the work area, its client area the picture at
-// the start scale (smaller where the work area is).
+// Turns the popup into a normal window where it was before the full screen, or at first centred on
+// the work area, its client area the picture at the start scale (smaller where the work area is).
 static void placeWindow(int pictureWidth, int pictureHeight) {
   Win32Platform& wp = win32Platform;
-  RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, WINDOW_STYLE, FALSE, 0);
-  const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
-  const int scale = windowStartScale(pictureWidth, pictureHeight, workWidth - frameWidth, workHeight - frameHeight);
-  const int width = pictureWidth * scale + frameWidth, height = pictureHeight * scale + frameHeight;
+  RECT place = wp.windowPlace;
+  if (place.right <= place.left) {
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WINDOW_STYLE, FALSE, 0);
+    const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+    const int scale = windowStartScale(pictureWidth, pictureHeight, workWidth - frameWidth, workHeight - frameHeight);
+    const int width = pictureWidth * scale + frameWidth, height = pictureHeight * scale + frameHeight;
+    place.left = work.left + (workWidth - width) / 2;
+    place.top = work.top + (workHeight - height) / 2;
+    place.right = place.left + width;
+    place.bottom = place.top + height;
+  }
   SetWindowLongA(wp.window, GWL_STYLE, WINDOW_STYLE | WS_VISIBLE);
   // The exclusive mode may have made the popup topmost.
-  SetWindowPos(wp.window, HWND_NOTOPMOST, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2,
-               width, height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  SetWindowPos(wp.window, HWND_NOTOPMOST, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
 int32_t platformEnterWindow(int width, int height, const PlatformRect* picture) {

@@ -44,6 +44,7 @@ struct Win32Platform {
   // The window (instead of the full screen): a memory back buffer drawn with GDI through the palette.
   bool windowed;
   PlatformRect windowPicture;    // the back buffer's rectangle the window shows
+  RECT windowPlace;              // the window's place when the full screen was last taken (empty: none)
   int bufferWidth, bufferHeight; // the back buffer's size (its pitch is the width)
   uint8_t windowBuffer[WINDOW_BUFFER_WIDTH * WINDOW_BUFFER_HEIGHT];
   PaletteBitmapInfo bitmapInfo;  // the window picture's rows as a top-down bitmap
