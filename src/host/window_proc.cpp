@@ -79,7 +79,7 @@ static void loadSlot() {
   const int error = errno;
   if (result == STATE_LOADED && hostControls.paused) {
     composeFrame();
-    showPicture();
+    showPictureAgain();
   }
   if (result == STATE_MISSING && error != ENOENT) {
     // A pipe, a device or a folder is refused unread (EINVAL, EISDIR).

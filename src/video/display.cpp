@@ -80,8 +80,7 @@ bool initDisplay(WindowProcedure procedure, char* message, int messageSize) {
   return !failed || fail(failed->failure, message, messageSize);
 }
 
-// The picture of the last pass, shown again in the presentation just taken.
-static void showLastPicture() {
+void showPictureAgain() {
   platformSetPresentRepeat(true);
   showPicture();
   platformSetPresentRepeat(false);
@@ -94,7 +93,7 @@ const char* switchPresentation() {
     if (const DisplayStep* again = takePresentation(true))
       return again->failure;
   }
-  showLastPicture();
+  showPictureAgain();
   return failed ? failed->failure : nullptr;
 }
 

@@ -27,6 +27,9 @@ bool initDisplay(WindowProcedure procedure, char* message, int messageSize);
 // Switches between the window and the full screen and shows the last picture again; null when it
 // switched, else the failed step's message (the window stays).
 const char* switchPresentation();
+// Shows the composed picture outside the passes' presents (neither paced nor counted): after a switch
+// between window and full screen, or a state loaded while paused.
+void showPictureAgain();
 // Copies the composed picture to x 32 of the back buffer and presents it; false when the lock failed.
 bool showPicture();
 // Locks the back buffer; null on failure (after "Lock failed").
