@@ -11,6 +11,7 @@
 #include "host/rewind.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
+#include "video/display.h"
 #ifndef _WIN32
 #include "app/gdb_server.h"
 #endif
@@ -25,15 +26,21 @@
 #endif
 
 static const char DESKTOP_USAGE[] =
-    "usage: quillomark [-640] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help] [--version] [FOLDER]\n"
-    "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) in a window; writes\n"
-    "keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4, or a signal).\n"
+    "usage: quillomark [-640] [--window | --full-screen] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help]\n"
+    "                  [--version] [FOLDER]\n"
+    "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) full screen or in a\n"
+    "window; writes keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4,\n"
+    "or a signal). F9 switches between window and full screen.\n"
     "  -640           the 640x480 mode (the picture at twice the size)\n"
+    "  --window       a resizable window (also when QUILLOMARK_WINDOWED=1; taken by itself when\n"
+    "                 the full-screen mode cannot be set)\n"
+    "  --full-screen  the full screen (the default)\n"
     "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
     GDB_USAGE
     "  --help         prints this text and exits\n"
     "  --version      prints the version and exits\n"
-    "Other options are ignored.\n" PROGRAM_EXIT_CODES_TEXT;
+    "Other options are ignored. With no terminal (started from an icon), a start-up failure is\n"
+    "shown in a message box too, unless QUILLOMARK_NO_DIALOGS=1.\n" PROGRAM_EXIT_CODES_TEXT;
 
 int main(int argc, char** argv) {
   // Looked for before the core starts: the core would open the window first.
@@ -45,6 +52,7 @@ int main(int argc, char** argv) {
   // Only the desktop keeps rewind states and holds back a short tap's release.
   rewindHistory.enabled = true;
   hostControls.holdShortTaps = true;
+  displayContext.windowed = environmentFlag(WINDOWED_VARIABLE); // the options may say otherwise
   char message[FOLDER_MESSAGE_SIZE];
   const char* folder = nullptr;
   const char* symbols = nullptr;
@@ -81,6 +89,7 @@ int main(int argc, char** argv) {
   if (folder && !platformEnterFolder(folder)) {
     describeFolderFailure(folder, errno, message, sizeof message);
     fprintf(stderr, "quillomark: %s\n", message);
+    showStartFailure(message, false);
     return EXIT_CODE_USAGE;
   }
   runQuillomark(argc, argv);

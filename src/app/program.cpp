@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
@@ -30,9 +31,45 @@ void printBanner() {
 }
 
 void parseOptions(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "-640") == 0)
       frameLoopState.wideMode = true;
+    else if (strcmp(argv[i], "--window") == 0)
+      displayContext.windowed = true;
+    else if (strcmp(argv[i], "--full-screen") == 0)
+      displayContext.windowed = false;
+  }
+}
+
+// Where packaging installs the demo ROM set (CMake's QUILLOMARK_INSTALLED_DEMO); empty: nowhere.
+static constexpr char INSTALLED_DEMO_FOLDER[] = QUILLOMARK_INSTALLED_DEMO;
+
+bool environmentFlag(const char* name) {
+  const char* value = getenv(name);
+  return value && *value && strcmp(value, "0") != 0;
+}
+
+void describeStartFailure(const char* message, bool romSetFailed, const char* folder, const char* demoFolder,
+                          char* text, int textSize) {
+  std::string shown = message;
+  if (romSetFailed) {
+    shown = shown + "\n\nThe ROM set and pal.bmp were looked for in this folder:\n" + folder +
+            "\n\nPut them there, or give their folder as an argument: quillomark FOLDER.";
+    if (*demoFolder)
+      shown = shown + "\nThe demo is installed in " + demoFolder + ".";
+  }
+  snprintf(text, size_t(textSize), "%s", shown.c_str());
+}
+
+void showStartFailure(const char* message, bool romSetFailed) {
+  if (environmentFlag(NO_DIALOGS_VARIABLE) || platformHasTerminal())
+    return;
+  std::error_code error;
+  const std::string folder = std::filesystem::current_path(error).string();
+  static char text[FAILURE_TEXT_SIZE];
+  describeStartFailure(message, romSetFailed, error ? "(unknown)" : folder.c_str(), INSTALLED_DEMO_FOLDER, text,
+                       sizeof text);
+  platformShowFailure(FAILURE_TITLE, text);
 }
 
 void describeFolderFailure(const char* path, int error, char* message, int messageSize) {
@@ -54,28 +91,39 @@ void endRun(bool displayLost) {
   exit(code);
 }
 
-// A start-up step failed: its message, then the exit every start-up failure has.
-[[noreturn]] static void failStart(const char* message) {
+// A start-up step failed: its message on the console, and in a message box where nobody sees that.
+static bool failStart(const char* message, bool romSetFailed) {
   printf("%s\n", message);
   fflush(stdout);
-  exit(EXIT_CODE_END);
+  showStartFailure(message, romSetFailed);
+  return false;
 }
 
-void runQuillomark(int argc, char** argv) {
+bool startQuillomark(int argc, char** argv) {
   platformSetEndRoutine(endRun);
   printBanner();
   parseOptions(argc, argv);
   detectJoystick();
   char message[CORE_MESSAGE_SIZE];
   printf("Building CPU table...\n");
-  if (!buildCpuTables(message, sizeof message) || !loadRomSetFiles(message, sizeof message))
-    failStart(message);
+  if (!buildCpuTables(message, sizeof message))
+    return failStart(message, false);
+  if (!loadRomSetFiles(message, sizeof message))
+    return failStart(message, true);
   resetCpu();
   printf("Building color table.\n");
-  if (!loadPaletteFile(message, sizeof message) || !initDisplay(windowProc, message, sizeof message))
-    failStart(message);
+  if (!loadPaletteFile(message, sizeof message))
+    return failStart(message, true);
+  if (!initDisplay(windowProc, message, sizeof message))
+    return failStart(message, false);
   watchEndSignals();
   applyPendingState(); // a state asked for at start (quillomark-headless --load-state)
+  return true;
+}
+
+void runQuillomark(int argc, char** argv) {
+  if (!startQuillomark(argc, argv))
+    exit(EXIT_CODE_END);
   runFrameLoop();
   endRun(false);
 }

@@ -80,7 +80,7 @@ static void loadSlot() {
   const int error = errno;
   if (result == STATE_LOADED && hostControls.paused) {
     composeFrame();
-    showPicture();
+    showPictureAgain();
   }
   if (result == STATE_MISSING && error != ENOENT) {
     // A pipe, a device or a folder is refused unread (EINVAL, EISDIR).
@@ -102,8 +102,8 @@ static void chooseSlot(int32_t change) {
   showMessage(text);
 }
 
-// The player's keys (pause, frame advance, save and load, fast forward), outside the board's key
-// table; they act whether or not Alt, a board button, is held.
+// The player's keys (pause, frame advance, save and load, slots, rewind, window or full screen, fast
+// forward), outside the board's key table; they act whether or not Alt, a board button, is held.
 static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
   HostControls& hc = hostControls;
   switch (keyCode) {
@@ -137,6 +137,12 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
       hc.rewinding = down;
       refreshOverlay();
     }
+    return true;
+  case VKEY_F9:
+    // Window or full screen; a refused full screen says why and leaves the window.
+    if (down && !(lParam & KEY_WAS_DOWN))
+      if (const char* failure = switchPresentation())
+        showMessage(failure);
     return true;
   case VKEY_BACK:
     if (hc.fastForward != down) {

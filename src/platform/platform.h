@@ -1,5 +1,6 @@
 // What the emulator needs of the machine it runs on: a window with a message
-// queue, an exclusive 8-bit display with one fixed palette, and joysticks.
+// queue, an exclusive 8-bit display with one fixed palette (or a desktop window
+// showing the picture through that palette), joysticks and a message box.
 // Message numbers and key codes keep their Windows values, so the window
 // procedure is the same code on every platform. Each backend (headless,
 // SDL2, Win32) implements every function here; executables pick one at link time.
@@ -47,6 +48,7 @@ inline constexpr uint32_t VKEY_F5 = 0x74;
 inline constexpr uint32_t VKEY_F6 = 0x75;
 inline constexpr uint32_t VKEY_F7 = 0x76;
 inline constexpr uint32_t VKEY_F8 = 0x77;
+inline constexpr uint32_t VKEY_F9 = 0x78;
 inline constexpr uint32_t VKEY_F11 = 0x7A;
 inline constexpr uint32_t VKEY_F12 = 0x7B;
 
@@ -63,7 +65,8 @@ struct PlatformMessage {
   intptr_t lParam;
 };
 
-// Creates the program's popup window at 0,0; its messages go to procedure.
+// Creates the program's popup window at 0,0; its messages go to procedure. The full screen's
+// cooperative level, or platformEnterWindow, then shapes and shows it.
 PlatformWindow platformCreateWindow(WindowProcedure procedure, const char* className, const char* title,
                                     int width, int height);
 // True when a message is queued; removes nothing.
@@ -144,6 +147,19 @@ int32_t platformLockBackBuffer(uint8_t** bits, int32_t* pitch);
 int32_t platformUnlockBackBuffer(uint8_t* bits);
 // Shows the back buffer by flipping the chain, waiting until it can.
 int32_t platformFlip();
+// Leaves the exclusive full screen (the desktop's own mode comes back), or never takes it, for a
+// normal resizable window with a title bar. From then on the back buffer is width x height bytes
+// of memory and platformPresentWindow shows its picture rectangle; the palette is kept.
+// platformSetCooperativeLevel and the steps after it take the full screen again.
+int32_t platformEnterWindow(int width, int height, const PlatformRect* picture);
+// A window starts at this many times the picture's size, or less where the desktop is smaller.
+inline constexpr int WINDOW_START_SCALE = 2;
+// Shows the picture rectangle of the back buffer in the window at the largest whole-number scale
+// that fits, centred on black, paced as the flip is.
+int32_t platformPresentWindow();
+// With true, the presents that follow show the last pass's picture again (after a switch between
+// window and full screen) and are neither paced nor counted as a pass's; false ends that.
+void platformSetPresentRepeat(bool repeat);
 // Stretches the source rectangle of the back buffer onto the whole primary surface.
 int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source);
 // Restores lost surface memory.
@@ -158,6 +174,12 @@ void platformShowOverlay(const char* text);
 // Whether presents wait for the display (vertical blank, pacing to 60 a second): off while the
 // host fast-forwards and presents at most 60 passes a second itself.
 void platformSetPresentWait(bool wait);
+
+// Whether a person sees the program's console output: standard output or error is a terminal (a
+// console of its own on Windows, not one the system made for it alone).
+bool platformHasTerminal();
+// Shows text in a message box titled title and waits until it is closed.
+void platformShowFailure(const char* title, const char* text);
 
 // Joystick position as the system reports it.
 struct JoystickPosition {

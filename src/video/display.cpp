@@ -17,33 +17,84 @@ struct DisplayStep {
   const char* failure;
 };
 
-static int32_t createDisplay() {
-  const int32_t result = platformCreateDisplay();
-  return result != PLATFORM_OK ? result : platformSetCooperativeLevel(displayContext.window);
-}
-static int32_t setMode() {
-  const bool wide = frameLoopState.wideMode;
-  return platformSetDisplayMode(wide ? 640 : 320, wide ? 480 : 240, 8);
-}
+// The display mode's size, which is the back buffer's in the window too: 320x240, or 640x480 wide.
+static int modeWidth() { return frameLoopState.wideMode ? 640 : 320; }
+static int modeHeight() { return frameLoopState.wideMode ? 480 : 240; }
+
+static int32_t setCooperativeLevel() { return platformSetCooperativeLevel(displayContext.window); }
+static int32_t setMode() { return platformSetDisplayMode(modeWidth(), modeHeight(), 8); }
 static int32_t createPalette() { return platformCreatePalette(displayContext.paletteEntries); }
 
-static const DisplayStep DISPLAY_STEPS[] = {
-    {createDisplay, "Direct draw failed to initialize"},
+// The visible 256x240 picture in the back buffer, at x 32 in either mode: what the window shows and
+// wide mode stretches.
+static const PlatformRect PICTURE_IN_BUFFER = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};
+static int32_t enterWindow() { return platformEnterWindow(modeWidth(), modeHeight(), &PICTURE_IN_BUFFER); }
+
+// The full screen: the exclusive level, the mode and the flipping chain.
+static const DisplayStep FULL_SCREEN_STEPS[] = {
+    {setCooperativeLevel, "Direct draw failed to initialize"},
     {setMode, "Failed to set screen mode"},
     {platformCreatePrimarySurface, "Direct draw failed to create primary surface"},
     {platformGetBackBuffer, "Direct draw failed to create secondary surface"},
+};
+static const DisplayStep& MODE_STEP = FULL_SCREEN_STEPS[1];
+static const char* const CREATE_FAILURE = FULL_SCREEN_STEPS[0].failure;
+static const DisplayStep WINDOW_STEPS[] = {{enterWindow, WINDOW_FAILURE_TEXT}};
+// Either way, the host palette.
+static const DisplayStep PALETTE_STEPS[] = {
     {createPalette, "Create palette failed"},
     {platformSetPalette, "Set palette failed"},
 };
 
+// The steps in order up to the first failure, which is returned; null when all succeeded.
+template <size_t N> static const DisplayStep* runSteps(const DisplayStep (&steps)[N]) {
+  for (const DisplayStep& step : steps)
+    if (step.run() != PLATFORM_OK)
+      return &step;
+  return nullptr;
+}
+
+// Takes the window or the full screen, then the palette; the step that failed, or null.
+static const DisplayStep* takePresentation(bool windowed) {
+  displayContext.windowed = windowed;
+  const DisplayStep* failed = windowed ? runSteps(WINDOW_STEPS) : runSteps(FULL_SCREEN_STEPS);
+  return failed ? failed : runSteps(PALETTE_STEPS);
+}
+
+static bool fail(const char* failure, char* message, int messageSize) {
+  snprintf(message, size_t(messageSize), "%s", failure);
+  return false;
+}
+
 bool initDisplay(WindowProcedure procedure, char* message, int messageSize) {
   displayContext.window = platformCreateWindow(procedure, "Vortane", "Gfx Output", 320, 240);
-  for (const DisplayStep& step : DISPLAY_STEPS)
-    if (step.run() != PLATFORM_OK) {
-      snprintf(message, size_t(messageSize), "%s", step.failure);
-      return false;
-    }
-  return true;
+  if (platformCreateDisplay() != PLATFORM_OK)
+    return fail(CREATE_FAILURE, message, messageSize);
+  const DisplayStep* failed = takePresentation(displayContext.windowed);
+  if (failed == &MODE_STEP) {
+    // Few systems still offer an 8-bit mode of this size: the picture goes to a window.
+    printf("%s\n%s\n", failed->failure, WINDOW_FALLBACK_TEXT);
+    fflush(stdout);
+    failed = takePresentation(true);
+  }
+  return !failed || fail(failed->failure, message, messageSize);
+}
+
+void showPictureAgain() {
+  platformSetPresentRepeat(true);
+  showPicture();
+  platformSetPresentRepeat(false);
+}
+
+const char* switchPresentation() {
+  const DisplayStep* failed = takePresentation(!displayContext.windowed);
+  if (failed && !displayContext.windowed) {
+    // The full screen was refused: back to the window.
+    if (const DisplayStep* again = takePresentation(true))
+      return again->failure;
+  }
+  showPictureAgain();
+  return failed ? failed->failure : nullptr;
 }
 
 uint8_t* lockBackBuffer() {
@@ -65,11 +116,12 @@ void unlockBackBuffer() { platformUnlockBackBuffer(displayContext.lockedBits); }
 
 void presentBackBuffer() {
   int32_t result;
-  if (frameLoopState.wideMode) {
+  if (displayContext.windowed) {
+    result = platformPresentWindow();
+  } else if (frameLoopState.wideMode) {
     // The 256x240 picture at x 32 is stretched over the whole 640x480 screen.
-    const PlatformRect destination = {0, 0, 640, 480};
-    const PlatformRect source = {SCREEN_X, 0, SCREEN_X + VISIBLE_WIDTH, VISIBLE_HEIGHT};
-    result = platformStretchBlit(&destination, &source);
+    const PlatformRect destination = {0, 0, modeWidth(), modeHeight()};
+    result = platformStretchBlit(&destination, &PICTURE_IN_BUFFER);
   } else {
     result = platformFlip();
   }

@@ -39,7 +39,7 @@ TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
     std::vector<std::string> options;
     const char* before = "-640 "; // an argument before --help that must not matter: nothing starts
   } programs[] = {
-      {"quillomark", {"-640", "--symbols ELF", "--gdb PORT", "--help", "--version"}},
+      {"quillomark", {"-640", "--window", "--full-screen", "--symbols ELF", "--gdb PORT", "--help", "--version"}},
       {"quillomark-headless",
        {"--frames N", "--keys FILE", "--replay FILE", "--digests FILE", "--stats", "-640", "--help", "--version",
         "--load-state FILE", "--save-state N FILE", "--trace FILE", "--trace-from P", "--trace-limit N",

@@ -5,7 +5,7 @@
 #         -DCONSTANTS=board_constants.cmake -DEXPECTED=digests.txt [-DSNAPSHOT=reference.bmp] [-DSOUND=hex byte]
 #         [-DSAME=a=b,c=d] [-DPASSES=p,q -DUPDATE=1] -P run_demo.cmake
 #
-# EXPECTED holds "pass digest" lines; each must appear among the run's digests.
+# EXPECTED holds "pass digest" lines; each must appear among the run's digests, one a pass.
 # SNAPSHOT is compared with the vortane.bmp the key script asks for (F12).
 # SOUND is the last sound command, the byte the program left at the sound-command port.
 # SAME lists passes whose pictures must be equal. With UPDATE set, the digests
@@ -96,8 +96,14 @@ if(UPDATE)
 else()
   file(STRINGS ${EXPECTED} expected)
   list(LENGTH digests presented)
+  set(passes ${FRAMES})
+  if(DEFINED UNTIL)
+    set(passes ${UNTIL})
+  endif()
   if(FAST_FORWARD AND NOT presented LESS FRAMES)
     string(APPEND failures "fast forward presented all ${presented} passes\n")
+  elseif(NOT FAST_FORWARD AND NOT presented EQUAL passes)
+    string(APPEND failures "${presented} pictures presented in ${passes} passes: one each\n")
   endif()
   foreach(line ${expected})
     list(FIND digests "${line}" at)

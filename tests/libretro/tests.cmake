@@ -14,7 +14,8 @@ target_compile_definitions(quillomark_libretro_tests PRIVATE
   QUILLOMARK_HEADLESS="$<TARGET_FILE:quillomark-headless>"
   QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo")
 add_dependencies(quillomark_libretro_tests quillomark_libretro demo_roms)
-gtest_discover_tests(quillomark_libretro_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+gtest_discover_tests(quillomark_libretro_tests DISCOVERY_TIMEOUT 60
+  PROPERTIES TIMEOUT 120 ENVIRONMENT "${QUILLOMARK_TEST_ENVIRONMENT}")
 
 # RetroArch runs: a screenshot, run-ahead, netplay. An instrumented core cannot be loaded into
 # RetroArch, which is not: the sanitizer build leaves them out.

@@ -1,4 +1,4 @@
-// Every display set-up failure is returned with its own line.
+// Every display set-up failure is returned with its own line; a refused mode goes on in a window.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,6 +14,9 @@ struct SetupFailure {
   const char* name;
   HeadlessStep step;
   const char* message;
+  bool windowedStart = false; // --window
+  const char* printed = "";
+  bool windowedAfter = false;
 };
 
 class DisplaySetup : public testing::TestWithParam<SetupFailure> {};
@@ -23,15 +26,24 @@ TEST_P(DisplaySetup, FailureIsReturnedWithItsMessage) {
   const std::string dir = makeScratchDir(std::string("display-") + c.name);
   writeRomSet(dir, {}); // brings a pal.bmp
   freshMachine();
+  displayContext.windowed = c.windowedStart;
   headlessFail(c.step, PLATFORM_FAILED, 1);
-  ASSERT_TRUE(inDirectory(dir, [&c] { EXPECT_EQ(captureStdout([&c] { EXPECT_EQ(startDisplay(), c.message); }), ""); }));
+  ASSERT_TRUE(inDirectory(dir, [&c] { EXPECT_EQ(captureStdout([&c] { EXPECT_EQ(startDisplay(), c.message); }), c.printed); }));
+  if (!*c.message) {
+    EXPECT_EQ(displayContext.windowed, c.windowedAfter);
+    EXPECT_EQ(headlessPlatform.windowed, c.windowedAfter);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, DisplaySetup,
     testing::Values(SetupFailure{"Create", STEP_CREATE_DISPLAY, "Direct draw failed to initialize"},
                     SetupFailure{"Cooperative", STEP_COOPERATIVE_LEVEL, "Direct draw failed to initialize"},
-                    SetupFailure{"Mode", STEP_DISPLAY_MODE, "Failed to set screen mode"},
+                    SetupFailure{"Mode", STEP_DISPLAY_MODE, "", false,
+                                 "Failed to set screen mode\nRunning in a window instead\n", true},
+                    SetupFailure{"WindowStartSetsNoMode", STEP_DISPLAY_MODE, "", true, "", true},
+                    SetupFailure{"Window", STEP_ENTER_WINDOW, "Failed to open the window", true},
+                    SetupFailure{"WindowPalette", STEP_CREATE_PALETTE, "Create palette failed", true},
                     SetupFailure{"Primary", STEP_PRIMARY_SURFACE, "Direct draw failed to create primary surface"},
                     SetupFailure{"BackBuffer", STEP_BACK_BUFFER, "Direct draw failed to create secondary surface"},
                     SetupFailure{"CreatePalette", STEP_CREATE_PALETTE, "Create palette failed"},

@@ -1,6 +1,9 @@
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "driver/board.h"
+#include "host/on_screen.h"
 #include "platform/headless/headless.h"
 #include "video/video_fixture.h"
 
@@ -71,6 +74,30 @@ TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
     EXPECT_STREQ(headlessPlatform.text, "0   ");
     EXPECT_EQ(readFile("bmps/002.bmp").size(), BITMAP_FILE_SIZE);
     EXPECT_EQ(readFile("keys.bin").size(), 6u);
+  }));
+}
+
+// F9 switches at once and shows the last picture again, outside the passes' presents; a refused full
+// screen leaves the window and says why. Paused (pass 5), the held picture is shown again.
+TEST(Display, F9SwitchesWindowAndFullScreenAndShowsTheLastPictureAgain) {
+  ASSERT_TRUE(inDirectory(paletteScratch("display-switch", grey), [] {
+    openDisplay();
+    const bool windowedAfter[] = {true, false, true, true, false};
+    for (uint32_t pass = 1; pass <= 5; ++pass) {
+      if (pass == 5)
+        headlessScript(pass, MSG_KEYDOWN, VKEY_P); // held until the script runs out and the window goes
+      headlessScript(pass, MSG_KEYDOWN, VKEY_F9);
+      headlessFail(STEP_DISPLAY_MODE, PLATFORM_FAILED, pass == 4 ? 1 : 0);
+      const std::vector<uint8_t> last(headlessPlatform.presented, headlessPlatform.presented + 320 * 240);
+      memset(headlessPlatform.presented, 0, sizeof headlessPlatform.presented);
+      renderFrame();
+      EXPECT_TRUE(displayContext.windowed == windowedAfter[pass - 1] && headlessPlatform.windowed == displayContext.windowed)
+          << pass;
+      EXPECT_EQ(headlessPlatform.repeatCount, pass);
+      EXPECT_EQ(headlessPlatform.presentCount, std::min(pass, 4u));
+      EXPECT_STREQ(onScreen.message ? onScreen.message : "", pass >= 4 ? "Failed to set screen mode" : "") << pass;
+      EXPECT_TRUE(pass < 5 || std::equal(last.begin(), last.end(), headlessPlatform.presented));
+    }
   }));
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -28,6 +29,7 @@ enum HeadlessStep : int {
   STEP_SET_PALETTE,
   STEP_LOCK,
   STEP_PRESENT,
+  STEP_ENTER_WINDOW,
   STEP_COUNT
 };
 
@@ -45,7 +47,13 @@ struct HeadlessPlatform {
   uint8_t backBuffer[HEADLESS_MAX_WIDTH * HEADLESS_MAX_HEIGHT];
   uint8_t presented[HEADLESS_MAX_WIDTH * HEADLESS_MAX_HEIGHT]; // last picture shown, at mode size
   PaletteColour palette[256];
-  uint32_t presentCount;
+  uint32_t presentCount; // presents of passes (not the repeats after a switch)
+  bool windowed;         // in a window (platformEnterWindow), not full screen
+  bool repeatPresents;   // presents show the last picture again: no digest, not counted
+  uint32_t repeatCount;  // presents of the last picture again
+  bool terminal;         // what platformHasTerminal answers (true after a reset)
+  uint32_t failuresShown; // message boxes asked for, with the last one's title and text
+  std::string failureTitle, failureText;
   HeadlessFailure failures[STEP_COUNT];
   FILE* digestFile;  // one line per presented pass, when set
   const char* digestPath;

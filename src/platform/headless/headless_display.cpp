@@ -27,7 +27,22 @@ uint64_t pictureDigest(const uint8_t* picture, int pitch) {
 }
 
 int32_t platformCreateDisplay() { return stepResult(STEP_CREATE_DISPLAY); }
-int32_t platformSetCooperativeLevel(PlatformWindow) { return stepResult(STEP_COOPERATIVE_LEVEL); }
+int32_t platformSetCooperativeLevel(PlatformWindow) {
+  const int32_t result = stepResult(STEP_COOPERATIVE_LEVEL);
+  if (result == PLATFORM_OK)
+    headlessPlatform.windowed = false;
+  return result;
+}
+
+int32_t platformEnterWindow(int width, int height, const PlatformRect*) {
+  const int32_t result = stepResult(STEP_ENTER_WINDOW);
+  if (result == PLATFORM_OK && width <= HEADLESS_MAX_WIDTH && height <= HEADLESS_MAX_HEIGHT) {
+    headlessPlatform.width = width;
+    headlessPlatform.height = height;
+    headlessPlatform.windowed = true;
+  }
+  return result;
+}
 
 int32_t platformSetDisplayMode(int width, int height, int) {
   const int32_t result = stepResult(STEP_DISPLAY_MODE);
@@ -61,6 +76,10 @@ int32_t platformUnlockBackBuffer(uint8_t*) { return PLATFORM_OK; }
 
 static void recordPresent(const uint8_t* picture, int pitch) {
   HeadlessPlatform& hp = headlessPlatform;
+  if (hp.repeatPresents) {
+    ++hp.repeatCount;
+    return;
+  }
   ++hp.presentCount;
   if (hp.digestFile &&
       fprintf(hp.digestFile, "%u %016llx\n", hp.currentPass, (unsigned long long)pictureDigest(picture, pitch)) < 0)
@@ -76,6 +95,11 @@ int32_t platformFlip() {
   recordPresent(hp.backBuffer, hp.width);
   return result;
 }
+
+// The window shows the back buffer as the flip does; the digest is of the same picture.
+int32_t platformPresentWindow() { return platformFlip(); }
+
+void platformSetPresentRepeat(bool repeat) { headlessPlatform.repeatPresents = repeat; }
 
 int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source) {
   HeadlessPlatform& hp = headlessPlatform;

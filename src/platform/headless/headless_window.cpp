@@ -20,6 +20,12 @@ void headlessReset() {
   hp.frameLimit = 0;
   hp.width = hp.height = 0;
   hp.presentCount = 0;
+  hp.windowed = hp.repeatPresents = false;
+  hp.repeatCount = 0;
+  hp.terminal = true;
+  hp.failuresShown = 0;
+  hp.failureTitle.clear();
+  hp.failureText.clear();
   hp.restoreCount = 0;
   hp.digestFile = nullptr;
   hp.digestPath = nullptr;
@@ -95,6 +101,16 @@ void platformShutdown(bool) {
   if (hp.digestFile && fclose(hp.digestFile) != 0)
     reportWriteFailure(FILE_DIGESTS, hp.digestPath);
   hp.digestFile = nullptr;
+}
+
+bool platformHasTerminal() { return headlessPlatform.terminal; }
+
+// Nothing is shown: what was asked for is kept for the tests.
+void platformShowFailure(const char* title, const char* text) {
+  HeadlessPlatform& hp = headlessPlatform;
+  ++hp.failuresShown;
+  hp.failureTitle = title;
+  hp.failureText = text;
 }
 
 // The in-memory display is never lost.

@@ -6,24 +6,12 @@
 #include <iterator>
 
 #include "platform/sdl2/sdl2_platform.h"
+#include "platform/shared/picture_fit.h"
 #include "platform/shared/present_pacer.h"
 
 SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int height) {
-  if (outputWidth <= 0 || outputHeight <= 0 || width <= 0 || height <= 0)
-    return SDL_Rect{0, 0, std::max(outputWidth, 0), std::max(outputHeight, 0)};
-  const int scale = std::min(outputWidth / width, outputHeight / height);
-  int w = width * scale, h = height * scale;
-  if (scale == 0) {
-    // A window smaller than the picture: shrink to fit, keeping the picture's shape.
-    if (int64_t(outputWidth) * height <= int64_t(outputHeight) * width) {
-      w = outputWidth;
-      h = int(int64_t(outputWidth) * height / width);
-    } else {
-      h = outputHeight;
-      w = int(int64_t(outputHeight) * width / height);
-    }
-  }
-  return SDL_Rect{(outputWidth - w) / 2, (outputHeight - h) / 2, w, h};
+  const PlatformRect r = fitPicture(outputWidth, outputHeight, width, height);
+  return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // Waits out the rest of the present period when the last present came early: vsync holds the
@@ -46,22 +34,26 @@ bool presentPicture(bool withText) {
   uint8_t* rows = static_cast<uint8_t*>(texels);
   for (int y = 0; y < sp.height; ++y)
     memcpy(rows + ptrdiff_t(y) * pitch, sp.picture + y * sp.width, size_t(sp.width) * 4);
+  const PlatformRect& shown = sp.shown;
+  const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
+  uint32_t* corner = static_cast<uint32_t*>(texels) + ptrdiff_t(shown.top) * (pitch / 4) + shown.left;
   if (withText)
-    drawOverlayText(static_cast<uint32_t*>(texels), pitch / 4, sp.width, sp.height, sp.text, sp.textLength);
-  if (sp.overlay[0] && sp.height >= GLYPH_SIZE) {
-    // The message line sits on the picture's last glyph row.
-    uint32_t* line = static_cast<uint32_t*>(texels) + ptrdiff_t(sp.height - GLYPH_SIZE) * (pitch / 4);
-    drawOverlayText(line, pitch / 4, sp.width, GLYPH_SIZE, sp.overlay, int(strlen(sp.overlay)));
+    drawOverlayText(corner, pitch / 4, shownWidth, shownHeight, sp.text, sp.textLength);
+  if (sp.overlay[0] && shownHeight >= GLYPH_SIZE) {
+    // The message line sits on the shown picture's last glyph row.
+    uint32_t* line = corner + ptrdiff_t(shownHeight - GLYPH_SIZE) * (pitch / 4);
+    drawOverlayText(line, pitch / 4, shownWidth, GLYPH_SIZE, sp.overlay, int(strlen(sp.overlay)));
   }
   SDL_UnlockTexture(sp.texture);
   sp.textShown = withText;
   int outputWidth = 0, outputHeight = 0;
   if (SDL_GetRendererOutputSize(sp.renderer, &outputWidth, &outputHeight) != 0)
     return false;
-  const SDL_Rect viewport = pictureViewport(outputWidth, outputHeight, sp.width, sp.height);
+  const SDL_Rect source = {shown.left, shown.top, shownWidth, shownHeight};
+  const SDL_Rect viewport = pictureViewport(outputWidth, outputHeight, shownWidth, shownHeight);
   SDL_SetRenderDrawColor(sp.renderer, 0, 0, 0, 255);
   SDL_RenderClear(sp.renderer);
-  if (SDL_RenderCopy(sp.renderer, sp.texture, nullptr, &viewport) != 0)
+  if (SDL_RenderCopy(sp.renderer, sp.texture, &source, &viewport) != 0)
     return false;
   SDL_RenderPresent(sp.renderer);
   return true;
@@ -80,35 +72,117 @@ static bool displayReady() { return sdlPlatform.texture != nullptr && sdlPlatfor
 
 static int32_t result(bool ok) { return ok ? PLATFORM_OK : PLATFORM_FAILED; }
 
+// Makes the renderer for the window, with vsync unless the presents wait for nothing.
+static bool createRenderer() {
+  SdlPlatform& sp = sdlPlatform;
+  sp.renderer = SDL_CreateRenderer(sp.window, -1, presentPacer.unpaced ? 0 : SDL_RENDERER_PRESENTVSYNC);
+  if (!sp.renderer)
+    sp.renderer = SDL_CreateRenderer(sp.window, -1, 0);
+  return sp.renderer != nullptr;
+}
+
+// The renderer, and its texture, made again for the window as it is now, once it has been shown or
+// has changed between window and full screen: a software renderer draws on the window's surface of
+// the moment, which such a change replaces.
+static bool renewRenderer() {
+  SdlPlatform& sp = sdlPlatform;
+  if (sp.texture)
+    SDL_DestroyTexture(sp.texture);
+  sp.texture = nullptr;
+  SDL_DestroyRenderer(sp.renderer);
+  return createRenderer() && (sp.width == 0 || recreateTexture());
+}
+
 int32_t platformCreateDisplay() {
   SdlPlatform& sp = sdlPlatform;
   if (!sp.window)
     return PLATFORM_FAILED; // no video driver or no window: there is no display to take
-  if (!sp.renderer)
-    sp.renderer = SDL_CreateRenderer(sp.window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!sp.renderer)
-    sp.renderer = SDL_CreateRenderer(sp.window, -1, 0);
-  return result(sp.renderer != nullptr);
+  return result(sp.renderer || createRenderer());
 }
 
-int32_t platformSetCooperativeLevel(PlatformWindow window) {
-  return result(sdlPlatform.renderer && window == sdlPlatform.window);
-}
-
-int32_t platformSetDisplayMode(int width, int height, int bitsPerPixel) {
+bool sizeBackBuffer(int width, int height) {
   SdlPlatform& sp = sdlPlatform;
-  if (!sp.renderer || bitsPerPixel != 8 || width <= 0 || height <= 0 || width > SDL_MAX_WIDTH ||
-      height > SDL_MAX_HEIGHT)
-    return PLATFORM_FAILED;
+  if (width <= 0 || height <= 0 || width > SDL_MAX_WIDTH || height > SDL_MAX_HEIGHT)
+    return false;
+  if (width == sp.width && height == sp.height && sp.texture)
+    return true;
   sp.width = width;
   sp.height = height;
   memset(sp.backBuffer, 0, sizeof sp.backBuffer);
   std::fill(std::begin(sp.picture), std::end(sp.picture), 0xFF000000u);
   if (!recreateTexture()) {
     sp.width = sp.height = 0;
-    return PLATFORM_FAILED;
+    return false;
   }
+  return true;
+}
+
+int32_t platformSetCooperativeLevel(PlatformWindow window) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.renderer || window != sp.window)
+    return PLATFORM_FAILED;
+  if (sp.windowed) {
+    // The window's place is kept for the way back.
+    SDL_GetWindowPosition(sp.window, &sp.windowPlace.x, &sp.windowPlace.y);
+    SDL_GetWindowSize(sp.window, &sp.windowPlace.w, &sp.windowPlace.h);
+    // Made at the desktop's size first: without a window manager to honour the full-screen
+    // request, the window would keep its size while SDL draws for the whole screen.
+    SDL_Rect desktop = {0, 0, sp.width, sp.height};
+    SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sp.window), &desktop);
+    SDL_SetWindowResizable(sp.window, SDL_FALSE);
+    SDL_SetWindowPosition(sp.window, desktop.x, desktop.y);
+    SDL_SetWindowSize(sp.window, desktop.w, desktop.h);
+    if (SDL_SetWindowFullscreen(sp.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+      return PLATFORM_FAILED;
+    sp.windowed = false;
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+  SDL_ShowWindow(sp.window);
+  return result(renewRenderer());
+}
+
+int32_t platformSetDisplayMode(int width, int height, int bitsPerPixel) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.renderer || sp.windowed || bitsPerPixel != 8)
+    return PLATFORM_FAILED;
+  // A mode set is a fresh screen, even at the same size.
+  sp.width = sp.height = 0;
+  if (!sizeBackBuffer(width, height))
+    return PLATFORM_FAILED;
+  sp.shown = PlatformRect{0, 0, width, height};
   return PLATFORM_OK;
+}
+
+static bool rectInside(const PlatformRect& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
+}
+
+int32_t platformEnterWindow(int width, int height, const PlatformRect* picture) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.renderer || !rectInside(*picture, width, height) || !sizeBackBuffer(width, height))
+    return PLATFORM_FAILED;
+  sp.shown = *picture;
+  if (!sp.windowed) {
+    const int pictureWidth = picture->right - picture->left, pictureHeight = picture->bottom - picture->top;
+    SDL_Rect room = {0, 0, pictureWidth, pictureHeight};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(sp.window), &room);
+    const int scale = windowStartScale(pictureWidth, pictureHeight, room.w, room.h);
+    const SDL_Rect& place = sp.windowPlace;
+    SDL_SetWindowFullscreen(sp.window, 0);
+    SDL_SetWindowResizable(sp.window, SDL_TRUE);
+    // Where it was before the full screen, or at first centred at the start scale.
+    if (place.w > 0) {
+      SDL_SetWindowSize(sp.window, place.w, place.h);
+      SDL_SetWindowPosition(sp.window, place.x, place.y);
+    } else {
+      SDL_SetWindowSize(sp.window, pictureWidth * scale, pictureHeight * scale);
+      SDL_SetWindowPosition(sp.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+    sp.windowed = true;
+  }
+  SDL_ShowWindow(sp.window);
+  return result(renewRenderer());
 }
 
 int32_t platformCreatePrimarySurface() { return result(displayReady()); }
@@ -141,7 +215,8 @@ static int32_t presentPass() {
   SdlPlatform& sp = sdlPlatform;
   const bool withText = sp.textFresh;
   sp.textFresh = false;
-  pacePresent();
+  if (!sp.repeatPresents)
+    pacePresent();
   return result(presentPicture(withText));
 }
 
@@ -149,10 +224,6 @@ void expandBackBuffer() {
   SdlPlatform& sp = sdlPlatform;
   for (int i = 0; i < sp.width * sp.height; ++i)
     sp.picture[i] = sp.colours[sp.backBuffer[i]];
-}
-
-static bool rectInside(const PlatformRect& r, int width, int height) {
-  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
 }
 
 bool stretchBackBuffer(const PlatformRect& destination, const PlatformRect& source) {
@@ -179,6 +250,15 @@ int32_t platformFlip() {
   expandBackBuffer();
   return presentPass();
 }
+
+int32_t platformPresentWindow() {
+  if (!displayReady() || !sdlPlatform.windowed)
+    return PLATFORM_FAILED;
+  expandBackBuffer();
+  return presentPass();
+}
+
+void platformSetPresentRepeat(bool repeat) { sdlPlatform.repeatPresents = repeat; }
 
 int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source) {
   if (!displayReady() || !stretchBackBuffer(*destination, *source))

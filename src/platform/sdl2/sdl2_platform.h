@@ -11,11 +11,9 @@
 
 inline constexpr int SDL_MAX_WIDTH = 640;
 inline constexpr int SDL_MAX_HEIGHT = 480;
-inline constexpr int WINDOWED_SCALE = 2;       // a windowed start is this many times the requested size
 inline constexpr int GLYPH_SIZE = 8;           // the built-in font's cells are 8x8 pixels
 inline constexpr uint32_t TEXT_INK = 0xFF000000;   // black on white, as a fresh device context draws
 inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;
-inline constexpr const char* WINDOWED_VARIABLE = "QUILLOMARK_WINDOWED";
 
 inline constexpr int MAX_GAMEPADS = 8;         // pads plugged in beyond these are ignored
 inline constexpr int GAMEPAD_STICK_AXES = 2;   // the left stick's x and y
@@ -31,13 +29,16 @@ struct SdlGamepad {
 struct SdlPlatform {
   // Window and messages (the message queue is the shared queued window's).
   SDL_Window* window;
-  bool windowed;                      // QUILLOMARK_WINDOWED: resizable window instead of full screen
+  bool windowed;                      // a resizable window showing the picture, not the full screen
+  SDL_Rect windowPlace;               // the window's place when the full screen was last taken (empty: none)
   bool active;                        // activation state last delivered as MSG_ACTIVATEAPP
   EndRoutine endRoutine;              // the program's orderly end, for a lost display
   // Display.
   SDL_Renderer* renderer;
   SDL_Texture* texture;               // streaming ARGB8888 texture of the mode's size
   int width, height;                  // display mode; 0 until set
+  PlatformRect shown;                 // the back buffer rectangle on view: all of it, or the window's picture
+  bool repeatPresents;                // presents show the last picture again: not paced
   bool paletteCreated;
   uint32_t colours[256];              // the palette as ARGB8888
   uint8_t backBuffer[SDL_MAX_WIDTH * SDL_MAX_HEIGHT];  // pitch = width
@@ -88,7 +89,11 @@ void expandBackBuffer();
 // Stretches a rectangle of the back buffer through the palette onto one of the picture
 // (nearest pixel); false, drawing nothing, when either lies outside the buffer.
 bool stretchBackBuffer(const PlatformRect& destination, const PlatformRect& source);
-// Shows sdlPlatform.picture scaled, with the text over it when withText; false when SDL fails.
+// Shows the shown rectangle of sdlPlatform.picture scaled, with the text over its top-left corner when
+// withText and the message line at its bottom-left; false when SDL fails.
 bool presentPicture(bool withText);
 // Re-creates the streaming texture for the current mode (after a mode change or a device reset).
 bool recreateTexture();
+// Makes the back buffer width x height (cleared, with a new texture) unless it is already; false
+// when the size is beyond the buffer's room or the texture cannot be made.
+bool sizeBackBuffer(int width, int height);

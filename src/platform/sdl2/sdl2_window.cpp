@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "platform/sdl2/sdl2_platform.h"
 #include "platform/shared/present_pacer.h"
 #include "platform/shared/queued_window.h"
@@ -129,6 +131,9 @@ void sdlReset() {
   sp.renderer = nullptr;
   sp.texture = nullptr;
   sp.width = sp.height = 0;
+  sp.shown = PlatformRect{};
+  sp.windowPlace = SDL_Rect{};
+  sp.repeatPresents = false;
   sp.paletteCreated = false;
   sp.textLength = 0;
   sp.textFresh = sp.textShown = false;
@@ -158,24 +163,16 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
-  const char* windowed = getenv(WINDOWED_VARIABLE);
-  sp.windowed = windowed && *windowed && strcmp(windowed, "0") != 0;
-  if (sp.windowed)
-    sp.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * WINDOWED_SCALE,
-                                 height * WINDOWED_SCALE, SDL_WINDOW_RESIZABLE);
-  else {
-    // Made at the desktop's size too: without a window manager to honour the full-screen
-    // request, the window would keep its first size while SDL draws for the whole screen.
-    SDL_Rect desktop = {0, 0, width, height};
-    SDL_GetDisplayBounds(0, &desktop);
-    sp.window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
-  }
+  // Hidden until the core takes the full screen or a window: made at the desktop's size for the
+  // full screen (a window keeps its first size where no window manager honours the request).
+  SDL_Rect desktop = {0, 0, width, height};
+  SDL_GetDisplayBounds(0, &desktop);
+  sp.window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
+                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
   if (!sp.window)
     return nullptr;
   queuedWindow.window = sp.window;
   watchDisplayConnection();
-  if (!sp.windowed)
-    SDL_ShowCursor(SDL_DISABLE);
   // A new window's application starts active, even where no window manager hands out focus.
   sp.active = true;
   if (procedure)
@@ -230,6 +227,13 @@ void platformSetEndRoutine(EndRoutine routine) { sdlPlatform.endRoutine = routin
 void endForLostDisplay() {
   if (sdlPlatform.endRoutine)
     sdlPlatform.endRoutine(true);
+}
+
+bool platformHasTerminal() { return isatty(STDOUT_FILENO) || isatty(STDERR_FILENO); }
+
+void platformShowFailure(const char* title, const char* text) {
+  // Over the program's window when there is one; SDL needs no start-up for this.
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, sdlPlatform.window);
 }
 
 void platformShutdown(bool displayLost) {

@@ -2,8 +2,9 @@
 # on DirectDraw and the multimedia joystick services, linked statically so it
 # needs no DLL beyond those of Windows itself.
 file(GLOB WIN32_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
-# The present pacer is the desktop backends' shared one.
-list(APPEND WIN32_BACKEND_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/shared/present_pacer.cpp)
+# The present pacer and the picture fit are the desktop backends' shared ones.
+list(APPEND WIN32_BACKEND_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/shared/present_pacer.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/shared/picture_fit.cpp)
 add_library(quillomark_win32_backend STATIC ${WIN32_BACKEND_SOURCES})
 target_include_directories(quillomark_win32_backend PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(quillomark_win32_backend PUBLIC ddraw winmm gdi32 user32)

@@ -10,6 +10,30 @@
 
 Win32Platform win32Platform;
 
+// Paints what the window shows: the picture in a window; full screen the picture is DirectDraw's
+// and the paint is only marked done (otherwise paints never stop coming).
+static void answerPaint(HWND window) {
+  if (!win32Platform.windowed) {
+    ValidateRect(window, nullptr);
+    return;
+  }
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  paintWindow(dc);
+  EndPaint(window, &paint);
+}
+
+// The session ends (logoff, shutdown): asked first, the end is requested and the program's loop
+// carries it out. Once the system says it ends, the process may be ended on return, so a run
+// still going ends in order here.
+static LRESULT answerSessionEnd(UINT message, WPARAM ending) {
+  requestEnd();
+  Win32Platform& wp = win32Platform;
+  if (message == WM_ENDSESSION && ending && wp.endRoutine && wp.procedure)
+    wp.endRoutine(false);
+  return message == WM_QUERYENDSESSION ? TRUE : 0;
+}
+
 // The class's real window procedure (__stdcall): forwards every message to the
 // emulator's procedure, which calls back for default processing itself.
 static LRESULT CALLBACK forwardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -20,6 +44,28 @@ static LRESULT CALLBACK forwardWindowProc(HWND window, UINT message, WPARAM wPar
   // and hold the emulation until the window is active again.
   if (message == WM_ACTIVATEAPP && !wParam)
     PostMessageA(window, WM_NULL, 0, 0);
+  switch (message) {
+  case WM_PAINT:
+    if (win32Platform.windowed) {
+      answerPaint(window);
+      return 0;
+    }
+    break;
+  case WM_ERASEBKGND:
+    if (win32Platform.windowed)
+      return 1; // the paint covers the whole client area
+    break;
+  case WM_SYSCOMMAND:
+    // Alt (button 2) or F10 alone would open the window menu and take the keys that follow.
+    if ((wParam & 0xFFF0) == SC_KEYMENU)
+      return 0;
+    break;
+  case WM_QUERYENDSESSION:
+  case WM_ENDSESSION:
+    return answerSessionEnd(message, wParam);
+  default:
+    break;
+  }
   if (!win32Platform.procedure)
     return DefWindowProcA(window, message, wParam, lParam);
   return win32Platform.procedure(window, message, wParam, lParam);
@@ -47,8 +93,8 @@ static BOOL WINAPI answerConsoleEvent(DWORD event) {
 }
 
 // DirectDraw reports a lost display through its results (surfaces lost and restored); the
-// connection itself never goes away.
-void platformSetEndRoutine(EndRoutine) {}
+// connection itself never goes away. The routine ends the run when the session ends.
+void platformSetEndRoutine(EndRoutine routine) { win32Platform.endRoutine = routine; }
 
 static MSG systemMessage(const PlatformMessage* message) {
   MSG msg = {};
@@ -148,7 +194,7 @@ bool platformTakeUrgentMessage(PlatformMessage* message) {
       if (isUrgent(msg))
         break;
       if (msg.message == WM_PAINT)
-        ValidateRect(msg.hwnd, nullptr); // the picture is DirectDraw's; otherwise paints never stop coming
+        answerPaint(msg.hwnd); // a held message, paints would never stop coming
       else
         held.push_back(msg);
     }
@@ -193,14 +239,22 @@ intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uint
 // The system's queue needs no preparation before a pass.
 void platformPassStarting(uint32_t) {}
 
+void drawOverlayOn(HDC dc) {
+  Win32Platform& wp = win32Platform;
+  if (!wp.overlay[0])
+    return;
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  const RECT picture = wp.windowed ? windowPictureRect() : RECT{0, 0, wp.modeWidth, wp.modeHeight};
+  TextOutA(dc, picture.left, picture.bottom - metrics.tmHeight, wp.overlay, int(strlen(wp.overlay)));
+}
+
 void drawOverlayLine() {
   Win32Platform& wp = win32Platform;
   if (!wp.overlay[0] || !wp.window)
     return;
   HDC dc = GetDC(wp.window);
-  TEXTMETRICA metrics;
-  GetTextMetricsA(dc, &metrics);
-  TextOutA(dc, 0, wp.modeHeight - metrics.tmHeight, wp.overlay, int(strlen(wp.overlay)));
+  drawOverlayOn(dc);
   ReleaseDC(wp.window, dc);
 }
 
@@ -214,6 +268,17 @@ void platformSetPresentWait(bool wait) { presentPacer.unpaced = !wait; }
 
 void platformDrawText(PlatformWindow window, const char* text, int length) {
   HDC dc = GetDC(HWND(window));
-  TextOutA(dc, 0, 0, text, length);
+  const RECT picture = win32Platform.windowed ? windowPictureRect() : RECT{0, 0, 0, 0};
+  TextOutA(dc, picture.left, picture.top, text, length);
   ReleaseDC(HWND(window), dc);
+}
+
+bool platformHasTerminal() {
+  // A console program started from an icon gets a console of its own, which goes when it ends.
+  DWORD processes[2];
+  return GetConsoleProcessList(processes, 2) > 1;
+}
+
+void platformShowFailure(const char* title, const char* text) {
+  MessageBoxA(nullptr, text, title, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }

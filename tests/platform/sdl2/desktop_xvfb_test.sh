@@ -4,8 +4,10 @@
 # Alt+F4. Checks the picture on the screen, keys.bin, dump.bin and the exit code;
 # that the screen shows exactly the composed picture (held with the sprite
 # inspector, against the F12 snapshot); that the pause holds it with its message on the screen only,
-# and F2 and F3 save and load a state; and that quillomark-headless replaying
-# the desktop run's keys.bin reaches the same machine state.
+# and F2 and F3 save and load a state; that quillomark-headless replaying
+# the desktop run's keys.bin reaches the same machine state; and that --window
+# (or QUILLOMARK_WINDOWED=1) gives a window showing the picture, which F9
+# switches to the full screen and back.
 # Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY HEADLESS_PROGRAM
 # QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (dump size, ports, ROM files).
 set -uo pipefail
@@ -45,7 +47,7 @@ export SDL_VIDEODRIVER=x11
 unset QUILLOMARK_WINDOWED
 
 start_program() {
-  (cd "$work" && exec "$program" >console.txt 2>&1) &
+  (cd "$work" && exec "$program" "$@" >console.txt 2>&1) &
   program_pid=$!
   await_window "$program_pid" 300
   [[ -n $window ]] || fail "no window appeared; console: $(tail -5 "$work/console.txt")"
@@ -179,5 +181,31 @@ cp "$roms"/* "$work/idle/"
 (cd "$work/idle" && ulimit -f 200000 && timeout 60 "$headless" --frames "${#records[@]}" >console.txt 2>&1)
 cmp -s "$work/idle/dump.bin" "$work/replay/dump.bin" && fail "the keys left no trace in the dump"
 
+# Third run: a window showing the held picture at a whole-number scale; F9 to the full screen and
+# back where the window was. Then the variable of earlier versions still asks for the window.
+rm -f "$work/vortane.bmp"
+geometry() { xdotool getwindowgeometry "$window" | awk -F'[ ,x]+' '/Position/ { p = $3 "+" $4 } /Geometry/ { print $3 "x" $4 "+" p }'; }
+start_program --window
+windowed=$(geometry) started=$(geometry)
+xdotool key i
+sleep 0.5
+import -window root -crop "$windowed" +repage "$work/window.png" && xdotool key F12 && sleep 0.5 &&
+  convert "$work/window.png" -sample 256x240 \
+  -fill black -draw 'rectangle 0,0 63,15' "$work/window-picture.png" && convert "$work/vortane.bmp" \
+  -crop 256x240+32+0 +repage -fill black -draw 'rectangle 0,0 63,15' "$work/window-snapshot.png" || fail "no pictures"
+[[ ${windowed%%x*} -lt 1024 && $(compare -metric AE "$work/window-picture.png" "$work/window-snapshot.png" null: 2>&1) == 0 ]] ||
+  fail "the $windowed window does not show the picture of vortane.bmp"
+xdotool windowsize "$window" 700 500 && sleep 0.5 && windowed=$(geometry) # as a person resizes it
+for expected in 1024x768+0+0 "$windowed"; do
+  xdotool key F9
+  sleep 0.5
+  [[ $(geometry) == "$expected" ]] || fail "F9 gave $(geometry), not $expected"
+done
+close_program
+QUILLOMARK_WINDOWED=1 start_program
+[[ $(geometry) == "$started" ]] || fail "QUILLOMARK_WINDOWED=1 gave $(geometry), not $started"
+close_program
+
 echo "desktop program under Xvfb: ${#records[@]} frames, $colours colours on screen, exit code 1, dump and key log written"
 echo "the held screen equals vortane.bmp; the headless replay of keys.bin reaches the same dump"
+echo "--window: a $started window showing the picture; F9 to the full screen and back where it was; QUILLOMARK_WINDOWED=1 too"

@@ -7,7 +7,7 @@ if(TARGET quillomark_sdl2_backend)
     GTest::gtest GTest::gtest_main)
   gtest_discover_tests(quillomark_sdl2_tests
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 60 ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    PROPERTIES TIMEOUT 60 ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;${QUILLOMARK_TEST_ENVIRONMENT}")
 
   # The real program under a virtual X display, fed keys by xdotool, on the demo ROM set.
   if(TARGET demo_roms)

@@ -1,5 +1,6 @@
 # The Windows program run under Wine on a virtual X display, in both display
-# modes, its results compared with the headless program's on the same ROM set.
+# modes, its results compared with the headless program's on the same ROM set;
+# and without a virtual desktop, where it runs in a window.
 # The Windows build (scripts/build-windows.sh) makes the program and the
 # window driver; the native build runs the tests.
 if(WIN32)
@@ -20,7 +21,7 @@ add_executable(quillomark-wine-check ${CMAKE_CURRENT_LIST_DIR}/wine_check.cpp
 target_link_libraries(quillomark-wine-check quillomark_core quillomark_headless_backend quillomark_test_helpers
   GTest::gtest)
 
-foreach(mode 320 640)
+foreach(mode 320 640 window)
   add_test(NAME win32_wine_${mode}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/wine_test.sh ${mode} ${QUILLOMARK_WIN32_BUILD}
             $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> $<TARGET_FILE:quillomark-test-rom>

@@ -6,6 +6,7 @@
 //
 // Script lines (numbers decimal or 0x hexadecimal; # starts a comment):
 //   window MS        wait for the "Vortane" window; "window STYLE LEFT TOP RIGHT BOTTOM class CLASS-STYLE"
+//   client           "client STYLE LEFT TOP RIGHT BOTTOM": the window's style and client area on the screen
 //   down K / up K    post WM_KEYDOWN / WM_KEYUP with virtual-key code K
 //   sysdown K / sysup K   the same as WM_SYSKEYDOWN / WM_SYSKEYUP (Alt held)
 //   sleep MS         wait
@@ -13,6 +14,9 @@
 //   deactivate       make a window of the driver's the foreground window; "foreground driver"
 //   mark TEXT        write "mark TEXT" (the test script watches for it)
 //   close            post WM_CLOSE
+//   session query|end    send WM_QUERYENDSESSION, or WM_ENDSESSION (the session ends), as a logoff
+//                    does; "session query|end ANSWER". After WM_ENDSESSION the system may end the
+//                    process at any time: it is ended if it still runs 2 s later.
 //   clock            write "clock MS", milliseconds on the performance counter
 //   exit MS          wait for the program's end; "exit CODE", or end it and "timeout"
 // A step that fails writes "failed LINE" and ends the script; the program is
@@ -128,6 +132,26 @@ static bool runStep(char* line) {
   }
   if (!strcmp(verb, "close"))
     return driver.window && PostMessageA(driver.window, WM_CLOSE, 0, 0);
+  if (!strcmp(verb, "client")) {
+    RECT client = {};
+    POINT origin = {0, 0};
+    if (!driver.window || !GetClientRect(driver.window, &client) || !ClientToScreen(driver.window, &origin))
+      return false;
+    fprintf(driver.result, "client %08lx %ld %ld %ld %ld\n", (unsigned long)GetWindowLongA(driver.window, GWL_STYLE),
+            origin.x, origin.y, origin.x + client.right, origin.y + client.bottom);
+    return true;
+  }
+  if (!strcmp(verb, "session")) {
+    // The program may end inside its answer to the session's end; the system may end it after that.
+    const bool query = !strcmp(argument, "query");
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(driver.window, query ? WM_QUERYENDSESSION : WM_ENDSESSION, !query, ENDSESSION_LOGOFF,
+                        SMTO_NORMAL, 10000, &answer);
+    fprintf(driver.result, "session %s %lu\n", argument, (unsigned long)answer);
+    if (!query && WaitForSingleObject(driver.child.hProcess, 2000) == WAIT_TIMEOUT)
+      TerminateProcess(driver.child.hProcess, 99);
+    return driver.window != nullptr;
+  }
   if (!strcmp(verb, "clock")) {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);

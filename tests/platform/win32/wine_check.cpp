@@ -5,8 +5,10 @@
 //                                         records once, in hexadecimal
 //   quillomark-wine-check player-counts KEYS   the same as VALUE:RECORDS
 //   quillomark-wine-check screen RGB W H BMP   how many pixels of the bitmap's picture (below its
-//                                         top 16 rows) the screen dump (W x H, 8-bit RGB) does not
+//                                         top TEXT_ROWS rows) the screen dump (W x H, 8-bit RGB) does not
 //                                         show: at x 32 in 320x240, stretched 2.5 x 2 in 640x480
+//   quillomark-wine-check window RGB W H BMP   the same for a window's client area of W x H: the
+//                                         picture at a whole-number scale, centred
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "platform/shared/picture_fit.h"
 #include "support/test_support.h"
 #include "video/screenshot.h"
 
@@ -53,25 +56,35 @@ static int playerRuns(const char* path, bool counts) {
   return 0;
 }
 
-static int screenDifferences(const char* screenPath, int width, int height, const char* bmpPath) {
+// The picture's top rows, where the inspector's text may cover it (a line of the system font, at
+// the top-left corner of the screen or of the window's picture).
+constexpr int TEXT_ROWS = 24;
+
+static int screenDifferences(const char* screenPath, int width, int height, const char* bmpPath, bool window) {
   const std::vector<uint8_t> screen = readFile(screenPath);
   const std::vector<uint8_t> bmp = readFile(bmpPath);
-  const bool wide = width == 640 && height == 480;
-  if (!(wide || (width == 320 && height == 240)) || screen.size() != size_t(width) * height * 3 ||
-      bmp.size() != BITMAP_FILE_SIZE) {
+  const bool wide = !window && width == 640 && height == 480;
+  const PlatformRect view = fitPicture(width, height, 256, 240);
+  const int scale = (view.right - view.left) / 256;
+  const bool known = window ? scale >= 1 : wide || (width == 320 && height == 240);
+  if (!known || screen.size() != size_t(width) * height * 3 || bmp.size() != BITMAP_FILE_SIZE) {
     fprintf(stderr, "screen %s (%zu bytes for %dx%d) or bitmap %s unusable\n", screenPath, screen.size(), width,
             height, bmpPath);
     return 1;
   }
   int differing = 0;
-  for (int y = 16; y < 240; ++y)
+  for (int y = TEXT_ROWS; y < 240; ++y)
     for (int x = 0; x < 256; ++x) {
       const uint8_t index = bmp[BITMAP_PIXEL_OFFSET + size_t(239 - y) * 320 + 32 + size_t(x)];
       const uint8_t* colour = &bmp[54 + 4 * size_t(index)]; // blue, green, red
       // In 640x480 the screen pixel taken lies wholly inside the 2.5 x 2 block
       // of source pixel x, however the stretch rounds.
-      const int sx = wide ? (5 * x + 2) / 2 : 32 + x;
-      const int sy = wide ? 2 * y : y;
+      int sx = wide ? (5 * x + 2) / 2 : 32 + x;
+      int sy = wide ? 2 * y : y;
+      if (window) {
+        sx = view.left + scale * x + scale / 2;
+        sy = view.top + scale * y + scale / 2;
+      }
       const uint8_t* shown = &screen[(size_t(sy) * width + size_t(sx)) * 3]; // red, green, blue
       if (shown[0] != colour[2] || shown[1] != colour[1] || shown[2] != colour[0])
         ++differing;
@@ -85,8 +98,8 @@ int main(int argc, char** argv) {
     return digest(argv[2]);
   if (argc == 3 && (!strcmp(argv[1], "player") || !strcmp(argv[1], "player-counts")))
     return playerRuns(argv[2], !strcmp(argv[1], "player-counts"));
-  if (argc == 6 && !strcmp(argv[1], "screen"))
-    return screenDifferences(argv[2], atoi(argv[3]), atoi(argv[4]), argv[5]);
-  fprintf(stderr, "usage: %s digest BMP | player[-counts] KEYS | screen RGB W H BMP\n", argv[0]);
+  if (argc == 6 && (!strcmp(argv[1], "screen") || !strcmp(argv[1], "window")))
+    return screenDifferences(argv[2], atoi(argv[3]), atoi(argv[4]), argv[5], !strcmp(argv[1], "window"));
+  fprintf(stderr, "usage: %s digest BMP | player[-counts] KEYS | screen|window RGB W H BMP\n", argv[0]);
   return 2;
 }

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The Windows program under Wine, on a virtual X display:
 #   wine_test.sh MODE WIN32_BUILD HEADLESS CHECKER ROM_TOOL ROM_DIR WORK_DIR WINE_PREFIX
-# MODE is 320 (320x240, page flipping) or 640 (-640: 640x480, stretching blit).
-# It runs quillomark.exe inside a 640x480 Wine desktop through the window
-# driver, which posts key messages and finally WM_CLOSE, and checks what the
-# program wrote against the headless program on the same ROM set. Two more
-# runs follow: one measures the pace and is ended by a console event (Ctrl+C),
-# one hangs and is rescued by F1 and a close. QUILLOMARK_BOARD_CONSTANTS names the
+# MODE is 320 (320x240, page flipping) or 640 (-640: 640x480, stretching blit)
+# inside a 640x480 Wine desktop, or window: no virtual desktop, where the 8-bit
+# mode is refused and the program runs in a window. It runs quillomark.exe
+# through the window driver, which posts key messages (F9 for the window and
+# back) and finally WM_CLOSE, and checks what the program wrote against the
+# headless program on the same ROM set. Two more runs follow: one measures the
+# pace and is ended by a console event (Ctrl+C), one hangs and is rescued by F1
+# and a close; in a window, the session's end ends two more. QUILLOMARK_BOARD_CONSTANTS names the
 # board_constants.sh of the native build (dump size, ports, bitmap size, ROM files).
 set -euo pipefail
 # shellcheck source=/dev/null
@@ -24,17 +26,21 @@ step() { echo "-- $*"; }
 
 exe=$win32_build/quillomark.exe
 driver=$win32_build/quillomark-window-driver.exe
-for tool in wine wineboot wineserver Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/ensure-wine.sh (wine, wine32) and install xvfb xdotool imagemagick"
+for tool in wine wineboot wineserver Xvfb xdotool import convert openbox; do
+  command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/ensure-wine.sh (wine, wine32) and install xvfb xdotool imagemagick openbox"
 done
 [[ -f $exe && -f $driver ]] || fail "$exe or $driver missing: run scripts/build-windows.sh first"
 case $mode in
   320) options=() width=320 height=240 ;;
   640) options=(-640) width=640 height=480 ;;
+  window) options=() ;;
   *) fail "unknown mode $mode" ;;
 esac
+launcher=(explorer /desktop=quillomark,640x480)
+[[ $mode == window ]] && launcher=()
 
 mkdir -p "$work"
+rm -f "$work"/*.png
 run=$work/run reference=$work/reference
 rm -rf "$run" "$reference"
 mkdir -p "$run/bmps" "$reference"
@@ -51,8 +57,9 @@ fi
 for f in "${roms[@]}"; do cp "$run/$f" "$reference/"; done
 
 # The virtual display, on the first free display number.
-xvfb_pid= display=
+xvfb_pid= display= wm_pid=
 cleanup() {
+  if [[ -n $wm_pid ]]; then kill "$wm_pid" 2>/dev/null || true; fi
   if [[ -n ${WINEPREFIX:-} ]]; then timeout 20 wineserver -k >/dev/null 2>&1 || true; fi
   if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
@@ -66,8 +73,15 @@ for _ in $(seq 100); do
 done
 [[ -n $display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$display
+# A window is managed as on a desktop: Wine waits for a window manager (2 s without one) when it
+# takes a window off the screen.
+if [[ $mode == window ]]; then
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+fi
 # One prefix (about 600 MB) serves every run; ctest runs these tests one at a time.
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine hands the environment to the Windows programs: no start-up failure waits on a message box.
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" QUILLOMARK_NO_DIALOGS=1
 step "Wine prefix $WINEPREFIX on display $DISPLAY"
 if [[ ! -f $prefix/system.reg ]]; then
   timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed: $(tail -5 "$work/wineboot.log")"
@@ -77,7 +91,7 @@ timeout 60 wineserver -w || true
 # The driver's script. The snapshot comes first, before any input, so that
 # the headless program shows the same picture at some early pass; not at the
 # very first pass, whose snapshot is still blank.
-VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
+VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F9=0x78 VK_F11=0x7A VK_F12=0x7B
 {
   echo "window 30000"
   echo "file keys.bin 20000" # the first pass
@@ -103,9 +117,14 @@ VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
   echo "file bmps/100.bmp 20000"
   # F11's "Recording frames" shows on the screen for 2 s; the picture is taken once it has gone.
   echo "sleep 1500"
+  echo "client"
   echo "mark still"
-  echo "file screen.done 60000"
-  if [[ $mode == 640 ]]; then
+  echo "file still.done 60000"
+  # F9: the window, then the full screen again (a window all along where the full screen is refused).
+  for mark in windowed back; do
+    echo "down $VK_F9"; echo "sleep 700"; echo "client"; echo "mark $mark"; echo "file $mark.done 60000"
+  done
+  if [[ $mode != 320 ]]; then
     # Inspector off; Left held for 1 s, then released. 0.3 s later another
     # window takes the foreground: the pump waits, so the records of the last
     # 2.3 s, up to the close, are fewer than those of the second with Left held.
@@ -120,7 +139,7 @@ VK_LEFT=0x25 VK_MENU=0x12 VK_I=0x49 VK_F11=0x7A VK_F12=0x7B
 
 # start_program DIR: the driver runs DIR/script.txt on quillomark.exe in DIR, in the background; sets wine_pid.
 start_program() {
-  (cd "$1" && exec timeout 150 wine explorer /desktop=quillomark,640x480 "$driver" script.txt result.txt console.txt \
+  (cd "$1" && exec timeout 150 wine "${launcher[@]}" "$driver" script.txt result.txt console.txt \
     "$exe" "${options[@]}" </dev/null >"$1/wine.log" 2>&1) &
   wine_pid=$!
 }
@@ -134,7 +153,7 @@ await_mark() {
   return 1
 }
 
-step "quillomark.exe ${options[*]} in a ${width}x${height} 8-bit mode"
+step "quillomark.exe ${options[*]} in ${launcher[*]:-a window}"
 start_program "$run"
 if [[ $mode == 320 ]] && await_mark keyboard; then
   # The pointer over the desktop gives it the keyboard.
@@ -143,32 +162,39 @@ if [[ $mode == 320 ]] && await_mark keyboard; then
   x_keys "keydown alt" "keyup alt" "keydown alt" "keyup alt" "keydown Left" "keyup Left" "keydown space" "keyup space"
   touch "$run/keyboard.done"
 fi
-still=0
-if await_mark still; then
-  still=1
-  timeout 30 import -window root -crop "${width}x${height}+0+0" +repage "$work/screen.png" || true
-  touch "$run/screen.done"
-else
-  kill "$wine_pid" 2>/dev/null || true
-fi
+# The held picture, photographed full screen, in the window and full screen again (in a window: once).
+photos=0
+for mark in still windowed back; do
+  if ! await_mark $mark; then
+    kill "$wine_pid" 2>/dev/null || true
+    break
+  fi
+  [[ $mode == window && $mark != still ]] || timeout 30 import -window root "$work/$mark.png" || true
+  touch "$run/$mark.done"
+  photos=$((photos + 1))
+done
 wait "$wine_pid" || true
 
 console=$run/console.txt
 [[ -f $console ]] || fail "the program's console output is missing; driver said: $(cat "$run/result.txt" 2>/dev/null)"
-if grep -q 'Failed to set screen mode' "$console"; then
+if [[ $mode == window ]]; then
+  tr -d '\r' <"$console" | grep -A1 -x 'Failed to set screen mode' | grep -qx 'Running in a window instead' ||
+    fail "no \"Failed to set screen mode\" then \"Running in a window instead\": $(tail -3 "$console")"
+elif grep -q 'Failed to set screen mode' "$console"; then
   fail "DirectDraw refused the ${width}x${height} 8-bit display mode under Wine"
 fi
 for message in 'Direct draw failed' 'Create palette failed' 'Set palette failed' 'Lock failed' 'Flip failed'; do
   if grep -q "$message" "$console"; then fail "the program printed \"$message\""; fi
 done
 grep -q '^started$' "$run/result.txt" || fail "the driver could not start the program"
-[[ $still -eq 1 ]] || fail "the run did not reach its still picture; driver said: $(cat "$run/result.txt")"
+[[ $photos -eq 3 ]] || fail "the run did not reach its still picture, the window and back; driver said: $(cat "$run/result.txt")"
 window=$(grep '^window ' "$run/result.txt") || fail "no \"Vortane\" window appeared: $(cat "$run/result.txt")"
 # DirectDraw's exclusive mode may already have resized the window and added
 # to its style by the time the driver finds it: only what stays is checked.
 read -r _ style left top right bottom _ class_style <<<"$window"
-(( 0x$style & 0x80000000 )) || fail "the window is not a popup window (style $style)"
-[[ "$left $top" == "0 0" ]] || fail "the window is not at 0,0: $window"
+# The popup at 0,0 full screen (in a window it may be restyled already).
+(( 0x$style & 0x80000000 )) || [[ $mode == window ]] || fail "the window is not a popup window (style $style)"
+[[ "$left $top" == "0 0" ]] || [[ $mode == window ]] || fail "the window is not at 0,0: $window"
 [[ $class_style == 3 ]] || fail "the class style is not CS_HREDRAW|CS_VREDRAW: $window"
 grep -q '^exit 1$' "$run/result.txt" || fail "closing the window did not end the program with exit code 1: $(cat "$run/result.txt")"
 step "window $style at $left,$top-$right,$bottom; ended with exit code 1 after WM_CLOSE"
@@ -228,14 +254,28 @@ for f in "$run"/bmps/*.bmp; do
 done
 step "bmps/: 101 files of the held picture"
 
-# The screen shows the held picture: at x 32 of the 320x240 mode, or the
-# 256x240 picture stretched over the whole 640x480 mode. The top 16 rows carry
-# the inspector's text and are left out.
-[[ -f $work/screen.png ]] || fail "no screenshot of the display was taken"
-timeout 30 convert "$work/screen.png" -depth 8 "rgb:$work/screen.rgb"
-differing=$(timeout 10 "$checker" screen "$work/screen.rgb" "$width" "$height" "$run/bmps/100.bmp")
-[[ $differing -eq 0 ]] || fail "the screen differs from the picture in $differing pixels; see $work/screen.png"
-step "the display shows the picture ($differing pixels differ)"
+# The screen shows the held picture: at x 32 of the 320x240 mode, or the 256x240 picture stretched
+# over the whole 640x480 mode; in a window (an overlapped one) at a whole-number scale in its client
+# area, which F9 leaves as it is where the full screen is refused. The top rows carry the inspector's
+# text and are left out.
+layouts="screen window screen" seen= i=0
+[[ $mode == window ]] && layouts="window window window"
+mapfile -t clients < <(grep '^client ' "$run/result.txt")
+for mark in still windowed back; do
+  read -r _ style left top right bottom <<<"${clients[i]:-client 0}"
+  [[ $mode != window || ${clients[i]:-} == "${clients[0]}" ]] || fail "F9 moved the window: ${clients[*]}"
+  i=$((i + 1)) size=$((right - left))x$((bottom - top)) layout=neither
+  (( (0x$style & 0xCF0000) == 0xCF0000 )) && layout=window
+  (( 0x$style & 0x80000000 )) && layout=screen size=${width}x$height left=0 top=0
+  seen+="$layout "
+  [[ -f $work/$mark.png ]] || continue
+  convert "$work/$mark.png" -crop "$size+$left+$top" +repage -depth 8 "rgb:$work/$mark.rgb"
+  differing=$(timeout 10 "$checker" "$layout" "$work/$mark.rgb" "${size%x*}" "${size#*x}" "$run/bmps/100.bmp")
+  [[ $differing -eq 0 ]] || fail "the $mark $layout differs from the picture in $differing pixels; see $work/$mark.png"
+  step "$mark: the $layout ($size+$left+$top, style $style) shows the picture"
+done
+[[ ${seen% } == "$layouts" ]] || fail "F9 gave $seen, not $layouts: ${clients[*]}"
+
 # fresh_run NAME [KIND]: a new run folder $work/NAME with the first run's ROM set, or the test program KIND's.
 fresh_run() {
   local dir=$work/$1 f
@@ -298,4 +338,18 @@ starts=$(od -An -tx1 -j $((0x80100)) -N4 "$hang/dump.bin" | tr -d ' ')
 [[ $starts == aaaaaaac ]] || fail "F1 did not restart the program (count of starts $starts)"
 [[ $(byte "$hang/dump.bin" $PLAYER_INPUTS_ADDRESS) == aa ]] || fail "Left reached the window procedure during the hang"
 step "hang: reported before and after F1, which restarted it, ${closing%% *} ended it, Left held back; dump.bin PC $hang_pc"
+
+# The session ends (logoff): asked first, the program's loop ends the run; told unasked, the run ends
+# inside the answer, before the system may end the process. Either way in order, with exit code 1.
+for messages in "query end" end; do
+  [[ $mode == window ]] || break
+  session=$(fresh_run "session-${messages// /-}")
+  { printf '%s\n' "window 30000" "file keys.bin 20000" "sleep 1000"; for m in $messages; do echo "session $m"; done
+    echo "exit 10000"; } >"$session/script.txt"
+  start_program "$session"
+  wait "$wine_pid" || true
+  grep -q '^exit 1$' "$session/result.txt" && [[ $(size "$session/dump.bin") -eq $DUMP_FILE_SIZE &&
+    $(size "$session/keys.bin") -gt 20 ]] || fail "session $messages: no orderly end: $(cat "$session/result.txt")"
+  step "session $messages: exit code 1, dump.bin, $(( $(size "$session/keys.bin") / 2 )) records in keys.bin"
+done
 echo "PASS: quillomark.exe ${options[*]} under Wine"
