@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/install_folders.h"
 #include "app/program_info.h"
 #include "app/program.h"
 #include "host/controls.h"
@@ -28,6 +29,7 @@ static const char DESKTOP_USAGE[] =
     "usage: quillomark [-640] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help] [--version] [FOLDER]\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) in a window; writes\n"
     "keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4, or a signal).\n"
+    RUN_FOLDER_USAGE_TEXT
     "  -640           the 640x480 mode (the picture at twice the size)\n"
     "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
     GDB_USAGE

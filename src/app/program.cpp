@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
@@ -54,6 +55,25 @@ void endRun(bool displayLost) {
   exit(code);
 }
 
+// The ROM set has been read from the working directory. When the user may not write there (an
+// installed set), the run's own files (keys.bin, dump.bin, bitmaps, states) go to the user's folder
+// for the set, named after the set's folder, which becomes the working directory; said once.
+static void enterRunFolder() {
+  if (platformFolderWritable("."))
+    return;
+  std::error_code error;
+  const std::filesystem::path romFolder = std::filesystem::current_path(error);
+  std::string setName = romFolder.filename().string();
+  if (setName.empty())
+    setName = "quillomark"; // the root folder has no name of its own
+  char runFolder[FOLDER_MESSAGE_SIZE];
+  if (!platformUserRunFolder(setName.c_str(), runFolder, sizeof runFolder) || !platformEnterFolder(runFolder))
+    printf("%s is not writable, and no folder for the run's files could be made in the user's: %s\n",
+           romFolder.string().c_str(), strerror(errno));
+  else
+    printf("Writing the run's files to %s: %s is not writable\n", runFolder, romFolder.string().c_str());
+}
+
 // A start-up step failed: its message, then the exit every start-up failure has.
 [[noreturn]] static void failStart(const char* message) {
   printf("%s\n", message);
@@ -72,7 +92,10 @@ void runQuillomark(int argc, char** argv) {
     failStart(message);
   resetCpu();
   printf("Building color table.\n");
-  if (!loadPaletteFile(message, sizeof message) || !initDisplay(windowProc, message, sizeof message))
+  if (!loadPaletteFile(message, sizeof message))
+    failStart(message);
+  enterRunFolder();
+  if (!initDisplay(windowProc, message, sizeof message))
     failStart(message);
   watchEndSignals();
   applyPendingState(); // a state asked for at start (quillomark-headless --load-state)

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include "driver/file_write.h"
 #include "platform/platform.h"
@@ -85,4 +87,32 @@ bool platformCreateFolder(const char* path) {
     return true;
   const DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Access rules decide on Windows, not the read-only attribute: a file made and removed again tells.
+bool platformFolderWritable(const char* path) {
+  char probe[MAX_PATH];
+  if (GetTempFileNameA(path, "qm", 0, probe) == 0)
+    return false;
+  DeleteFileA(probe);
+  return true;
+}
+
+bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
+  const char* local = getenv("LOCALAPPDATA");
+  if (!local || !*local) {
+    errno = ENOENT;
+    return false;
+  }
+  char base[MAX_PATH];
+  if (snprintf(base, sizeof base, "%s\\Quillomark", local) >= int(sizeof base) ||
+      snprintf(folder, size_t(folderSize), "%s\\%s", base, setName) >= folderSize) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  // Made directly, so that the system's reason for a failure is the one told.
+  const auto make = [](const char* path) {
+    return CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  };
+  return (make(base) && make(folder)) || failWithSystemError();
 }
