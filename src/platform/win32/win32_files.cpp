@@ -89,12 +89,17 @@ bool platformCreateFolder(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Access rules decide on Windows, not the read-only attribute: a file made and removed again tells.
+// Access rules decide on Windows, not the read-only attribute: a file made there, gone when closed,
+// tells. (GetTempFileName would do, but Wine's says it made a file it could not make.)
 bool platformFolderWritable(const char* path) {
   char probe[MAX_PATH];
-  if (GetTempFileNameA(path, "qm", 0, probe) == 0)
+  if (snprintf(probe, sizeof probe, "%s\\quillomark-write-test.tmp", path) >= int(sizeof probe))
     return false;
-  DeleteFileA(probe);
+  const HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  CloseHandle(file);
   return true;
 }
 

@@ -1,0 +1,25 @@
+# The packages as a person gets them (label package: part of ./run-tests.sh's full run, not of
+# --quick): the .deb built by scripts/build-deb.sh, checked, unpacked and run; the Windows zip built by
+# scripts/build-windows-zip.sh, unpacked and run under Wine.
+if(QUILLOMARK_SANITIZE OR NOT TARGET demo_roms)
+  return()
+endif()
+
+# The .deb is built in a tree of its own (the packaged build's flags and /usr prefix): with -j2 it
+# takes both cores, so ctest runs nothing beside it.
+if(TARGET quillomark)
+  add_test(NAME package_deb
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/deb_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/package-deb
+            ${CMAKE_SOURCE_DIR}/tests/demo "${QUILLOMARK_INSTALLED_PROGRAMS}" ${QUILLOMARK_APP_ID}
+            ${QUILLOMARK_ICON_NAME} ${QUILLOMARK_VERSION})
+  set_tests_properties(package_deb PROPERTIES TIMEOUT 2400 PROCESSORS 2 LABELS package
+    ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
+endif()
+
+add_test(NAME package_windows_zip
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/zip_wine_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
+          $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> ${CMAKE_SOURCE_DIR}/tests/demo
+          ${CMAKE_BINARY_DIR}/package-zip ${CMAKE_BINARY_DIR}/wine-prefix)
+# The Wine runs share one prefix and its wineserver, so they take turns.
+set_tests_properties(package_windows_zip PROPERTIES TIMEOUT 900 RESOURCE_LOCK quillomark_wine_prefix
+  LABELS "package;wine" ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
