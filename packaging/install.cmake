@@ -82,7 +82,8 @@ else()
   message(STATUS "python3 not found: the icon is not drawn or installed.")
 endif()
 
-# A man page for every program, made by help2man from its --help and --version, with the sections of
+# A man page for every program, made by help2man from its --help and --version (seen through
+# packaging/man/help2man_view.sh, which gives the usage lines help2man's form), with the sections of
 # packaging/man/ added (the installed demo's folder filled in).
 find_program(HELP2MAN help2man)
 if(HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
@@ -106,9 +107,10 @@ if(HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
     endif()
     add_custom_command(
       OUTPUT ${man}/${program}.1.gz
-      COMMAND ${HELP2MAN} --no-info --name ${description} ${includes} --output ${man}/${program}.1 ${executable}
+      COMMAND ${HELP2MAN} --no-info --name ${description} ${includes} --output ${man}/${program}.1
+              "sh ${CMAKE_SOURCE_DIR}/packaging/man/help2man_view.sh ${executable}"
       COMMAND gzip -9nf ${man}/${program}.1
-      DEPENDS ${executable} ${man}/all.h2m ${man}/emulator.h2m
+      DEPENDS ${executable} ${man}/all.h2m ${man}/emulator.h2m ${CMAKE_SOURCE_DIR}/packaging/man/help2man_view.sh
       COMMENT "Writing the man page of ${program}"
       VERBATIM)
     list(APPEND pages ${man}/${program}.1.gz)
