@@ -1,4 +1,4 @@
-# The packages as a person gets them (label package: part of ./run-tests.sh's full run, not of
+# The packages as a person gets them (label package: in ./run-tests.sh's full run, not in
 # --quick): the .deb built by scripts/build-deb.sh, checked, unpacked and run; the Windows zip built by
 # scripts/build-windows-zip.sh, unpacked and run under Wine.
 if(QUILLOMARK_SANITIZE OR NOT TARGET demo_roms)
