@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Draws Quillomark's icon: a "Q" on an arcade screen, with three pixel stars.
 
-    draw_icon.py FOLDER
+    draw_icon.py FOLDER NAME
 
-writes FOLDER/hicolor/NxN/apps/quillomark.png for every size of SIZES and
-FOLDER/hicolor/scalable/apps/quillomark.svg, all from the one list of shapes below
+writes FOLDER/hicolor/NxN/apps/NAME.png for every size of SIZES and
+FOLDER/hicolor/scalable/apps/NAME.svg, all from the one list of shapes below
 (on a 256-unit square). The PNGs are rasterised here with signed distances (one
 pixel of edge blending), with no library beyond Python's own: the build makes them.
 """
@@ -14,8 +14,7 @@ import struct
 import sys
 import zlib
 
-NAME = "quillomark"
-SIZES = (16, 32, 48, 64, 128, 256)
+SIZES = (16, 32, 48, 64, 128, 256)  # packaging/install.cmake reads this line
 UNITS = 256.0
 
 # Shapes in painting order: ("rect", x0, y0, x1, y1, radius, fill), ("ring", cx, cy, radius, width, fill),
@@ -141,12 +140,12 @@ def write(path, content):
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: draw_icon.py FOLDER")
-    folder = os.path.join(sys.argv[1], "hicolor")
+    if len(sys.argv) != 3:
+        sys.exit("usage: draw_icon.py FOLDER NAME")
+    folder, name = os.path.join(sys.argv[1], "hicolor"), sys.argv[2]
     for size in SIZES:
-        write(os.path.join(folder, f"{size}x{size}", "apps", NAME + ".png"), png(size, rasterise(size)))
-    write(os.path.join(folder, "scalable", "apps", NAME + ".svg"), svg().encode())
+        write(os.path.join(folder, f"{size}x{size}", "apps", name + ".png"), png(size, rasterise(size)))
+    write(os.path.join(folder, "scalable", "apps", name + ".svg"), svg().encode())
 
 
 if __name__ == "__main__":

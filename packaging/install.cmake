@@ -62,14 +62,17 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/quillomark.metainfo.xml.in
 install(FILES ${QUILLOMARK_GENERATED_FILES}/${QUILLOMARK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUILLOMARK_GENERATED_FILES}/${QUILLOMARK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The icon, drawn by packaging/draw_icon.py at build time: PNGs at the usual sizes and an SVG.
+# The icon, drawn by packaging/draw_icon.py at build time: PNGs at the usual sizes (its SIZES, which the
+# package test checks) and an SVG.
+file(STRINGS ${CMAKE_SOURCE_DIR}/packaging/draw_icon.py sizes_line REGEX "^SIZES = ")
+string(REGEX MATCHALL "[0-9]+" QUILLOMARK_ICON_SIZES "${sizes_line}")
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_FOUND)
   set(icons ${QUILLOMARK_GENERATED_FILES}/icons)
   add_custom_command(
     OUTPUT ${icons}/drawn
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${icons}/hicolor
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/packaging/draw_icon.py ${icons}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/packaging/draw_icon.py ${icons} ${QUILLOMARK_ICON_NAME}
     COMMAND ${CMAKE_COMMAND} -E touch ${icons}/drawn
     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/draw_icon.py
     COMMENT "Drawing the icon"

@@ -4,13 +4,14 @@
 # then the installed headless program run on the installed demo set (its picture digests, snapshot
 # and files checked) and the desktop entry's Exec line run under Xvfb (the demo's picture on the
 # screen), with the set's folder read-only: the run's files must land in the user's data folder.
-#   deb_test.sh SOURCE_DIR PACKAGE_BUILD DEMO_TESTS PROGRAMS APP_ID ICON VERSION
-# PROGRAMS is the ;-list of installed programs; DEMO_TESTS holds attract.keys, .digests and .bmp.
+#   deb_test.sh SOURCE_DIR PACKAGE_BUILD DEMO_TESTS PROGRAMS APP_ID ICON ICON_SIZES VERSION
+# PROGRAMS and ICON_SIZES are ;-lists (the installed programs, the icon's pixel sizes); DEMO_TESTS holds attract.keys, .digests and .bmp.
 # QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (ROM files, dump size).
 set -uo pipefail
 source_dir=$(realpath "$1") package_build=$(realpath -m "$2") demo_tests=$(realpath "$3")
 IFS=';' read -ra programs <<<"$4"
-app_id=$5 icon=$6 version=$7
+app_id=$5 icon=$6 version=$8
+IFS=';' read -ra icon_sizes <<<"$7"
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -57,7 +58,7 @@ expected=(/usr/share/doc/quillomark/copyright /usr/share/doc/quillomark/changelo
   "/usr/share/metainfo/$app_id.metainfo.xml" "/usr/share/icons/hicolor/scalable/apps/$icon.svg")
 for program in "${programs[@]}"; do expected+=("/usr/bin/$program" "/usr/share/man/man1/$program.1.gz"); done
 for file in "${ROM_SET_FILES[@]}"; do expected+=("/usr/share/quillomark/demo/$file"); done
-for size in 16 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$icon.png"); done
+for size in "${icon_sizes[@]}"; do expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$icon.png"); done
 for path in "${expected[@]}"; do
   grep -qxF "$path" "$work/contents.txt" || fail "the package lacks $path"
 done

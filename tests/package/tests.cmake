@@ -11,15 +11,15 @@ if(TARGET quillomark)
   add_test(NAME package_deb
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/deb_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/package-deb
             ${CMAKE_SOURCE_DIR}/tests/demo "${QUILLOMARK_INSTALLED_PROGRAMS}" ${QUILLOMARK_APP_ID}
-            ${QUILLOMARK_ICON_NAME} ${QUILLOMARK_VERSION})
+            ${QUILLOMARK_ICON_NAME} "${QUILLOMARK_ICON_SIZES}" ${QUILLOMARK_VERSION})
   set_tests_properties(package_deb PROPERTIES TIMEOUT 2400 PROCESSORS 2 LABELS package
     ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
 endif()
 
 add_test(NAME package_windows_zip
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/zip_wine_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
-          $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> ${CMAKE_SOURCE_DIR}/tests/demo
-          ${CMAKE_BINARY_DIR}/package-zip ${CMAKE_BINARY_DIR}/wine-prefix)
+          $<TARGET_FILE:quillomark-headless> $<TARGET_FILE:quillomark-wine-check> ${CMAKE_BINARY_DIR}/package-zip
+          ${CMAKE_BINARY_DIR}/wine-prefix)
 # The Wine runs share one prefix and its wineserver, so they take turns.
 set_tests_properties(package_windows_zip PROPERTIES TIMEOUT 900 RESOURCE_LOCK quillomark_wine_prefix
   LABELS "package;wine" ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)

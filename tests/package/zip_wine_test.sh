@@ -5,13 +5,13 @@
 # (the F12 picture is one the headless program shows on the same set) and write its files there.
 # Then the folder is made read-only (a read-only bind mount in a mount namespace, skipped where
 # forbidden): the run's files must go to %LOCALAPPDATA%\Quillomark\FOLDER-NAME.
-#   zip_wine_test.sh SOURCE_DIR NATIVE_BUILD HEADLESS CHECKER DEMO_TESTS WORK_DIR WINE_PREFIX
+#   zip_wine_test.sh SOURCE_DIR NATIVE_BUILD HEADLESS CHECKER WORK_DIR WINE_PREFIX
 # QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the native build.
 set -euo pipefail
 # shellcheck source=/dev/null
 source "${QUILLOMARK_BOARD_CONSTANTS:?must name board_constants.sh of the build}"
 source_dir=$(realpath "$1") native=$(realpath "$2") headless=$(realpath "$3") checker=$(realpath "$4")
-work=$(realpath -m "$6") prefix=$(realpath -m "$7")
+work=$(realpath -m "$5") prefix=$(realpath -m "$6")
 ulimit -f 200000
 fail() {
   echo "FAIL: $*" >&2
