@@ -46,7 +46,18 @@ add_custom_command(
   VERBATIM)
 add_custom_target(quillomark_changelog ALL DEPENDS ${QUILLOMARK_GENERATED_FILES}/changelog.Debian.gz)
 install(FILES ${QUILLOMARK_GENERATED_FILES}/changelog.Debian.gz DESTINATION ${QUILLOMARK_DOC_DIR})
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
-  RENAME quillomark)
+# The libretro core's, only when it is built: an override nothing matches is itself reported.
+set(overrides ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides)
+if(TARGET quillomark_libretro)
+  list(APPEND overrides ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides-libretro)
+endif()
+set(QUILLOMARK_LINTIAN_OVERRIDES ${QUILLOMARK_GENERATED_FILES}/lintian-overrides)
+file(WRITE ${QUILLOMARK_LINTIAN_OVERRIDES} "")
+foreach(source ${overrides})
+  file(READ ${source} text)
+  file(APPEND ${QUILLOMARK_LINTIAN_OVERRIDES} "${text}")
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${overrides})
+install(FILES ${QUILLOMARK_LINTIAN_OVERRIDES} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quillomark)
 
 include(CPack)

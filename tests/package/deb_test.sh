@@ -4,13 +4,14 @@
 # then the installed headless program run on the installed demo set (its picture digests, snapshot
 # and files checked) and the desktop entry's Exec line run under Xvfb (the demo's picture on the
 # screen), with the set's folder read-only: the run's files must land in the user's data folder.
-#   deb_test.sh SOURCE_DIR PACKAGE_BUILD DEMO_TESTS PROGRAMS APP_ID ICON ICON_SIZES VERSION
-# PROGRAMS and ICON_SIZES are ;-lists (the installed programs, the icon's pixel sizes); DEMO_TESTS holds attract.keys, .digests and .bmp.
+#   deb_test.sh SOURCE_DIR PACKAGE_BUILD DEMO_TESTS PROGRAMS APP_ID ICON ICON_SIZES VERSION LIBRETRO
+# PROGRAMS and ICON_SIZES are ;-lists (the installed programs, the icon's pixel sizes); LIBRETRO is YES
+# when the build makes the libretro core; DEMO_TESTS holds attract.keys, .digests and .bmp.
 # QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (ROM files, dump size).
 set -uo pipefail
 source_dir=$(realpath "$1") package_build=$(realpath -m "$2") demo_tests=$(realpath "$3")
 IFS=';' read -ra programs <<<"$4"
-app_id=$5 icon=$6 version=$8
+app_id=$5 icon=$6 version=$8 libretro=$9
 IFS=';' read -ra icon_sizes <<<"$7"
 fail() {
   echo "FAIL: $*" >&2
@@ -62,6 +63,10 @@ for size in "${icon_sizes[@]}"; do expected+=("/usr/share/icons/hicolor/${size}x
 for path in "${expected[@]}"; do
   grep -qxF "$path" "$work/contents.txt" || fail "the package lacks $path"
 done
+if [[ $libretro == YES ]]; then
+  grep -qxE '/usr/lib/[^/]+/libretro/quillomark_libretro\.so' "$work/contents.txt" || fail "the package lacks the libretro core"
+  grep -qxF /usr/share/libretro/info/quillomark_libretro.info "$work/contents.txt" || fail "the package lacks the core's .info"
+fi
 step "$(grep -vc '/$' "$work/contents.txt") files, among them the ${#expected[@]} expected"
 
 # lintian: no error or warning, and no hardening tag at any level (those of -z now and fortify are infos).

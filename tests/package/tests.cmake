@@ -8,10 +8,15 @@ endif()
 # The .deb is built in a tree of its own (the packaged build's flags and /usr prefix): with -j2 it
 # takes both cores, so ctest runs nothing beside it.
 if(TARGET quillomark)
+  # The libretro core is packed when the build makes it.
+  set(libretro_core NO)
+  if(TARGET quillomark_libretro)
+    set(libretro_core YES)
+  endif()
   add_test(NAME package_deb
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/deb_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/package-deb
             ${CMAKE_SOURCE_DIR}/tests/demo "${QUILLOMARK_INSTALLED_PROGRAMS}" ${QUILLOMARK_APP_ID}
-            ${QUILLOMARK_ICON_NAME} "${QUILLOMARK_ICON_SIZES}" ${QUILLOMARK_VERSION})
+            ${QUILLOMARK_ICON_NAME} "${QUILLOMARK_ICON_SIZES}" ${QUILLOMARK_VERSION} ${libretro_core})
   set_tests_properties(package_deb PROPERTIES TIMEOUT 2400 PROCESSORS 2 LABELS package
     ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
 endif()
