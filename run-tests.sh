@@ -6,7 +6,7 @@
 #                           AddressSanitizer and UndefinedBehaviorSanitizer, and 60 s of
 #                           fuzzing (tests/fuzz, clang's libFuzzer)
 #   ./run-tests.sh --quick  day-to-day: the Release build's tests without the Wine,
-#                           RetroArch and browser tests, and no sanitizer or fuzzing pass
+#                           RetroArch, browser and package tests, and no sanitizer or fuzzing pass
 set -euo pipefail
 cd "$(dirname "$0")"
 quick=0
@@ -26,8 +26,8 @@ echo "== Release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLOMARK_WERROR=ON
 cmake --build build -j "$jobs"
 if [[ $quick -eq 1 ]]; then
-  ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude 'wine|retroarch|web'
-  echo "Quick run passed (Release build, without the Wine, RetroArch and browser tests and the sanitizer pass)."
+  ctest --test-dir build --output-on-failure -j "$jobs" --label-exclude 'wine|retroarch|web|package'
+  echo "Quick run passed (Release build, without the Wine, RetroArch, browser and package tests and the sanitizer pass)."
   exit 0
 fi
 scripts/ensure-wine.sh

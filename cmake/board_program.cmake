@@ -25,7 +25,8 @@ set(BOARD_CFLAGS -m68000 -ffreestanding -nostdlib -O2 -g -fno-jump-tables
 
 # add_board_program(NAME SOURCES files... LINKER_SCRIPT file WORK_DIR dir OUTPUT_DIR dir):
 # objects, NAME.elf, NAME.map, the check's stamp and NAME.img in WORK_DIR; the ROM set and
-# pal.bmp in OUTPUT_DIR; target NAME_roms (part of ALL) stands for the ROM set.
+# pal.bmp in OUTPUT_DIR; target NAME_roms (built by ALL) stands for the ROM set, its property
+# ROM_SET_FILES lists the set's files.
 function(add_board_program name)
   cmake_parse_arguments(PROGRAM "" "LINKER_SCRIPT;WORK_DIR;OUTPUT_DIR" "SOURCES" ${ARGN})
   file(MAKE_DIRECTORY ${PROGRAM_WORK_DIR} ${PROGRAM_OUTPUT_DIR})
@@ -78,4 +79,6 @@ function(add_board_program name)
     COMMENT "Packing the ${name} ROM set into ${shown}"
     VERBATIM)
   add_custom_target(${name}_roms ALL DEPENDS ${outputs})
+  # The files of the set, for whoever installs or packs it.
+  set_target_properties(${name}_roms PROPERTIES ROM_SET_FILES "${outputs}")
 endfunction()

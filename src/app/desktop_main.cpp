@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/install_folders.h"
 #include "app/program_info.h"
 #include "app/program.h"
 #include "host/controls.h"
@@ -31,6 +32,7 @@ static const char DESKTOP_USAGE[] =
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) full screen or in a\n"
     "window; writes keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4,\n"
     "or a signal). F9 switches between window and full screen.\n"
+    RUN_FOLDER_USAGE_TEXT
     "  -640           the 640x480 mode (the picture at twice the size)\n"
     "  --window       a resizable window (also when QUILLOMARK_WINDOWED=1; taken by itself when\n"
     "                 the full-screen mode cannot be set)\n"

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/install_folders.h"
 #include "driver/debugger.h"
 #include "platform/headless/headless.h"
 
@@ -16,7 +17,7 @@ const char HEADLESS_USAGE[] =
     "       quillomark-headless --help | --version\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) without a window; writes\n"
     "keys.bin there as it runs and dump.bin when it ends. Paths given to options stay relative to the\n"
-    "directory the program was started in.\n"
+    "directory the program was started in.\n" RUN_FOLDER_USAGE_TEXT
     "  --frames N      ends the run once the Nth frame pass has been presented\n"
     "  --keys FILE     key script: lines 'PASS down KEY', 'PASS up KEY' or 'PASS activate 0|1';\n"
     "                  KEY is a name (LEFT, F12, A, 7, ...; any case) or a code (37, 0x25); # comments\n"

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/install_folders.h"
+
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/frame_loop.h"
@@ -41,8 +43,6 @@ void parseOptions(int argc, char** argv) {
   }
 }
 
-// Where packaging installs the demo ROM set (CMake's QUILLOMARK_INSTALLED_DEMO); empty: nowhere.
-static constexpr char INSTALLED_DEMO_FOLDER[] = QUILLOMARK_INSTALLED_DEMO;
 
 bool environmentFlag(const char* name) {
   const char* value = getenv(name);
@@ -91,6 +91,25 @@ void endRun(bool displayLost) {
   exit(code);
 }
 
+// The ROM set has been read from the working directory. When the user may not write there (an
+// installed set), the run's own files (keys.bin, dump.bin, bitmaps, states) go to the user's folder
+// for the set, named after the set's folder, which becomes the working directory; said once.
+static void enterRunFolder() {
+  if (platformFolderWritable("."))
+    return;
+  std::error_code error;
+  const std::filesystem::path romFolder = std::filesystem::current_path(error);
+  std::string setName = romFolder.filename().string();
+  if (setName.empty())
+    setName = "quillomark"; // the root folder has no name of its own
+  char runFolder[FOLDER_MESSAGE_SIZE];
+  if (!platformUserRunFolder(setName.c_str(), runFolder, sizeof runFolder) || !platformEnterFolder(runFolder))
+    printf("%s is not writable, and no folder for the run's files could be made in the user's: %s\n",
+           romFolder.string().c_str(), strerror(errno));
+  else
+    printf("Writing the run's files to %s: %s is not writable\n", runFolder, romFolder.string().c_str());
+}
+
 // A start-up step failed: its message on the console, and in a message box where nobody sees that.
 static bool failStart(const char* message, bool romSetFailed) {
   printf("%s\n", message);
@@ -114,6 +133,7 @@ bool startQuillomark(int argc, char** argv) {
   printf("Building color table.\n");
   if (!loadPaletteFile(message, sizeof message))
     return failStart(message, true);
+  enterRunFolder();
   if (!initDisplay(windowProc, message, sizeof message))
     return failStart(message, false);
   watchEndSignals();

@@ -108,6 +108,12 @@ bool platformReplaceFile(const char* from, const char* to);
 bool platformCreateFolder(const char* path);
 // Makes path the working directory; false (errno set) when it is no folder that can be entered.
 bool platformEnterFolder(const char* path);
+// True when files can be made in the folder path (the user may write there).
+bool platformFolderWritable(const char* path);
+// The user's own folder for the run's files of the ROM set named setName, made when missing:
+// $XDG_DATA_HOME/quillomark/SET (default ~/.local/share/quillomark/SET) on POSIX systems,
+// %LOCALAPPDATA%\Quillomark\SET on Windows. False (errno set) when it cannot be named or made.
+bool platformUserRunFolder(const char* setName, char* folder, int folderSize);
 
 // Pictures shown a second at most: the backends pace presents to it where vsync does not hold them,
 // and the host presents no more often while it fast-forwards.

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/program_info.h"
 #include "host/run_end.h"
 #include "support/test_support.h"
@@ -178,6 +180,38 @@ TEST(Programs, TheFolderArgumentHoldsTheRunWhileOptionPathsStayWhereTheyWere) {
   EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " --trace t.txt no-such-folder >out.txt 2>err.txt"),
             EXIT_CODE_USAGE);
   EXPECT_EQ(text(dir + "/t.txt"), "earlier trace\n");
+}
+
+// A ROM set's folder the user cannot write (an installed set): the set is read there, the run's files
+// go to the user's data folder for the set, said once; both the XDG and the default folder. Root
+// writes everywhere, so it runs the program as nobody.
+TEST(Programs, AReadOnlySetFolderSendsTheRunsFilesToTheUsersDataFolder) {
+  const std::string dir = makeScratchDir("programs-read-only");
+  ASSERT_EQ(runIn(dir, "mkdir demo"), 0);
+  writeRomSet(dir + "/demo", idleProgram());
+  writeText(dir + "/k.txt", "2 down F12\n");
+  ASSERT_EQ(runIn(dir, "chmod 0777 . && chmod 0555 demo"), 0);
+  const std::string asUser = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const struct {
+    std::string environment;
+    const char* folder; // the run's folder under dir
+  } cases[] = {{"XDG_DATA_HOME=" + dir + "/data", "data/quillomark/demo"},
+               {"-u XDG_DATA_HOME HOME=" + dir + "/home", "home/.local/share/quillomark/demo"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.environment);
+    EXPECT_EQ(runIn(dir, "env " + c.environment + " " + asUser + quoted(QUILLOMARK_HEADLESS) +
+                             " --frames 3 --keys k.txt demo >out.txt 2>err.txt"),
+              EXIT_CODE_END)
+        << text(dir + "/err.txt");
+    const std::string note = "Writing the run's files to " + dir + "/" + c.folder + ": " + dir + "/demo is not writable\n";
+    const std::string out = text(dir + "/out.txt");
+    EXPECT_NE(out.find(note), std::string::npos) << out;
+    EXPECT_EQ(out.find(note), out.rfind(note)) << "said more than once";
+    for (const char* file : {"keys.bin", "dump.bin", "vortane.bmp"}) {
+      EXPECT_FALSE(readFile(dir + "/" + c.folder + "/" + file).empty()) << file;
+      EXPECT_FALSE(std::filesystem::exists(dir + "/demo/" + file)) << file;
+    }
+  }
 }
 
 // What a run was asked to do and did not: said at the end, a state never written counting as a failed

@@ -92,7 +92,8 @@ hang)
   [[ $(grep -c "No frame for 1 s" "$dir/out.txt") == 1 && -s $dir/dump.bin ]] || fail "--exit-on-hang: $(cat "$dir/out.txt")"
   ;;
 disk)
-  # A full disk and a read-only folder: each failed file named once, no torn dump.bin, exit code 4.
+  # A full disk and a read-only folder (with no user's folder to go to): each failed file named once, no
+  # torn dump.bin, exit code 4.
   [[ $(id -u) == 0 ]] && command -v unshare >/dev/null || { echo "SKIP: needs root and unshare"; exit 77; }
   # A chroot or a container without the capability forbids mount namespaces or tmpfs mounts.
   unshare -m bash -c "mount -t tmpfs none '$work'" 2>/dev/null ||
@@ -110,12 +111,15 @@ disk)
       prepare="mount -t tmpfs none '$dir' && cp '$roms'/* '$dir'/ && mount -o remount,ro '$dir'"
       reason="Read-only file system"
     fi
-    unshare -m bash -c "$prepare && cd '$dir' && '$headless' --frames 300 --keys '$work/keys.txt' \
+    # The user's data folder lies on the same file system: a read-only set's run finds no other place.
+    unshare -m bash -c "$prepare && cd '$dir' && XDG_DATA_HOME='$dir/data' '$headless' --frames 300 --keys '$work/keys.txt' \
       >'$work/$mode.out' 2>'$work/$mode.err'; echo \$? >'$work/$mode.status'; ls -A >'$work/$mode.ls'"
     [[ $(cat "$work/$mode.status") == 4 ]] || fail "$mode: exit code $(cat "$work/$mode.status")"
     grep -qx "Cannot write dump.bin: $reason" "$work/$mode.err" || fail "$mode: $(cat "$work/$mode.err")"
     grep -qE '^dump\.bin' "$work/$mode.ls" && fail "$mode: a dump.bin was left: $(cat "$work/$mode.ls")"
     if [[ $mode == readonly ]]; then
+      grep -qx "$dir is not writable, and no folder for the run's files could be made in the user's: $reason" \
+        "$work/$mode.out" || fail "$mode: $(cat "$work/$mode.out")"
       for file in keys.bin vortane.bmp bmps; do
         [[ $(grep -c "^Cannot write $file: $reason" "$work/$mode.err") == 1 ]] ||
           fail "$mode: $file not reported once: $(cat "$work/$mode.err")"

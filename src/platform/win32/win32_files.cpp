@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include "driver/file_write.h"
 #include "platform/platform.h"
@@ -85,4 +87,37 @@ bool platformCreateFolder(const char* path) {
     return true;
   const DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Access rules decide on Windows, not the read-only attribute: a file made there, gone when closed,
+// tells. (GetTempFileName would do, but Wine's says it made a file it could not make.)
+bool platformFolderWritable(const char* path) {
+  char probe[MAX_PATH];
+  if (snprintf(probe, sizeof probe, "%s\\quillomark-write-test.tmp", path) >= int(sizeof probe))
+    return false;
+  const HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  CloseHandle(file);
+  return true;
+}
+
+bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
+  const char* local = getenv("LOCALAPPDATA");
+  if (!local || !*local) {
+    errno = ENOENT;
+    return false;
+  }
+  char base[MAX_PATH];
+  if (snprintf(base, sizeof base, "%s\\Quillomark", local) >= int(sizeof base) ||
+      snprintf(folder, size_t(folderSize), "%s\\%s", base, setName) >= folderSize) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  // Made directly, so that the system's reason for a failure is the one told.
+  const auto make = [](const char* path) {
+    return CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  };
+  return (make(base) && make(folder)) || failWithSystemError();
 }
