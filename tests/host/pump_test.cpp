@@ -94,6 +94,24 @@ TEST(Pump, QuitMessageEndsThePumpBeforeAutofire) {
   EXPECT_TRUE(platformPeekMessage());
 }
 
+// On the desktop a tap within one pass still reaches the board: its release waits a pass, and what
+// came after it waits too. Scripted runs (no holding) keep their meaning.
+TEST(Pump, ShortTapHeldForOnePassOnTheDesktopOnly) {
+  for (const bool desktop : {true, false}) {
+    freshMachine();
+    openWindow();
+    hostControls.holdShortTaps = desktop;
+    player() = 0;
+    headlessScript(1, MSG_KEYDOWN, VKEY_SPACE);
+    headlessScript(1, MSG_KEYUP, VKEY_SPACE);
+    headlessScript(1, MSG_KEYDOWN, VKEY_LEFT);
+    pass(1);
+    EXPECT_EQ(player(), desktop ? INPUT_FIRE : INPUT_LEFT) << desktop;
+    pass(2);
+    EXPECT_EQ(player(), INPUT_LEFT) << desktop;
+  }
+}
+
 // Waiting with nothing left to come destroys the headless window; a close request destroys it too.
 // Either asks for the end, and the pump says so, leaving the rest of the pass and the queue alone.
 TEST(Pump, DestroyedWindowEndsThePumpWithAnEndRequest) {

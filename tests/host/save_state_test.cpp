@@ -15,7 +15,10 @@
 #include "host/input_log.h"
 #include "host/joystick.h"
 #include "host/run_end.h"
+#include "host/on_screen.h"
 #include "host/save_state.h"
+#include "host/window_proc.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 #include "video/display.h"
 #include "video/layers.h"
@@ -88,6 +91,26 @@ TEST(SaveState, EveryPartComesBackAndNothingElseMoves) {
     EXPECT_TRUE(frameLoopState.wideMode);
     EXPECT_EQ(hostControls.frameShotsOn, 1u);
     EXPECT_EQ(joystickState.joystickId, 0);
+  }));
+}
+
+// F7 and F8 choose among ten slots; F2 says when it saved over a slot's file; F1 says Reset.
+TEST(SaveState, SlotsAndTheirMessages) {
+  freshMachine();
+  ASSERT_TRUE(inDirectory(makeScratchDir("state-slots"), [] {
+    const auto key = [](uint32_t code) {
+      windowProc(nullptr, MSG_KEYDOWN, code, 0);
+      return std::string(onScreen.message ? onScreen.message : "");
+    };
+    EXPECT_EQ(key(VKEY_F7), "Slot 9 (state9.qms)");
+    EXPECT_EQ(key(VKEY_F3), "Slot 9: No state to load");
+    EXPECT_EQ(key(VKEY_F2), "Slot 9: State saved");
+    EXPECT_EQ(key(VKEY_F2), "Slot 9: State saved over the old one");
+    EXPECT_EQ(key(VKEY_F8), "Slot 0 (state.qms)");
+    EXPECT_EQ(key(VKEY_F2), "State saved");
+    EXPECT_EQ(key(VKEY_F3), "State loaded");
+    EXPECT_EQ(key(VKEY_F1), "Reset");
+    EXPECT_FALSE(readFile("state9.qms").empty());
   }));
 }
 
