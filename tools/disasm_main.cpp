@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "app/program_info.h"
+#include "tool_failure.h"
 #include "cpu68k/disassemble.h"
 #include "driver/file_read.h"
 #include "driver/rom_loader.h"
@@ -44,17 +44,6 @@ struct Options {
   const char* path;
 };
 
-// Prints the one-line message and ends with the usage error's exit code.
-[[noreturn]] __attribute__((format(printf, 1, 2))) void fail(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  fprintf(stderr, "%s: ", PROGRAM);
-  vfprintf(stderr, format, args);
-  va_end(args);
-  fputc('\n', stderr);
-  exit(EXIT_USAGE);
-}
-
 // A number the whole argument spells (decimal, or hex after 0x) and that fits 32 bits.
 uint32_t parseNumber(const char* option, const char* text) {
   const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -65,7 +54,7 @@ uint32_t parseNumber(const char* option, const char* text) {
   const unsigned long long v = strtoull(digits, &end, hex ? 16 : 10);
   if (!(hex ? isxdigit((unsigned char)digits[0]) : isdigit((unsigned char)digits[0])) || *end || errno ||
       v > UINT32_MAX)
-    fail("%s wants a number from 0 to 0xffffffff, not %s", option, text);
+    failTool(PROGRAM, EXIT_USAGE, "%s wants a number from 0 to 0xffffffff, not %s", option, text);
   return uint32_t(v);
 }
 
@@ -76,22 +65,22 @@ Options parseOptions(int argc, char** argv) {
     const bool origin = strcmp(arg, "--origin") == 0, count = strcmp(arg, "--count") == 0;
     if (origin || count) {
       if (i + 1 == argc)
-        fail("%s wants a value", arg);
+        failTool(PROGRAM, EXIT_USAGE, "%s wants a value", arg);
       const uint32_t v = parseNumber(arg, argv[++i]);
       if (origin)
         o.origin = v;
       else
         o.count = v;
     } else if (arg[0] == '-' && arg[1]) {
-      fail("unknown option %s (see --help)", arg);
+      failTool(PROGRAM, EXIT_USAGE, "unknown option %s (see --help)", arg);
     } else if (o.path) {
-      fail("one FILE only, not also %s", arg);
+      failTool(PROGRAM, EXIT_USAGE, "one FILE only, not also %s", arg);
     } else {
       o.path = arg;
     }
   }
   if (!o.path)
-    fail("no FILE given (see --help)");
+    failTool(PROGRAM, EXIT_USAGE, "no FILE given (see --help)");
   return o;
 }
 
@@ -100,8 +89,8 @@ std::vector<uint8_t> readFileOrFail(const char* path, size_t limit) {
   std::vector<uint8_t> bytes;
   if (!readRegularFileStart(path, limit, bytes)) {
     if (errno == EINVAL || errno == EISDIR)
-      fail("%s is not a regular file", path);
-    fail("cannot read %s: %s", path, strerror(errno));
+      failTool(PROGRAM, EXIT_USAGE, "%s is not a regular file", path);
+    failTool(PROGRAM, EXIT_USAGE, "cannot read %s: %s", path, strerror(errno));
   }
   return bytes;
 }
@@ -114,7 +103,7 @@ std::vector<uint8_t> readCode(const Options& o) {
   const size_t limit = size_t(std::min(needed, uint64_t(SIZE_MAX)));
   struct stat info;
   if (stat(o.path, &info) != 0)
-    fail("cannot read %s: %s", o.path, strerror(errno));
+    failTool(PROGRAM, EXIT_USAGE, "cannot read %s: %s", o.path, strerror(errno));
   if (!S_ISDIR(info.st_mode))
     return readFileOrFail(o.path, limit);
   std::vector<uint8_t> lanes[PROGRAM_ROM_COUNT];
@@ -123,7 +112,7 @@ std::vector<uint8_t> readCode(const Options& o) {
     lanes[ROM_LOADS[r].lane] = readFileOrFail(file.c_str(), limit / PROGRAM_ROM_COUNT + 1);
   }
   if (lanes[0].size() != lanes[1].size())
-    fail("the program ROMs of %s differ in length", o.path);
+    failTool(PROGRAM, EXIT_USAGE, "the program ROMs of %s differ in length", o.path);
   std::vector<uint8_t> image(PROGRAM_ROM_COUNT * lanes[0].size());
   for (size_t i = 0; i < image.size(); ++i)
     image[i] = lanes[i % PROGRAM_ROM_COUNT][i / PROGRAM_ROM_COUNT];

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "app/program_info.h"
+#include "tool_failure.h"
 #include "driver/board.h"
 #include "driver/file_read.h"
 #include "driver/memory.h"
@@ -56,15 +56,6 @@ constexpr int SWATCH = 8;           // pixels a side of one palette entry in pal
 constexpr int GREY_STEP = 17;       // pen n shows as grey 17n in tiles.bmp
 constexpr uint16_t COLOUR_MASK = 0x7FFF; // bit 15 of a colour word is ignored
 
-[[noreturn]] __attribute__((format(printf, 1, 2))) void fail(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  fprintf(stderr, "%s: ", PROGRAM);
-  vfprintf(stderr, format, args);
-  va_end(args);
-  fputc('\n', stderr);
-  exit(EXIT_USAGE);
-}
 
 // The colour word of palette entry n.
 uint16_t colourWord(int n) {
@@ -81,23 +72,23 @@ uint8_t widened(int c) { return uint8_t(c << 3 | c >> 2); }
 void loadFile(const char* path) {
   struct stat status;
   if (stat(path, &status) != 0)
-    fail("cannot read %s: %s", path, strerror(errno));
+    failTool(PROGRAM, EXIT_USAGE, "cannot read %s: %s", path, strerror(errno));
   if (!S_ISREG(status.st_mode))
-    fail("%s is not a regular file", path);
+    failTool(PROGRAM, EXIT_USAGE, "%s is not a regular file", path);
   machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
   if (!machineMemory)
-    fail("out of memory");
+    failTool(PROGRAM, EXIT_USAGE, "out of memory");
   resetRecords();
   if (uint64_t(status.st_size) == DUMP_FILE_SIZE) {
     std::vector<uint8_t> bytes;
     if (!readRegularFile(path, DUMP_FILE_SIZE, bytes) || bytes.size() != DUMP_FILE_SIZE)
-      fail("cannot read %s: %s", path, strerror(errno));
+      failTool(PROGRAM, EXIT_USAGE, "cannot read %s: %s", path, strerror(errno));
     memcpy(machineMemory, bytes.data(), MEMORY_SIZE);
     return;
   }
   const StateLoadResult result = loadMachineState(path);
   if (result != STATE_LOADED)
-    fail("%s is neither a dump.bin (%u bytes) nor a save state: %s", path, DUMP_FILE_SIZE, stateLoadText(result));
+    failTool(PROGRAM, EXIT_USAGE, "%s is neither a dump.bin (%u bytes) nor a save state: %s", path, DUMP_FILE_SIZE, stateLoadText(result));
 }
 
 const char* const VERDICT_TEXTS[] = {"drawn", "not its index", "hidden", "zero zoom", "off screen", "unknown size"};
@@ -306,20 +297,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const bool takesValue = strcmp(argv[i], "--pictures") == 0 || strcmp(argv[i], "--palette") == 0;
     if (takesValue && i + 1 >= argc)
-      fail("%s needs a name", argv[i]);
+      failTool(PROGRAM, EXIT_USAGE, "%s needs a name", argv[i]);
     if (strcmp(argv[i], "--pictures") == 0)
       pictures = argv[++i];
     else if (strcmp(argv[i], "--palette") == 0)
       palette = argv[++i];
     else if (argv[i][0] == '-')
-      fail("unknown option %s", argv[i]);
+      failTool(PROGRAM, EXIT_USAGE, "unknown option %s", argv[i]);
     else if (path)
-      fail("one file only (%s and %s)", path, argv[i]);
+      failTool(PROGRAM, EXIT_USAGE, "one file only (%s and %s)", path, argv[i]);
     else
       path = argv[i];
   }
   if (!path)
-    fail("no dump or state named (see --help)");
+    failTool(PROGRAM, EXIT_USAGE, "no dump or state named (see --help)");
   loadFile(path);
   // Drawing the sprites alone repeats the frame's own console lines; the table has said it all.
   warningBudget.sink = [](const char*) {};
