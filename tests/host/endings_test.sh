@@ -79,8 +79,10 @@ hang)
   wait_for_text "$dir/out.txt" "No frame for 1 s" 40 || fail "no hang report: $(cat "$dir/out.txt")"
   sleep 1
   kill -TERM "$pid"
-  wait_exit "$pid" 10
-  [[ -n $status ]] || fail "SIGTERM did not end the hung run within a second"
+  # The request is seen within 50 ms; the end then writes dump.bin through to the disk, which a busy
+  # machine can make take seconds.
+  wait_exit "$pid" 50
+  [[ -n $status ]] || fail "SIGTERM did not end the hung run within five seconds"
   check_orderly_end "$dir" "$status" "hang" 0
   [[ $(grep -c "No frame for 1 s: the program at PC $HANG_PC is not reaching its idle loop" "$dir/out.txt") == 1 ]] ||
     fail "hang report: $(cat "$dir/out.txt")"
