@@ -24,7 +24,7 @@ set_target_properties(quillomark-disasm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CM
 
 # The video inspector: sprite, layer and palette tables and pictures of a dump or a state, and a
 # pal.bmp made for a program's colours.
-add_executable(quillomark-inspect ${CMAKE_SOURCE_DIR}/tools/inspect_main.cpp)
+add_executable(quillomark-inspect ${CMAKE_SOURCE_DIR}/tools/video_report_main.cpp)
 target_link_libraries(quillomark-inspect quillomark_core quillomark_headless_backend)
 set_target_properties(quillomark-inspect PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
