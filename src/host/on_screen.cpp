@@ -5,6 +5,7 @@
 
 #include "driver/frame_loop.h"
 #include "host/controls.h"
+#include "host/key_map.h"
 #include "platform/platform.h"
 
 OnScreen onScreen;
@@ -20,6 +21,14 @@ void showMessage(const char* text) {
 void showHeld(const char* text) {
   onScreen.held = text;
   refreshOverlay();
+}
+
+void toggleControls() {
+  onScreen.controlsShown = !onScreen.controlsShown;
+  char text[PANEL_TEXT_SIZE] = "";
+  if (onScreen.controlsShown)
+    describeControls(text, sizeof text);
+  platformShowPanel(text);
 }
 
 void refreshOverlay() {

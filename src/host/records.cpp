@@ -17,6 +17,7 @@
 #include "host/input_log.h"
 #include "host/joystick.h"
 #include "host/on_screen.h"
+#include "host/key_map.h"
 #include "host/rewind.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
@@ -80,6 +81,7 @@ const MachineRecord MACHINE_RECORDS[RECORD_COUNT] = {
     {"stateRequests", [] { stateRequests = StateRequests{}; }, "the run's options"},
     {"onScreen", [] { onScreen = OnScreen{}; }, "messages shown to the person at the keys"},
     {"rewindHistory", [] { rewindHistory = RewindHistory{}; }, "the desktop's recent passes, kept apart from states"},
+    {"keyMap", resetKeyMap, "the player's keys, from the desktop programs' settings"},
     {"symbolTable", [] { symbolTable = SymbolTable{}; }, "the run's option --symbols"},
     {"gdbStub", [] { gdbStub = GdbStub{}; }, "gdb's connection, breakpoints and watchpoints belong to the session"},
 };

@@ -9,6 +9,7 @@
 #include "driver/gdb_stub.h"
 #include "host/controls.h"
 #include "host/keyboard.h"
+#include "host/key_map.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
@@ -102,8 +103,8 @@ static void chooseSlot(int32_t change) {
   showMessage(text);
 }
 
-// The player's keys (pause, frame advance, save and load, slots, rewind, window or full screen, fast
-// forward), outside the board's key table; they act whether or not Alt, a board button, is held.
+// The player's keys (pause, frame advance, save and load, slots, rewind, controls list, window or full
+// screen, fast forward), outside the board's key table; they act whether or not Alt, a board button, is held.
 static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
   HostControls& hc = hostControls;
   switch (keyCode) {
@@ -138,6 +139,10 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
       refreshOverlay();
     }
     return true;
+  case VKEY_H:
+    if (down && !(lParam & KEY_WAS_DOWN))
+      toggleControls();
+    return true;
   case VKEY_F9:
     // Window or full screen; a refused full screen says why and leaves the window.
     if (down && !(lParam & KEY_WAS_DOWN))
@@ -157,6 +162,8 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
 }
 
 intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  // The player's settings decide which action a key is (0: none); the system still gets the key itself.
+  const uint32_t key = translateKey(uint32_t(wParam), lParam);
   switch (message) {
   case MSG_DESTROY:
     requestEnd();
@@ -166,20 +173,20 @@ intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, i
     hostControls.appActive = uint32_t(wParam) || gdbStub.attached;
     return platformDefaultWindowProc(window, message, wParam, lParam);
   case MSG_KEYDOWN:
-    if (!runPlayerKey(uint32_t(wParam), true, lParam) && !runControlKey(uint32_t(wParam)))
-      applyKey(uint32_t(wParam), 1);
+    if (!runPlayerKey(key, true, lParam) && !runControlKey(key))
+      applyKey(key, 1);
     return 0;
   case MSG_KEYUP:
-    if (!runPlayerKey(uint32_t(wParam), false, lParam))
-      applyKey(uint32_t(wParam), 0);
+    if (!runPlayerKey(key, false, lParam))
+      applyKey(key, 0);
     return 0;
   case MSG_SYSKEYDOWN:
   case MSG_SYSKEYUP:
     // Windows reports Alt, and every key pressed while Alt is held, as system
     // keys; without this the Alt button could never be pressed there. Default
     // processing still follows, so Alt+F4 keeps closing the window.
-    if (!runPlayerKey(uint32_t(wParam), message == MSG_SYSKEYDOWN, lParam))
-      applyKey(uint32_t(wParam), message == MSG_SYSKEYDOWN);
+    if (!runPlayerKey(key, message == MSG_SYSKEYDOWN, lParam))
+      applyKey(key, message == MSG_SYSKEYDOWN);
     return platformDefaultWindowProc(window, message, wParam, lParam);
   default:
     return platformDefaultWindowProc(window, message, wParam, lParam);

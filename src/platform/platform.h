@@ -54,6 +54,21 @@ inline constexpr uint32_t VKEY_F12 = 0x7B;
 
 // Key-message lParam bit: the key was already down (an auto-repeat).
 inline constexpr intptr_t KEY_WAS_DOWN = intptr_t(1) << 30;
+// Key-message lParam bit (one the system leaves clear): a gamepad sent the key, already the
+// action's own key, so the player's keyboard settings do not apply to it.
+inline constexpr intptr_t KEY_FROM_GAMEPAD = intptr_t(1) << 27;
+
+// A game controller's buttons, by their place on the pad.
+enum GamepadButton : uint8_t {
+  GAMEPAD_A, GAMEPAD_B, GAMEPAD_X, GAMEPAD_Y, GAMEPAD_BACK, GAMEPAD_START, GAMEPAD_LEFT_SHOULDER, GAMEPAD_RIGHT_SHOULDER,
+  GAMEPAD_LEFT_STICK, GAMEPAD_RIGHT_STICK, GAMEPAD_DPAD_LEFT, GAMEPAD_DPAD_RIGHT, GAMEPAD_DPAD_UP, GAMEPAD_DPAD_DOWN,
+  GAMEPAD_BUTTON_COUNT
+};
+// The key each button sends unless the player's settings say otherwise (0: none). The left stick
+// always sends the arrows.
+inline constexpr uint32_t GAMEPAD_DEFAULT_KEYS[GAMEPAD_BUTTON_COUNT] = {
+    VKEY_SPACE, VKEY_MENU, VKEY_CONTROL, 0, VKEY_H, VKEY_P, VKEY_R, 0, 0, 0,
+    VKEY_LEFT,  VKEY_RIGHT, VKEY_UP, VKEY_DOWN};
 
 using PlatformWindow = void*;
 using WindowProcedure = intptr_t (*)(PlatformWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -170,6 +185,10 @@ void platformSetPresentRepeat(bool repeat);
 int32_t platformStretchBlit(const PlatformRect* destination, const PlatformRect* source);
 // Restores lost surface memory.
 int32_t platformRestoreSurfaces();
+// Makes button send keyCode (0: nothing) on the game controllers from now on.
+void platformBindGamepadButton(GamepadButton button, uint32_t keyCode);
+// The largest scale a window starts at (WINDOW_START_SCALE unless set; smaller where the desktop is).
+void platformSetWindowScale(int scale);
 // Draws a short text at the window's top-left corner.
 void platformDrawText(PlatformWindow window, const char* text, int length);
 // Room for the line platformShowOverlay shows, its terminator included.
@@ -177,6 +196,11 @@ inline constexpr int OVERLAY_TEXT_SIZE = 48;
 // Shows a short line over the presented picture, at its bottom-left, from now until replaced (an
 // empty text shows none). It is never drawn into the back buffer, so no bitmap or digest sees it.
 void platformShowOverlay(const char* text);
+// Room for the panel platformShowPanel shows, its terminator included.
+inline constexpr int PANEL_TEXT_SIZE = 1024;
+// Shows lines of text ('\n' between them) on a dark ground over the presented picture, from its
+// top-left, from now until replaced (an empty text shows none). Never in the back buffer either.
+void platformShowPanel(const char* text);
 // Whether presents wait for the display (vertical blank, pacing to 60 a second): off while the
 // host fast-forwards and presents at most 60 passes a second itself.
 void platformSetPresentWait(bool wait);

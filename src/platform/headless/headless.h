@@ -58,6 +58,8 @@ struct HeadlessPlatform {
   FILE* digestFile;  // one line per presented pass, when set
   const char* digestPath;
   char text[32];     // last text drawn at the top-left corner
+  std::string panel; // the lines shown over the picture (empty: none); never in the picture itself
+  uint32_t padKeys[GAMEPAD_BUTTON_COUNT]; // the key each gamepad button was last bound to
   uint32_t restoreCount;
   // Fake joystick.
   uint32_t joystickCount;

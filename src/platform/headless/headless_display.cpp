@@ -130,3 +130,12 @@ void platformDrawText(PlatformWindow, const char* text, int length) {
 // Nothing is shown and nothing is paced here: the message line and the pacing have no effect.
 void platformShowOverlay(const char*) {}
 void platformSetPresentWait(bool) {}
+void platformSetWindowScale(int) {}
+
+void platformShowPanel(const char* text) { headlessPlatform.panel = text; }
+
+// Pads are the desktop's; the binding is kept for the tests to see.
+void platformBindGamepadButton(GamepadButton button, uint32_t keyCode) {
+  if (button < GAMEPAD_BUTTON_COUNT)
+    headlessPlatform.padKeys[button] = keyCode;
+}

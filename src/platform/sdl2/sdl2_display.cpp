@@ -39,10 +39,12 @@ bool presentPicture(bool withText) {
   uint32_t* corner = static_cast<uint32_t*>(texels) + ptrdiff_t(shown.top) * (pitch / 4) + shown.left;
   if (withText)
     drawOverlayText(corner, pitch / 4, shownWidth, shownHeight, sp.text, sp.textLength);
+  if (sp.panel[0])
+    drawShadedLines(corner, pitch / 4, shownWidth, shownHeight, sp.panel);
   if (sp.overlay[0] && shownHeight >= GLYPH_SIZE) {
-    // The message line sits on the shown picture's last glyph row.
+    // The message line sits on the shown picture's last glyph row, the picture still seen under it.
     uint32_t* line = corner + ptrdiff_t(shownHeight - GLYPH_SIZE) * (pitch / 4);
-    drawOverlayText(line, pitch / 4, shownWidth, GLYPH_SIZE, sp.overlay, int(strlen(sp.overlay)));
+    drawShadedLines(line, pitch / 4, shownWidth, GLYPH_SIZE, sp.overlay);
   }
   SDL_UnlockTexture(sp.texture);
   sp.textShown = withText;
@@ -166,7 +168,7 @@ int32_t platformEnterWindow(int width, int height, const PlatformRect* picture) 
     const int pictureWidth = picture->right - picture->left, pictureHeight = picture->bottom - picture->top;
     SDL_Rect room = {0, 0, pictureWidth, pictureHeight};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(sp.window), &room);
-    const int scale = windowStartScale(pictureWidth, pictureHeight, room.w, room.h);
+    const int scale = windowStartScale(pictureWidth, pictureHeight, room.w, room.h, sp.windowScale);
     const SDL_Rect& place = sp.windowPlace;
     SDL_SetWindowFullscreen(sp.window, 0);
     SDL_SetWindowResizable(sp.window, SDL_TRUE);
@@ -285,6 +287,15 @@ void platformDrawText(PlatformWindow, const char* text, int length) {
   if (changed)
     presentPicture(true);
 }
+
+void platformShowPanel(const char* text) {
+  SdlPlatform& sp = sdlPlatform;
+  snprintf(sp.panel, sizeof sp.panel, "%s", text);
+  if (sp.width)
+    presentPicture(sp.textShown); // at once, also while the emulation is held
+}
+
+void platformSetWindowScale(int scale) { sdlPlatform.windowScale = scale; }
 
 void platformShowOverlay(const char* text) {
   SdlPlatform& sp = sdlPlatform;

@@ -1,6 +1,8 @@
 // A small built-in 8x8 font for the inspector's number and the on-screen messages: digits,
 // capital letters (small ones are drawn as capitals, in the demo's letter shapes), blank, minus,
-// colon and full stop; any other character shows as an open box.
+// plus, comma, colon and full stop; any other character shows as an open box.
+#include <cstring>
+
 #include "platform/sdl2/sdl2_platform.h"
 
 namespace {
@@ -32,6 +34,8 @@ constexpr Glyph COLON_GLYPH = {0x00, 0x30, 0x30, 0x00, 0x30, 0x30, 0x00, 0x00};
 constexpr Glyph PERIOD_GLYPH = {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x00};
 constexpr Glyph BLANK_GLYPH = {};
 constexpr Glyph MINUS_GLYPH = {0x00, 0x00, 0x00, 0x7E, 0x00, 0x00, 0x00, 0x00};
+constexpr Glyph PLUS_GLYPH = {0x00, 0x18, 0x18, 0x7E, 0x18, 0x18, 0x00, 0x00};
+constexpr Glyph COMMA_GLYPH = {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x60};
 constexpr Glyph UNKNOWN_GLYPH = {0x7E, 0x42, 0x42, 0x42, 0x42, 0x42, 0x7E, 0x00};
 
 const Glyph& glyphFor(char c) {
@@ -49,17 +53,56 @@ const Glyph& glyphFor(char c) {
     return COLON_GLYPH;
   if (c == '.')
     return PERIOD_GLYPH;
+  if (c == '+')
+    return PLUS_GLYPH;
+  if (c == ',')
+    return COMMA_GLYPH;
   return UNKNOWN_GLYPH;
 }
 } // namespace
 
-void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length) {
+// The picture's pixel darkened to half, as the ground of shaded text.
+static uint32_t shade(uint32_t pixel) { return 0xFF000000u | (pixel >> 1 & 0x7F7F7F); }
+
+// Draws length characters from the top-left of pixels, clipped to width x height: ink on paper, or
+// with shaded, light ink on the picture darkened to half.
+static void drawGlyphs(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length,
+                       bool shaded) {
   for (int i = 0; i < length && i * GLYPH_SIZE < width; ++i) {
     const Glyph& glyph = glyphFor(text[i]);
     const int left = i * GLYPH_SIZE;
     const int columns = width - left < GLYPH_SIZE ? width - left : GLYPH_SIZE;
     for (int row = 0; row < GLYPH_SIZE && row < height; ++row)
-      for (int column = 0; column < columns; ++column)
-        pixels[row * pitchPixels + left + column] = (glyph[row] & (0x80 >> column)) ? TEXT_INK : TEXT_PAPER;
+      for (int column = 0; column < columns; ++column) {
+        uint32_t& pixel = pixels[row * pitchPixels + left + column];
+        const bool ink = glyph[row] & (0x80 >> column);
+        pixel = shaded ? (ink ? SHADED_INK : shade(pixel)) : (ink ? TEXT_INK : TEXT_PAPER);
+      }
+  }
+}
+
+void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length) {
+  drawGlyphs(pixels, pitchPixels, width, height, text, length, false);
+}
+
+void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, const char* text) {
+  // Every line's ground is as wide as the longest line, so the lines stand on one dark box.
+  int widest = 0;
+  for (const char* line = text; *line;) {
+    const int length = int(strcspn(line, "\n"));
+    widest = length > widest ? length : widest;
+    line += length + (line[length] == '\n');
+  }
+  static const char BLANKS[] = "                                                                ";
+  int top = 0;
+  for (const char* line = text; *line && top < height; top += GLYPH_SIZE) {
+    const int length = int(strcspn(line, "\n"));
+    uint32_t* row = pixels + ptrdiff_t(top) * pitchPixels;
+    drawGlyphs(row, pitchPixels, width, height - top, line, length, true);
+    const int blanks = widest - length < int(sizeof BLANKS) - 1 ? widest - length : int(sizeof BLANKS) - 1;
+    if (length * GLYPH_SIZE < width)
+      drawGlyphs(row + length * GLYPH_SIZE, pitchPixels, width - length * GLYPH_SIZE, height - top, BLANKS, blanks,
+                 true);
+    line += length + (line[length] == '\n');
   }
 }

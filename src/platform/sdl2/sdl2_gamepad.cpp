@@ -1,42 +1,55 @@
-// Gamepads through SDL's game-controller mappings, acting as the keyboard: each pad's D-pad, left
-// stick and buttons hold key slots, and the keys of the slots held by any pad go down and up as
+// Gamepads through SDL's game-controller mappings, acting as the keyboard: each pad's buttons send
+// the keys bound to them and its left stick the arrows; the keys held by any pad go down and up as
 // the keyboard's would, so the host handles (and keys.bin records) a pad exactly like keys.
 #include "platform/sdl2/sdl2_platform.h"
 
 namespace {
-enum KeySlot : uint8_t { SLOT_LEFT, SLOT_RIGHT, SLOT_UP, SLOT_DOWN, SLOT_FIRE, SLOT_BUTTON2, SLOT_AUTOFIRE, SLOT_PAUSE };
-
-// The key each slot sends, by slot.
-constexpr uint32_t SLOT_KEYS[] = {VKEY_LEFT,  VKEY_RIGHT, VKEY_UP,      VKEY_DOWN,
-                                  VKEY_SPACE, VKEY_MENU,  VKEY_CONTROL, VKEY_P};
-constexpr int SLOT_COUNT = int(sizeof SLOT_KEYS / sizeof SLOT_KEYS[0]);
-
-struct ButtonSlot {
+// SDL's buttons by their place on the pad; the others (Guide) do nothing.
+struct ButtonPlace {
   SDL_GameControllerButton button;
-  KeySlot slot;
+  GamepadButton place;
 };
-// The buttons that play; the others do nothing.
-constexpr ButtonSlot BUTTON_SLOTS[] = {
-    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, SLOT_LEFT}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SLOT_RIGHT},
-    {SDL_CONTROLLER_BUTTON_DPAD_UP, SLOT_UP},     {SDL_CONTROLLER_BUTTON_DPAD_DOWN, SLOT_DOWN},
-    {SDL_CONTROLLER_BUTTON_A, SLOT_FIRE},         {SDL_CONTROLLER_BUTTON_B, SLOT_BUTTON2},
-    {SDL_CONTROLLER_BUTTON_X, SLOT_AUTOFIRE},     {SDL_CONTROLLER_BUTTON_START, SLOT_PAUSE},
+constexpr ButtonPlace BUTTON_PLACES[] = {
+    {SDL_CONTROLLER_BUTTON_A, GAMEPAD_A},
+    {SDL_CONTROLLER_BUTTON_B, GAMEPAD_B},
+    {SDL_CONTROLLER_BUTTON_X, GAMEPAD_X},
+    {SDL_CONTROLLER_BUTTON_Y, GAMEPAD_Y},
+    {SDL_CONTROLLER_BUTTON_BACK, GAMEPAD_BACK},
+    {SDL_CONTROLLER_BUTTON_START, GAMEPAD_START},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, GAMEPAD_LEFT_SHOULDER},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, GAMEPAD_RIGHT_SHOULDER},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, GAMEPAD_LEFT_STICK},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, GAMEPAD_RIGHT_STICK},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, GAMEPAD_DPAD_LEFT},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, GAMEPAD_DPAD_RIGHT},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, GAMEPAD_DPAD_UP},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, GAMEPAD_DPAD_DOWN},
 };
 
 struct StickAxis {
   SDL_GameControllerAxis axis;
-  KeySlot negative, positive; // SDL's stick reads negative to the left and up
+  uint32_t negative, positive; // SDL's stick reads negative to the left and up
 };
 constexpr StickAxis STICK_AXES[GAMEPAD_STICK_AXES] = {
-    {SDL_CONTROLLER_AXIS_LEFTX, SLOT_LEFT, SLOT_RIGHT},
-    {SDL_CONTROLLER_AXIS_LEFTY, SLOT_UP, SLOT_DOWN},
+    {SDL_CONTROLLER_AXIS_LEFTX, VKEY_LEFT, VKEY_RIGHT},
+    {SDL_CONTROLLER_AXIS_LEFTY, VKEY_UP, VKEY_DOWN},
 };
 // A stick direction goes down at 3/8 of full travel and up at 1/4 (the plain joystick's dead
 // zone): between the two it keeps its state, so a stick resting near the edge does not chatter.
 constexpr int32_t STICK_PRESS = 12288;
 constexpr int32_t STICK_RELEASE = 8192;
 
-uint32_t slotBit(KeySlot slot) { return 1u << slot; }
+void addKey(PadKeys& keys, uint32_t key) {
+  if (key)
+    keys.bits[key >> 6 & 3] |= uint64_t(1) << (key & 63);
+}
+
+bool hasKey(const PadKeys& keys, uint32_t key) { return keys.bits[key >> 6 & 3] >> (key & 63) & 1; }
+
+uint32_t boundKey(int place) {
+  const SdlPlatform& sp = sdlPlatform;
+  return sp.padKeysBound ? sp.padKeys[place] : GAMEPAD_DEFAULT_KEYS[place];
+}
 
 int8_t stickDirection(int8_t held, int32_t value) {
   if (value >= STICK_PRESS || (held > 0 && value > STICK_RELEASE))
@@ -46,25 +59,25 @@ int8_t stickDirection(int8_t held, int32_t value) {
   return 0;
 }
 
-uint32_t padSlots(const SdlGamepad& pad) {
-  uint32_t slots = pad.buttonSlots;
+void addPadKeys(const SdlGamepad& pad, PadKeys& keys) {
+  for (int place = 0; place < GAMEPAD_BUTTON_COUNT; ++place)
+    if (pad.buttons >> place & 1)
+      addKey(keys, boundKey(place));
   for (int axis = 0; axis < GAMEPAD_STICK_AXES; ++axis)
     if (pad.stick[axis])
-      slots |= slotBit(pad.stick[axis] < 0 ? STICK_AXES[axis].negative : STICK_AXES[axis].positive);
-  return slots;
+      addKey(keys, pad.stick[axis] < 0 ? STICK_AXES[axis].negative : STICK_AXES[axis].positive);
 }
 
 // Sends the key-downs and key-ups that take the sent keys to what the pads now hold.
 void sendChangedKeys() {
   SdlPlatform& sp = sdlPlatform;
-  uint32_t held = 0;
+  PadKeys held = {};
   for (const SdlGamepad& pad : sp.gamepads)
     if (pad.controller)
-      held |= padSlots(pad);
-  const uint32_t changed = held ^ sp.gamepadKeys;
-  for (int slot = 0; slot < SLOT_COUNT; ++slot)
-    if (changed & slotBit(KeySlot(slot)))
-      queueKeyMessage(SLOT_KEYS[slot], held & slotBit(KeySlot(slot)), false);
+      addPadKeys(pad, held);
+  for (uint32_t key = 1; key < PAD_KEY_CODES; ++key)
+    if (hasKey(held, key) != hasKey(sp.gamepadKeys, key))
+      queuePadKeyMessage(key, hasKey(held, key));
   sp.gamepadKeys = held;
 }
 
@@ -83,9 +96,9 @@ SdlGamepad* freePad() {
 }
 
 void setButton(SdlGamepad& pad, uint8_t button, bool down) {
-  for (const ButtonSlot& b : BUTTON_SLOTS)
+  for (const ButtonPlace& b : BUTTON_PLACES)
     if (b.button == button)
-      pad.buttonSlots = down ? pad.buttonSlots | slotBit(b.slot) : pad.buttonSlots & ~slotBit(b.slot);
+      pad.buttons = down ? pad.buttons | 1u << b.place : pad.buttons & ~(1u << b.place);
 }
 
 void setAxis(SdlGamepad& pad, uint8_t axis, int32_t value) {
@@ -107,7 +120,7 @@ void addPad(int deviceIndex) {
     return;
   }
   *pad = SdlGamepad{controller, instance, 0, {}};
-  for (const ButtonSlot& b : BUTTON_SLOTS)
+  for (const ButtonPlace& b : BUTTON_PLACES)
     setButton(*pad, uint8_t(b.button), SDL_GameControllerGetButton(controller, b.button));
   for (const StickAxis& s : STICK_AXES)
     setAxis(*pad, uint8_t(s.axis), SDL_GameControllerGetAxis(controller, s.axis));
@@ -157,5 +170,15 @@ void closeGamepads() {
       SDL_GameControllerClose(pad.controller);
     pad = SdlGamepad{};
   }
-  sp.gamepadKeys = 0;
+  sp.gamepadKeys = PadKeys{};
+}
+
+void platformBindGamepadButton(GamepadButton button, uint32_t keyCode) {
+  SdlPlatform& sp = sdlPlatform;
+  if (!sp.padKeysBound)
+    for (int place = 0; place < GAMEPAD_BUTTON_COUNT; ++place)
+      sp.padKeys[place] = GAMEPAD_DEFAULT_KEYS[place];
+  sp.padKeysBound = true;
+  if (button < GAMEPAD_BUTTON_COUNT)
+    sp.padKeys[button] = keyCode;
 }

@@ -14,15 +14,22 @@ inline constexpr int SDL_MAX_HEIGHT = 480;
 inline constexpr int GLYPH_SIZE = 8;           // the built-in font's cells are 8x8 pixels
 inline constexpr uint32_t TEXT_INK = 0xFF000000;   // black on white, as a fresh device context draws
 inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;
+inline constexpr uint32_t SHADED_INK = 0xFFFFFFFF; // messages and the panel: light on the darkened picture
 
 inline constexpr int MAX_GAMEPADS = 8;         // pads plugged in beyond these are ignored
 inline constexpr int GAMEPAD_STICK_AXES = 2;   // the left stick's x and y
+
+inline constexpr uint32_t PAD_KEY_CODES = 256;
+// A set of key codes, a bit each.
+struct PadKeys {
+  uint64_t bits[PAD_KEY_CODES / 64];
+};
 
 // One open game controller and what it holds.
 struct SdlGamepad {
   SDL_GameController* controller;     // null: the slot is free
   SDL_JoystickID instance;            // SDL's id of the device, carried by its events
-  uint32_t buttonSlots;               // key slots held by its buttons
+  uint32_t buttons;                   // buttons held, a bit per GamepadButton
   int8_t stick[GAMEPAD_STICK_AXES];   // left stick direction per axis: -1, 0 or +1
 };
 
@@ -48,12 +55,16 @@ struct SdlPlatform {
   bool textFresh;                     // drawn since the last flip: the next flip shows it too
   bool textShown;                     // the last present drew the text over the picture
   char overlay[OVERLAY_TEXT_SIZE];    // the on-screen message line, drawn at the bottom-left (empty: none)
+  char panel[PANEL_TEXT_SIZE];        // the lines drawn over the picture from its top-left (empty: none)
   // Joystick (devices without a game-controller mapping).
   SDL_Joystick* joystick;             // the one opened device
   uint32_t joystickId;                // its id among the plain joysticks when it was opened
   // Gamepads (devices with a mapping), sending the keyboard's key messages.
   SdlGamepad gamepads[MAX_GAMEPADS];
-  uint32_t gamepadKeys;               // key slots whose key-down has been sent: the union over the pads
+  PadKeys gamepadKeys;                // keys whose key-down has been sent: the union over the pads
+  bool padKeysBound;                  // the buttons send padKeys, not the default keys
+  uint32_t padKeys[GAMEPAD_BUTTON_COUNT]; // the key each button sends (0: none)
+  int windowScale;                    // the largest scale a window starts at (0: WINDOW_START_SCALE)
 };
 
 extern SdlPlatform sdlPlatform;
@@ -66,6 +77,8 @@ uint32_t keyCodeForScancode(int scancode);
 void translateEvent(const SDL_Event& event);
 // Queues the key message the keyboard sends for a key going down (first or repeated) or up.
 void queueKeyMessage(uint32_t keyCode, bool down, bool repeat);
+// Queues the key message a gamepad sends for a key going down or up (never a repeat).
+void queuePadKeyMessage(uint32_t keyCode, bool down);
 // Turns a game-controller event (added, removed, button, axis) into key messages; ignores other events.
 void translateGamepadEvent(const SDL_Event& event);
 // Closes every gamepad and forgets what they held, sending nothing.
@@ -84,6 +97,9 @@ void sdlReset();
 SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int height);
 // Draws text in the built-in font at the top-left of an ARGB picture, clipped to it.
 void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length);
+// Draws lines of text ('\n' between them) in the built-in font from the top-left of an ARGB picture,
+// light on the picture darkened to half, every line's ground as wide as the longest; clipped to it.
+void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, const char* text);
 // Expands the whole back buffer through the palette into the picture, as a flip shows it.
 void expandBackBuffer();
 // Stretches a rectangle of the back buffer through the palette onto one of the picture

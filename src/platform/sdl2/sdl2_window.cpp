@@ -45,11 +45,18 @@ static void translateKey(const SDL_KeyboardEvent& key, bool down) {
     queueKeyMessage(keyCode, down, key.repeat);
 }
 
-void queueKeyMessage(uint32_t keyCode, bool down, bool repeat) {
-  // Key-message lParam: repeat count 1, bit 30 the previous state, bit 31 set for a release.
+// Key-message lParam: repeat count 1, bit 30 the previous state, bit 31 set for a release.
+static intptr_t keyLParam(bool down, bool repeat) {
   const bool wasDown = !down || repeat;
-  const intptr_t lParam = intptr_t(1) | (wasDown ? KEY_WAS_DOWN : 0) | (down ? 0 : intptr_t(1) << 31);
-  queueWindowMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, lParam);
+  return intptr_t(1) | (wasDown ? KEY_WAS_DOWN : 0) | (down ? 0 : intptr_t(1) << 31);
+}
+
+void queueKeyMessage(uint32_t keyCode, bool down, bool repeat) {
+  queueWindowMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, keyLParam(down, repeat));
+}
+
+void queuePadKeyMessage(uint32_t keyCode, bool down) {
+  queueWindowMessage(down ? MSG_KEYDOWN : MSG_KEYUP, keyCode, keyLParam(down, false) | KEY_FROM_GAMEPAD);
 }
 
 static void translateWindowEvent(const SDL_WindowEvent& window) {
@@ -139,6 +146,9 @@ void sdlReset() {
   sp.textFresh = sp.textShown = false;
   presentPacer = PresentPacer{};
   sp.overlay[0] = 0;
+  sp.panel[0] = 0;
+  sp.padKeysBound = false;
+  sp.windowScale = 0;
   sp.joystick = nullptr;
   sp.joystickId = 0;
 }

@@ -22,8 +22,8 @@ PlatformRect fitPicture(int outputWidth, int outputHeight, int width, int height
   return PlatformRect{left, top, left + w, top + h};
 }
 
-int windowStartScale(int width, int height, int roomWidth, int roomHeight) {
-  int scale = WINDOW_START_SCALE;
+int windowStartScale(int width, int height, int roomWidth, int roomHeight, int preferred) {
+  int scale = preferred > 0 ? preferred : WINDOW_START_SCALE;
   while (scale > 1 && (width * scale > roomWidth || height * scale > roomHeight))
     --scale;
   return scale;

@@ -185,7 +185,8 @@ static void placeWindow(int pictureWidth, int pictureHeight) {
     RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
-    const int scale = windowStartScale(pictureWidth, pictureHeight, workWidth - frameWidth, workHeight - frameHeight);
+    const int scale = windowStartScale(pictureWidth, pictureHeight, workWidth - frameWidth, workHeight - frameHeight,
+                                       wp.windowScale);
     const int width = pictureWidth * scale + frameWidth, height = pictureHeight * scale + frameHeight;
     place.left = work.left + (workWidth - width) / 2;
     place.top = work.top + (workHeight - height) / 2;

@@ -55,6 +55,8 @@ struct Win32Platform {
   int64_t counterFrequency;
   bool timerPeriodSet;       // timeBeginPeriod is in force
   char overlay[OVERLAY_TEXT_SIZE]; // the on-screen message line (empty: none)
+  char panel[PANEL_TEXT_SIZE];     // the lines over the picture's top-left (empty: none)
+  int windowScale;                 // the largest scale a window starts at (0: WINDOW_START_SCALE)
 };
 
 extern Win32Platform win32Platform;

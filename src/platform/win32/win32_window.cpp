@@ -241,17 +241,27 @@ void platformPassStarting(uint32_t) {}
 
 void drawOverlayOn(HDC dc) {
   Win32Platform& wp = win32Platform;
-  if (!wp.overlay[0])
+  if (!wp.overlay[0] && !wp.panel[0])
     return;
-  TEXTMETRICA metrics;
-  GetTextMetricsA(dc, &metrics);
+  // Light on a black ground, so the text reads over any picture.
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, RGB(255, 255, 255));
   const RECT picture = wp.windowed ? windowPictureRect() : RECT{0, 0, wp.modeWidth, wp.modeHeight};
-  TextOutA(dc, picture.left, picture.bottom - metrics.tmHeight, wp.overlay, int(strlen(wp.overlay)));
+  if (wp.panel[0]) {
+    RECT box = picture;
+    DrawTextA(dc, wp.panel, -1, &box, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS);
+  }
+  if (wp.overlay[0]) {
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    TextOutA(dc, picture.left, picture.bottom - metrics.tmHeight, wp.overlay, int(strlen(wp.overlay)));
+  }
 }
 
 void drawOverlayLine() {
   Win32Platform& wp = win32Platform;
-  if (!wp.overlay[0] || !wp.window)
+  if ((!wp.overlay[0] && !wp.panel[0]) || !wp.window)
     return;
   HDC dc = GetDC(wp.window);
   drawOverlayOn(dc);
@@ -263,6 +273,20 @@ void platformShowOverlay(const char* text) {
   snprintf(win32Platform.overlay, sizeof win32Platform.overlay, "%s", text);
   drawOverlayLine();
 }
+
+void platformShowPanel(const char* text) {
+  Win32Platform& wp = win32Platform;
+  const bool hidden = wp.panel[0] && !text[0];
+  snprintf(wp.panel, sizeof wp.panel, "%s", text);
+  if (hidden && wp.window)
+    InvalidateRect(wp.window, nullptr, FALSE); // the picture under it comes back with the next paint or present
+  drawOverlayLine();
+}
+
+void platformSetWindowScale(int scale) { win32Platform.windowScale = scale; }
+
+// The Windows program reads a joystick's buttons itself; it has no game-controller mappings.
+void platformBindGamepadButton(GamepadButton, uint32_t) {}
 
 void platformSetPresentWait(bool wait) { presentPacer.unpaced = !wait; }
 
