@@ -6,6 +6,7 @@
 #include "app/install_folders.h"
 #include "app/program_info.h"
 #include "app/program.h"
+#include "app/settings.h"
 #include "host/controls.h"
 #include "driver/symbols.h"
 #include "host/records.h"
@@ -18,13 +19,17 @@
 #endif
 
 #ifdef _WIN32
+#define SETTINGS_PLACE_TEXT "%APPDATA%\\Quillomark\\settings.toml"
 #define GDB_USAGE "  --gdb          not in the Windows program: use quillomark or quillomark-headless on Linux\n"
 #else
+#define SETTINGS_PLACE_TEXT "$XDG_CONFIG_HOME/quillomark/settings.toml (~/.config/quillomark/)"
 #define GDB_USAGE                                                                                        \
   "  --gdb PORT     waits for gdb (gdb-multiarch: target remote :PORT) on 127.0.0.1:PORT before the\n" \
   "                 first instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on\n"    \
   "                 another address (gdb there reads and writes all memory)\n"
 #endif
+
+static const char HELP_GREETING[] = "H shows the controls";
 
 static const char DESKTOP_USAGE[] =
     "usage: quillomark [-640] [--window | --full-screen] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help]\n"
@@ -41,6 +46,8 @@ static const char DESKTOP_USAGE[] =
     GDB_USAGE
     "  --help         prints this text and exits\n"
     "  --version      prints the version and exits\n"
+    "The keys, pad buttons, window and scale are set in the settings file, written with the\n"
+    "defaults on the first run: " SETTINGS_PLACE_TEXT ".\n"
     "Other options are ignored. With no terminal (started from an icon), a start-up failure is\n"
     "shown in a message box too, unless QUILLOMARK_NO_DIALOGS=1.\n" PROGRAM_EXIT_CODES_TEXT;
 
@@ -54,7 +61,10 @@ int main(int argc, char** argv) {
   // Only the desktop keeps rewind states and holds back a short tap's release.
   rewindHistory.enabled = true;
   hostControls.holdShortTaps = true;
-  displayContext.windowed = environmentFlag(WINDOWED_VARIABLE); // the options may say otherwise
+  // The player's settings first; the environment and the options may say otherwise.
+  loadSettings();
+  displayContext.windowed = settings.window || environmentFlag(WINDOWED_VARIABLE);
+  platformSetWindowScale(settings.scale);
   char message[FOLDER_MESSAGE_SIZE];
   const char* folder = nullptr;
   const char* symbols = nullptr;
@@ -94,5 +104,10 @@ int main(int argc, char** argv) {
     showStartFailure(message, false);
     return EXIT_CODE_USAGE;
   }
-  runQuillomark(argc, argv);
+  // A settings line that was not used is named on the picture too: the player may have no terminal.
+  static char greeting[OVERLAY_TEXT_SIZE];
+  snprintf(greeting, sizeof greeting, "%s", HELP_GREETING);
+  if (!settings.problems.empty())
+    snprintf(greeting, sizeof greeting, "Settings %s", settings.problems[0].c_str());
+  runQuillomark(argc, argv, greeting);
 }

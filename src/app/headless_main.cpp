@@ -149,5 +149,5 @@ int main(int argc, char** argv) {
   char program[] = "quillomark-headless";
   char wide[] = "-640";
   char* coreArgs[] = {program, wide, nullptr};
-  runQuillomark(options.wide ? 2 : 1, coreArgs);
+  runQuillomark(options.wide ? 2 : 1, coreArgs, nullptr);
 }

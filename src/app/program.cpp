@@ -16,6 +16,7 @@
 #include "host/joystick.h"
 #include "host/program_loop.h"
 #include "host/rom_files.h"
+#include "host/on_screen.h"
 #include "host/run_end.h"
 #include "host/save_state.h"
 #include "host/window_proc.h"
@@ -141,9 +142,11 @@ bool startQuillomark(int argc, char** argv) {
   return true;
 }
 
-void runQuillomark(int argc, char** argv) {
+void runQuillomark(int argc, char** argv, const char* greeting) {
   if (!startQuillomark(argc, argv))
     exit(EXIT_CODE_END);
+  if (greeting)
+    showMessage(greeting);
   runFrameLoop();
   endRun(false);
 }

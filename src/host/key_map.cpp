@@ -8,7 +8,7 @@ const ActionInfo ACTIONS[ACTION_COUNT] = {
     {"right", "joystick right", {VKEY_RIGHT}},
     {"up", "joystick up", {VKEY_UP}},
     {"down", "joystick down", {VKEY_DOWN}},
-    {"fire", "fire, held", {VKEY_RETURN, VKEY_SHIFT, VKEY_SPACE}},
+    {"fire", "fire, held", {VKEY_SPACE, VKEY_RETURN, VKEY_SHIFT}},
     {"button2", "second button, held", {VKEY_MENU}},
     {"autofire", "both buttons pulsing while held", {VKEY_CONTROL}},
     {"switch1", "switch 1, held", {VKEY_0 + 1}},
@@ -162,6 +162,20 @@ void nameKey(uint32_t keyCode, char* text) {
     return;
   }
   snprintf(text, KEY_NAME_SIZE, "?");
+}
+
+void describeKeyNames(char* text, int size) {
+  int used = 0;
+  text[0] = 0;
+  for (const KeyNameRun& run : KEY_NAMES) {
+    char first[KEY_NAME_SIZE], last[KEY_NAME_SIZE];
+    nameKey(run.firstCode, first);
+    nameKey(uint32_t(run.firstCode + run.count - 1), last);
+    const char* comma = used ? ", " : "";
+    if (used < size)
+      used += run.count > 1 ? snprintf(text + used, size_t(size - used), "%s%s-%s", comma, first, last)
+                            : snprintf(text + used, size_t(size - used), "%s%s", comma, first);
+  }
 }
 
 GamepadButton gamepadButtonNamed(const char* name) {

@@ -52,6 +52,8 @@ uint32_t translateKey(uint32_t keyCode, intptr_t lParam);
 uint32_t keyNamed(const char* name);
 // Writes key's name into text (KEY_NAME_SIZE bytes); "?" for a code with none.
 void nameKey(uint32_t keyCode, char* text);
+// The key names, runs of them shortened ("A-Z, 0-9, F1-F12, ..., Pause").
+void describeKeyNames(char* text, int size);
 // The pad button named name ("A", "Back", "LeftShoulder"); GAMEPAD_BUTTON_COUNT for none.
 GamepadButton gamepadButtonNamed(const char* name);
 // A pad button's name.

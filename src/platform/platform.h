@@ -129,6 +129,10 @@ bool platformFolderWritable(const char* path);
 // $XDG_DATA_HOME/quillomark/SET (default ~/.local/share/quillomark/SET) on POSIX systems,
 // %LOCALAPPDATA%\Quillomark\SET on Windows. False (errno set) when it cannot be named or made.
 bool platformUserRunFolder(const char* setName, char* folder, int folderSize);
+// The user's own folder for the desktop programs' settings, made when missing:
+// $XDG_CONFIG_HOME/quillomark (default ~/.config/quillomark) on POSIX systems, %APPDATA%\Quillomark
+// on Windows. False (errno set) when it cannot be named or made.
+bool platformUserSettingsFolder(char* folder, int folderSize);
 
 // Pictures shown a second at most: the backends pace presents to it where vsync does not hold them,
 // and the host presents no more often while it fast-forwards.

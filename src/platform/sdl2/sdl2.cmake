@@ -28,5 +28,6 @@ if(X11_FOUND)
   target_link_libraries(quillomark_sdl2_backend PUBLIC X11::X11)
 endif()
 
+include(cmake/toml.cmake)
 add_executable(quillomark src/app/desktop_main.cpp)
-target_link_libraries(quillomark quillomark_program quillomark_core quillomark_sdl2_backend)
+target_link_libraries(quillomark quillomark_program quillomark_settings quillomark_core quillomark_sdl2_backend)

@@ -61,11 +61,12 @@ const Glyph& glyphFor(char c) {
 }
 } // namespace
 
-// The picture's pixel darkened to half, as the ground of shaded text.
-static uint32_t shade(uint32_t pixel) { return 0xFF000000u | (pixel >> 1 & 0x7F7F7F); }
+// The picture's pixel at a quarter of its brightness, as the ground of shaded text: dark enough
+// for the board's own bright text not to read through, light enough to see what goes on.
+static uint32_t shade(uint32_t pixel) { return 0xFF000000u | (pixel >> 2 & 0x3F3F3F); }
 
 // Draws length characters from the top-left of pixels, clipped to width x height: ink on paper, or
-// with shaded, light ink on the picture darkened to half.
+// with shaded, light ink on the picture darkened to a quarter.
 static void drawGlyphs(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length,
                        bool shaded) {
   for (int i = 0; i < length && i * GLYPH_SIZE < width; ++i) {

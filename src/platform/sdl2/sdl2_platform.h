@@ -98,7 +98,7 @@ SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int heigh
 // Draws text in the built-in font at the top-left of an ARGB picture, clipped to it.
 void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length);
 // Draws lines of text ('\n' between them) in the built-in font from the top-left of an ARGB picture,
-// light on the picture darkened to half, every line's ground as wide as the longest; clipped to it.
+// light on the picture darkened to a quarter, every line's ground as wide as the longest; clipped to it.
 void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, const char* text);
 // Expands the whole back buffer through the palette into the picture, as a flip shows it.
 void expandBackBuffer();

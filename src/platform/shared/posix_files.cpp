@@ -70,12 +70,15 @@ bool platformEnterFolder(const char* path) { return chdir(path) == 0; }
 
 bool platformFolderWritable(const char* path) { return access(path, W_OK | X_OK) == 0; }
 
-bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
-  // The XDG base directories: a relative XDG_DATA_HOME is to be ignored, as an unset one is.
-  std::string data;
-  const char* xdg = getenv("XDG_DATA_HOME");
+// Makes (when missing) the folder SUB under the XDG base directory named by variable, or under
+// HOME/fallback where it is unset or relative (to be ignored, as the base directories say); every
+// missing level is made private to the user.
+static bool makeUserFolder(const char* variable, const char* fallback, const std::string& sub, char* folder,
+                           int folderSize) {
+  std::string base;
+  const char* xdg = getenv(variable);
   if (xdg && xdg[0] == '/')
-    data = xdg;
+    base = xdg;
   else {
     const char* home = getenv("HOME");
     if (!home || !*home) {
@@ -86,19 +89,26 @@ bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
       errno = ENOENT;
       return false;
     }
-    data = std::string(home) + "/.local/share";
+    base = std::string(home) + fallback;
   }
-  const std::string run = data + "/quillomark/" + setName;
-  if (int(run.size()) >= folderSize) {
+  const std::string path = base + "/" + sub;
+  if (int(path.size()) >= folderSize) {
     errno = ENAMETOOLONG;
     return false;
   }
-  // Every missing level is made private to the user, as the XDG base directories ask.
-  for (size_t slash = run.find('/', 1); slash != std::string::npos; slash = run.find('/', slash + 1))
-    if (!makeFolder(run.substr(0, slash).c_str(), 0700))
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    if (!makeFolder(path.substr(0, slash).c_str(), 0700))
       return false;
-  if (!makeFolder(run.c_str(), 0700))
+  if (!makeFolder(path.c_str(), 0700))
     return false;
-  snprintf(folder, size_t(folderSize), "%s", run.c_str());
+  snprintf(folder, size_t(folderSize), "%s", path.c_str());
   return true;
+}
+
+bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
+  return makeUserFolder("XDG_DATA_HOME", "/.local/share", std::string("quillomark/") + setName, folder, folderSize);
+}
+
+bool platformUserSettingsFolder(char* folder, int folderSize) {
+  return makeUserFolder("XDG_CONFIG_HOME", "/.config", "quillomark", folder, folderSize);
 }

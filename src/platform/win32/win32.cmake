@@ -9,8 +9,9 @@ add_library(quillomark_win32_backend STATIC ${WIN32_BACKEND_SOURCES})
 target_include_directories(quillomark_win32_backend PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(quillomark_win32_backend PUBLIC ddraw winmm gdi32 user32)
 
+include(cmake/toml.cmake)
 add_executable(quillomark src/app/desktop_main.cpp)
-target_link_libraries(quillomark quillomark_program quillomark_core quillomark_win32_backend)
+target_link_libraries(quillomark quillomark_program quillomark_settings quillomark_core quillomark_win32_backend)
 # Console programs linked with no DLL beyond Windows' own (the Wine tests' window driver too).
 set(QUILLOMARK_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -mconsole)
 target_link_options(quillomark PRIVATE ${QUILLOMARK_WIN32_LINK_OPTIONS})

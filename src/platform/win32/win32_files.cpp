@@ -103,15 +103,17 @@ bool platformFolderWritable(const char* path) {
   return true;
 }
 
-bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
-  const char* local = getenv("LOCALAPPDATA");
-  if (!local || !*local) {
+// Makes (when missing) BASE\Quillomark and, unless sub is empty, BASE\Quillomark\SUB, where BASE is
+// the folder the environment variable names; folder gets the deepest.
+static bool makeUserFolder(const char* variable, const char* sub, char* folder, int folderSize) {
+  const char* root = getenv(variable);
+  if (!root || !*root) {
     errno = ENOENT;
     return false;
   }
   char base[MAX_PATH];
-  if (snprintf(base, sizeof base, "%s\\Quillomark", local) >= int(sizeof base) ||
-      snprintf(folder, size_t(folderSize), "%s\\%s", base, setName) >= folderSize) {
+  if (snprintf(base, sizeof base, "%s\\Quillomark", root) >= int(sizeof base) ||
+      snprintf(folder, size_t(folderSize), "%s%s%s", base, *sub ? "\\" : "", sub) >= folderSize) {
     errno = ENAMETOOLONG;
     return false;
   }
@@ -119,5 +121,13 @@ bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
   const auto make = [](const char* path) {
     return CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
   };
-  return (make(base) && make(folder)) || failWithSystemError();
+  return (make(base) && (!*sub || make(folder))) || failWithSystemError();
+}
+
+bool platformUserRunFolder(const char* setName, char* folder, int folderSize) {
+  return makeUserFolder("LOCALAPPDATA", setName, folder, folderSize);
+}
+
+bool platformUserSettingsFolder(char* folder, int folderSize) {
+  return makeUserFolder("APPDATA", "", folder, folderSize);
 }

@@ -7,7 +7,8 @@
 # and F2 and F3 save and load a state; that quillomark-headless replaying
 # the desktop run's keys.bin reaches the same machine state; and that --window
 # (or QUILLOMARK_WINDOWED=1) gives a window showing the picture, which F9
-# switches to the full screen and back.
+# switches to the full screen and back; that the player's settings file, written with the
+# defaults on the first run, moves a key to another action and reports a line it cannot use once.
 # Usage: desktop_xvfb_test.sh PROGRAM ROM_SET_DIRECTORY HEADLESS_PROGRAM
 # QUILLOMARK_BOARD_CONSTANTS names the board_constants.sh of the build (dump size, ports, ROM files).
 set -uo pipefail
@@ -43,7 +44,7 @@ trap cleanup EXIT
 cp "$roms"/* "$work"/
 
 start_xvfb "$work"
-export SDL_VIDEODRIVER=x11
+export SDL_VIDEODRIVER=x11 XDG_CONFIG_HOME=$work/config # settings of the test's own
 unset QUILLOMARK_WINDOWED
 
 start_program() {
@@ -51,7 +52,7 @@ start_program() {
   program_pid=$!
   await_window "$program_pid" 300
   [[ -n $window ]] || fail "no window appeared; console: $(tail -5 "$work/console.txt")"
-  sleep 1
+  sleep 2.5 # the start-up message naming H goes after two seconds
 }
 
 close_program() {
@@ -62,9 +63,11 @@ close_program() {
   [[ $status -eq 1 ]] || fail "exit code $status, not 1; console: $(tail -5 "$work/console.txt")"
 }
 
-# First run: the sprite inspector holds the emulation, so the screen can be compared
+settings=$XDG_CONFIG_HOME/quillomark/settings.toml
+# First run: the settings file is written with the defaults. The sprite inspector holds the emulation, so the screen can be compared
 # with the composed picture without racing it. F12 writes that picture to vortane.bmp.
 start_program
+grep -q '^fire = \["Space", "Enter", "Shift"\]' "$settings" || fail "no default settings written to $settings"
 xdotool key i
 sleep 0.5
 import -window root "$work/held.png" || fail "no screenshot"
@@ -206,6 +209,20 @@ QUILLOMARK_WINDOWED=1 start_program
 [[ $(geometry) == "$started" ]] || fail "QUILLOMARK_WINDOWED=1 gave $(geometry), not $started"
 close_program
 
+# Fourth run: the player's settings move Left to A; a line naming no key is reported once, with its
+# number, and fire keeps its keys. A held, then Left held: one stretch of passes with left down.
+printf '[keys]\nleft = ["A"]\nfire = ["Nokey"]\n' >"$settings"
+rm -f "$work/keys.bin"
+start_program --window
+hold a
+hold Left
+close_program
+left_runs=$(od -An -v -tu1 -w2 "$work/keys.bin" | awk '{ left = $1 % 2; if (left && !was) runs++; was = left } END { print runs + 0 }')
+[[ $left_runs -eq 1 ]] || fail "A then Left held gave $left_runs stretches of left, not 1"
+reports=$(grep -c 'settings.toml: line 3: no key named Nokey' "$work/console.txt")
+[[ $reports -eq 1 ]] || fail "the bad settings line was reported $reports times; console: $(tail -5 "$work/console.txt")"
+
 echo "desktop program under Xvfb: ${#records[@]} frames, $colours colours on screen, exit code 1, dump and key log written"
 echo "the held screen equals vortane.bmp; the headless replay of keys.bin reaches the same dump"
+echo "settings: written with the defaults; A moved to left drives the board, Left no longer; a bad line reported once"
 echo "--window: a $started window showing the picture; F9 to the full screen and back where it was; QUILLOMARK_WINDOWED=1 too"

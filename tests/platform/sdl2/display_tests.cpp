@@ -188,6 +188,34 @@ TEST(Sdl2Display, InspectorTextStaysOverThePictureWhileItIsDrawnEachPass) {
   EXPECT_EQ(textCorner(readScreen()), without);
 }
 
+// The panel (and the message line) stand on the picture darkened to a quarter, as wide as their longest
+// line, shown at once and taken away by an empty text.
+TEST(Sdl2Display, PanelAndMessageStandOnTheDarkenedPicture) {
+  ASSERT_NO_FATAL_FAILURE(openDisplay(recordingProcedure, 320, 240, palette.entries));
+  int32_t pitch = 0;
+  uint8_t* bits = lockedBackBuffer(&pitch);
+  memset(bits, 40, size_t(pitch) * 240);
+  ASSERT_EQ(platformFlip(), PLATFORM_OK);
+  const uint32_t picture = palette.argb(40), dark = 0xFF000000u | (picture >> 2 & 0x3F3F3F);
+  // Row 0 of '7' is ground in column 0 and ink in column 1; cells (column, glyph row) from the corner.
+  auto cells = [](const Screen& s, std::initializer_list<std::pair<int, int>> at) {
+    const SDL_Rect view = pictureViewport(s.width, s.height, 320, 240);
+    const int scale = view.w / 320;
+    std::vector<uint32_t> seen;
+    for (auto [x, y] : at)
+      seen.push_back(s.at(view.x + x * scale, view.y + y * scale));
+    return seen;
+  };
+  platformShowPanel("7\n77");
+  EXPECT_EQ(cells(readScreen(), {{0, 0}, {1, 0}, {8, 0}, {16, 0}, {8, 8}, {0, 16}}),
+            (std::vector<uint32_t>{dark, SHADED_INK, dark, picture, dark, picture}));
+  platformShowOverlay("7");
+  EXPECT_EQ(cells(readScreen(), {{0, 232}, {1, 232}, {8, 232}}), (std::vector<uint32_t>{dark, SHADED_INK, picture}));
+  platformShowPanel("");
+  platformShowOverlay("");
+  EXPECT_EQ(cells(readScreen(), {{0, 0}, {1, 0}, {0, 232}}), (std::vector<uint32_t>{picture, picture, picture}));
+}
+
 // Without a display the start-up ends with the display message, whichever way SDL fails.
 TEST(Sdl2Display, NoDisplayEndsStartUpWithTheDirectDrawMessage) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");

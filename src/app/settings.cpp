@@ -1,0 +1,289 @@
+#include "app/settings.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#define TOML_HEADER_ONLY 1
+#define TOML_EXCEPTIONS 0
+#define TOML_ENABLE_FORMATTERS 0
+#include <toml++/toml.h>
+
+#include "driver/file_read.h"
+#include "driver/file_write.h"
+#include "driver/warnings.h"
+#include "host/key_map.h"
+#include "platform/platform.h"
+
+Settings settings;
+
+namespace {
+#ifdef _WIN32
+constexpr char PATH_SEPARATOR = '\\';
+#else
+constexpr char PATH_SEPARATOR = '/';
+#endif
+constexpr int NO_CODE = -1;
+constexpr int LIST_TEXT_SIZE = 512;
+constexpr int SETTING_COLUMN = 40; // where the comment after a default setting starts
+
+enum Section : uint8_t { SECTION_NONE, SECTION_KEYS, SECTION_GAMEPAD, SECTION_DISPLAY, SECTION_UNKNOWN };
+constexpr const char* SECTION_NAMES[] = {"", "keys", "gamepad", "display"};
+constexpr int NAMED_SECTIONS = int(sizeof SECTION_NAMES / sizeof SECTION_NAMES[0]);
+
+constexpr const char* WINDOW_SETTING = "window";
+constexpr const char* SCALE_SETTING = "scale";
+constexpr Settings DEFAULT_DISPLAY = {{}, false, WINDOW_START_SCALE, {}};
+
+// Where the lines read so far stand: the section, and the line that set each setting (0: default).
+struct Reading {
+  int line;
+  Section section;
+  int bindingLines[2][ACTION_COUNT]; // keys, then pad buttons
+  int windowLine, scaleLine;
+};
+
+void addProblem(const Reading& r, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void addProblem(const Reading& r, const char* format, ...) {
+  char text[256];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  settings.problems.push_back("line " + std::to_string(r.line) + ": " + text);
+}
+
+// A key or pad button by name, as a code of its kind; NO_CODE for none.
+int codeNamed(Section kind, const std::string& name) {
+  if (kind == SECTION_KEYS) {
+    const uint32_t key = keyNamed(name.c_str());
+    return key ? int(key) : NO_CODE;
+  }
+  const GamepadButton button = gamepadButtonNamed(name.c_str());
+  return button < GAMEPAD_BUTTON_COUNT ? int(button) : NO_CODE;
+}
+
+Binding* bindingsOf(Section kind) { return kind == SECTION_KEYS ? keyMap.keys : keyMap.buttons; }
+const char* thingOf(Section kind) { return kind == SECTION_KEYS ? "key" : "button"; }
+
+int actionNamed(const std::string& name) {
+  for (int a = 0; a < ACTION_COUNT; ++a)
+    if (name == ACTIONS[a].name)
+      return a;
+  return NO_CODE;
+}
+
+bool holds(const Binding& b, int code) { return std::find(b.codes, b.codes + b.count, uint8_t(code)) != b.codes + b.count; }
+
+void removeCode(Binding& b, int code) {
+  b.count = uint8_t(std::remove(b.codes, b.codes + b.count, uint8_t(code)) - b.codes);
+}
+
+// "action = [names]" in [keys] or [gamepad]: the action's keys or buttons. A code a default gave
+// another action moves here; one another line gave is refused.
+void readBinding(Reading& r, Section kind, const std::string& name, const toml::node& value) {
+  const int action = actionNamed(name);
+  int* lines = r.bindingLines[kind == SECTION_KEYS ? 0 : 1];
+  if (action == NO_CODE)
+    return addProblem(r, "no setting %s in [%s]", name.c_str(), SECTION_NAMES[kind]);
+  if (lines[action])
+    return addProblem(r, "%s is already set on line %d", name.c_str(), lines[action]);
+  toml::array single;
+  const toml::array* list = value.as_array();
+  if (value.is_string()) // a lone name is a list of one
+    list = &single, single.push_back(*value.value<std::string>());
+  if (!list)
+    return addProblem(r, "%s wants a list of %s names, such as [\"%s\"]", name.c_str(), thingOf(kind),
+                      kind == SECTION_KEYS ? "Space" : "A");
+  if (list->size() > size_t(MAX_ACTION_KEYS))
+    return addProblem(r, "%s takes at most %d %ss", name.c_str(), MAX_ACTION_KEYS, thingOf(kind));
+  Binding* bindings = bindingsOf(kind);
+  Binding chosen = {};
+  for (const toml::node& item : *list) {
+    const std::optional<std::string> text = item.value<std::string>();
+    const int code = text ? codeNamed(kind, *text) : NO_CODE;
+    if (code == NO_CODE)
+      return addProblem(r, "no %s named %s", thingOf(kind), text ? text->c_str() : "that is not a name in quotes");
+    for (int other = 0; other < ACTION_COUNT; ++other)
+      if (other != action && lines[other] && holds(bindings[other], code))
+        return addProblem(r, "%s is already set for %s on line %d", text->c_str(), ACTIONS[other].name, lines[other]);
+    if (!holds(chosen, code))
+      chosen.codes[chosen.count++] = uint8_t(code);
+  }
+  for (int i = 0; i < chosen.count; ++i)
+    for (int other = 0; other < ACTION_COUNT; ++other)
+      if (other != action)
+        removeCode(bindings[other], chosen.codes[i]);
+  bindings[action] = chosen;
+  lines[action] = r.line;
+}
+
+void readDisplay(Reading& r, const std::string& name, const toml::node& value) {
+  int& line = name == WINDOW_SETTING ? r.windowLine : r.scaleLine;
+  if (name != WINDOW_SETTING && name != SCALE_SETTING)
+    return addProblem(r, "no setting %s in [%s]", name.c_str(), SECTION_NAMES[SECTION_DISPLAY]);
+  if (line)
+    return addProblem(r, "%s is already set on line %d", name.c_str(), line);
+  if (name == WINDOW_SETTING) {
+    if (!value.is_boolean())
+      return addProblem(r, "%s wants true or false", name.c_str());
+    settings.window = *value.value<bool>();
+  } else {
+    const std::optional<int64_t> scale = value.is_integer() ? value.value<int64_t>() : std::nullopt;
+    if (!scale || *scale < 1 || *scale > MAX_WINDOW_SCALE)
+      return addProblem(r, "%s wants a whole number from 1 to %d", name.c_str(), MAX_WINDOW_SCALE);
+    settings.scale = int(*scale);
+  }
+  line = r.line;
+}
+
+// One line: a section's header, a setting, or nothing (blank, a comment).
+void readLine(Reading& r, std::string_view text) {
+  toml::parse_result parsed = toml::parse(text, std::string_view(SETTINGS_FILE));
+  if (!parsed)
+    return addProblem(r, "cannot read it: %s", std::string(parsed.error().description()).c_str());
+  for (auto&& [key, value] : parsed.table()) {
+    const std::string name(key.str());
+    if (value.is_table()) { // [name]: the settings after it are that section's
+      r.section = SECTION_UNKNOWN;
+      for (int s = SECTION_KEYS; s < NAMED_SECTIONS; ++s)
+        if (name == SECTION_NAMES[s] && value.as_table()->empty())
+          r.section = Section(s);
+      if (r.section == SECTION_UNKNOWN)
+        addProblem(r, "no section [%s]: its settings are not read", name.c_str());
+    } else if (r.section == SECTION_NONE) {
+      addProblem(r, "%s is in no section", name.c_str());
+    } else if (r.section == SECTION_DISPLAY) {
+      readDisplay(r, name, value);
+    } else if (r.section != SECTION_UNKNOWN) {
+      readBinding(r, r.section, name, value);
+    }
+  }
+}
+
+// "[name1, name2]" for a binding.
+std::string listText(Section kind, const Binding& b) {
+  std::string text = "[";
+  char name[KEY_NAME_SIZE];
+  for (int i = 0; i < b.count; ++i) {
+    if (kind == SECTION_KEYS)
+      nameKey(b.codes[i], name);
+    else
+      snprintf(name, sizeof name, "%s", gamepadButtonName(GamepadButton(b.codes[i])));
+    text += std::string(i ? ", \"" : "\"") + name + "\"";
+  }
+  return text + "]";
+}
+
+std::string settingLine(const std::string& setting, const char* what) {
+  char line[LIST_TEXT_SIZE];
+  snprintf(line, sizeof line, "%-*s # %s\n", SETTING_COLUMN, setting.c_str(), what);
+  return line;
+}
+
+// text as comment lines of at most SETTING_COLUMN * 2 characters, broken between words.
+std::string commentLines(const std::string& text) {
+  std::string lines, line = "#";
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find(' ', start), text.size());
+    const std::string word = text.substr(start, end - start);
+    if (line.size() + 1 + word.size() > size_t(SETTING_COLUMN * 2)) {
+      lines += line + "\n";
+      line = "#";
+    }
+    line += " " + word;
+    start = end + 1;
+  }
+  return lines + line + "\n";
+}
+
+void printProblems() {
+  for (const std::string& problem : settings.problems)
+    printWarning(stderr, "quillomark: %s: %s\n", settings.path.c_str(), problem.c_str());
+}
+} // namespace
+
+std::string settingsPath() {
+  char folder[LIST_TEXT_SIZE];
+  if (!platformUserSettingsFolder(folder, sizeof folder))
+    return std::string();
+  return std::string(folder) + PATH_SEPARATOR + SETTINGS_FILE;
+}
+
+std::string defaultSettingsText() {
+  const KeyMap kept = keyMap;
+  resetKeyMap();
+  char keyNames[LIST_TEXT_SIZE], buttonNames[LIST_TEXT_SIZE] = "";
+  describeKeyNames(keyNames, sizeof keyNames);
+  for (int b = 0; b < GAMEPAD_BUTTON_COUNT; ++b)
+    snprintf(buttonNames + strlen(buttonNames), sizeof buttonNames - strlen(buttonNames), "%s%s", b ? ", " : "",
+             gamepadButtonName(GamepadButton(b)));
+  std::string text =
+      "# Quillomark's settings, read by the desktop programs when they start (quillomark-headless never\n"
+      "# reads them). One setting a line. A line the program cannot use is reported with its number when\n"
+      "# it starts, and that setting keeps its default. Delete this file to have the defaults written again.\n";
+  for (Section kind : {SECTION_KEYS, SECTION_GAMEPAD}) {
+    text += std::string("\n[") + SECTION_NAMES[kind] + "]\n";
+    if (kind == SECTION_KEYS)
+      text += commentLines(std::string("Each action takes a list of at most ") + std::to_string(MAX_ACTION_KEYS) +
+                           " keys; [] leaves it without one. A key given to an action is taken from the action "
+                           "that had it by default. Keys go by their place on the keyboard, whatever its layout. "
+                           "Key names: " + keyNames + ".");
+    else
+      text += commentLines(std::string("The game controllers' buttons, as for the keys (the left stick always "
+                                       "moves; the Windows program reads a joystick's first two buttons instead): ") +
+                           buttonNames + ".");
+    for (int a = 0; a < ACTION_COUNT; ++a)
+      text += settingLine(std::string(ACTIONS[a].name) + " = " + listText(kind, bindingsOf(kind)[a]), ACTIONS[a].what);
+  }
+  text += std::string("\n[") + SECTION_NAMES[SECTION_DISPLAY] + "]\n";
+  text += settingLine(std::string(WINDOW_SETTING) + " = " + (DEFAULT_DISPLAY.window ? "true" : "false"),
+                      "true: a window, false: the full screen; options come first");
+  const std::string scaleWhat =
+      "the window's first size, in times the picture (1 to " + std::to_string(MAX_WINDOW_SCALE) + ")";
+  text += settingLine(std::string(SCALE_SETTING) + " = " + std::to_string(DEFAULT_DISPLAY.scale), scaleWhat.c_str());
+  keyMap = kept;
+  return text;
+}
+
+void readSettingsText(const std::string& text) {
+  resetKeyMap();
+  settings.window = DEFAULT_DISPLAY.window;
+  settings.scale = DEFAULT_DISPLAY.scale;
+  settings.problems.clear();
+  Reading r = {};
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    ++r.line;
+    readLine(r, std::string_view(text).substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+void loadSettings() {
+  resetKeyMap();
+  settings = DEFAULT_DISPLAY;
+  settings.path = settingsPath();
+  std::vector<uint8_t> bytes;
+  if (settings.path.empty()) {
+    printWarning(stderr, "quillomark: no folder for the settings (%s): the defaults hold\n", strerror(errno));
+  } else if (readRegularFile(settings.path.c_str(), SETTINGS_FILE_LIMIT, bytes)) {
+    readSettingsText(std::string(bytes.begin(), bytes.end()));
+    printProblems();
+  } else if (errno == ENOENT) {
+    const std::string text = defaultSettingsText();
+    const FilePart part = {text.data(), text.size()};
+    if (platformWriteNewFile(settings.path.c_str(), &part, 1, false))
+      printf("Wrote the default settings to %s\n", settings.path.c_str());
+    else
+      printWarning(stderr, "quillomark: cannot write %s: %s\n", settings.path.c_str(), strerror(errno));
+  } else {
+    const bool irregular = errno == EINVAL || errno == EISDIR;
+    printWarning(stderr, "quillomark: cannot read %s: %s; the defaults hold\n", settings.path.c_str(),
+                 irregular ? "not a regular file" : strerror(errno));
+  }
+  applyKeyMap();
+}
