@@ -2,7 +2,8 @@
 // mnemonic table as the CPU's dispatch table; what is here only spells the
 // decode entries the way the GNU assembler reads them back: its names where the
 // decode table's differ, the explicit forms that keep an encoding (addi, addq,
-// moveq, (0x1234).w, (0.w,a0)), and branch targets as absolute addresses.
+// moveq, (0x1234).w, (0.w,a0)), and branch targets as absolute addresses. The exact form
+// is for a listing to assemble back: every text gives back its own words there.
 #include "cpu68k/disassemble.h"
 
 #include <cctype>
@@ -61,6 +62,7 @@ inline constexpr uint32_t LINE_SHIFT = 12;
 inline constexpr uint32_t INDEX_REGISTER_SHIFT = 12;
 inline constexpr uint32_t INDEX_REGISTER_MASK = 15;
 inline constexpr uint32_t INDEX_LONG = 0x800;
+inline constexpr uint32_t INDEX_IGNORED_BITS = 0x700; // the 68000 ignores them; the assembler writes 0
 inline constexpr uint32_t REGISTERS_PER_BANK = 8;
 inline constexpr uint32_t BYTE_MASK = 0xFF;
 inline constexpr uint32_t MASK_BITS = 16; // registers of a MOVEM mask
@@ -104,6 +106,7 @@ struct Stream {
   const uint8_t* code;
   int length;       // bytes read so far
   bool unwritable;  // the assembler cannot make these words from any text: list them as data
+  bool exact;       // branch targets from the instruction's address, for a listing to assemble back
 };
 
 uint32_t nextWord(Stream& s) {
@@ -117,8 +120,10 @@ uint32_t nextLong(Stream& s) {
   return high << 16 | nextWord(s);
 }
 
-// (d8,base,Xn.size) from a brief extension word; bits 10-8 are ignored.
-void appendIndexed(Text& t, uint32_t extension, const char* base) {
+// (d8,base,Xn.size) from a brief extension word.
+void appendIndexed(Text& t, Stream& s, const char* base) {
+  const uint32_t extension = nextWord(s);
+  s.unwritable = s.unwritable || (extension & INDEX_IGNORED_BITS);
   const uint32_t index = extension >> INDEX_REGISTER_SHIFT & INDEX_REGISTER_MASK;
   append(t, "(");
   appendSigned(t, int8_t(extension));
@@ -180,9 +185,9 @@ void appendInstructionImmediate(Text& t, Stream& s, const InstrEntry& e, uint32_
     const uint32_t base = s.address + WORD_BYTES; // the PC after the opcode
     const uint32_t displacement =
         mode == MODE_IMMI ? uint32_t(int8_t(value)) : mode == MODE_IMM1 ? uint32_t(int16_t(nextWord(s))) : nextLong(s);
-    // The assembler takes an absolute DBcc target as displacement 0: it is written from the
-    // instruction's own address instead.
-    if (id == MN_DBCC) {
+    // The assembler takes an absolute DBcc target as displacement 0, and an absolute short branch
+    // target only in a section linked at 0: they are written from the instruction's own address.
+    if (id == MN_DBCC || s.exact) {
       append(t, ".");
       const int32_t offset = int32_t(base + displacement - s.address);
       append(t, offset < 0 ? "" : "+");
@@ -232,8 +237,8 @@ void appendOperand(Text& t, Stream& s, const InstrEntry& e, uint32_t mode, uint3
     append(t, ",%s)", mode == MODE_AD16 ? base : "pc");
     break;
   }
-  case MODE_AD8R: appendIndexed(t, nextWord(s), base); break;
-  case MODE_PC8R: appendIndexed(t, nextWord(s), "pc"); break;
+  case MODE_AD8R: appendIndexed(t, s, base); break;
+  case MODE_PC8R: appendIndexed(t, s, "pc"); break;
   case MODE_ABSW:
     append(t, "(");
     appendNumber(t, nextWord(s));
@@ -327,10 +332,26 @@ const InstrEntry* disassemblyTable() {
   return table;
 }
 
-} // namespace
+// Texts the assembler makes other words of: OR, AND, ADD, SUB and CMP #imm,Dn become ORI, ANDI,
+// ADDI or ADDQ, SUBI or SUBQ and CMPI, MOVE.L #imm,Dn becomes MOVEQ for a byte's value; and texts
+// it refuses, as no 68000 instruction: BCHG, BCLR, BSET on a PC-relative operand, BTST #n,#imm.
+bool assemblesOtherwise(const InstrEntry& e, uint32_t opcode, const uint8_t* code) {
+  const uint32_t id = e.mnemonic;
+  const bool arithmetic = id == MN_OR || id == MN_AND || id == MN_ADD || id == MN_SUB || id == MN_CMP;
+  const bool toDataRegister = e.srcMode == MODE_IMMD && e.dstMode == MODE_DREG;
+  if (arithmetic && toDataRegister && opcode >> LINE_SHIFT != IMMEDIATE_LINE)
+    return true;
+  Stream afterOpcode{0, code, int(WORD_BYTES), false, false};
+  const uint32_t immediate = nextLong(afterOpcode);
+  if (id == MN_MOVE && toDataRegister && e.size == SIZE_LONG && int32_t(immediate) == int8_t(immediate))
+    return true;
+  if (isBitOperation(id) && id != MN_BTST && (e.dstMode == MODE_PC16 || e.dstMode == MODE_PC8R))
+    return true;
+  return id == MN_BTST && e.srcMode == MODE_IMM1 && e.dstMode == MODE_IMMD;
+}
 
-int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size) {
-  Stream s{address, code, 0, false};
+int disassembleIn(uint32_t address, const uint8_t* code, char* text, size_t size, bool exact) {
+  Stream s{address, code, 0, false, exact};
   const uint32_t opcode = nextWord(s);
   const InstrEntry& e = disassemblyTable()[opcode];
   char line[DISASSEMBLY_TEXT_SIZE];
@@ -366,7 +387,7 @@ int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size) 
       separator = ",";
     }
   }
-  if (s.unwritable) {
+  if (s.unwritable || (exact && e.produced && assemblesOtherwise(e, opcode, code))) {
     // Every word of the instruction as data, so that the listing assembles back to the same bytes.
     t = Text{line, line + sizeof line};
     append(t, "dc.w");
@@ -375,6 +396,16 @@ int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size) 
   }
   snprintf(text, size, "%s", line);
   return s.length;
+}
+
+} // namespace
+
+int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size) {
+  return disassembleIn(address, code, text, size, false);
+}
+
+int disassembleExact(uint32_t address, const uint8_t* code, char* text, size_t size) {
+  return disassembleIn(address, code, text, size, true);
 }
 
 int disassembleMemory(uint32_t address, char* text, size_t size) {

@@ -15,6 +15,11 @@ inline constexpr size_t DISASSEMBLY_TEXT_SIZE = 96;
 // bytes. An opcode no row produces gives "dc.w 0xNNNN" and 2.
 int disassemble(uint32_t address, const uint8_t* code, char* text, size_t size);
 
+// The same as a listing that assembles back to its bytes needs it, linked at the same address:
+// branch targets written from the instruction's address (bra.s .-0x10), and an instruction whose
+// text the assembler would make other words of (or.w #1,d0 becomes ori.w) or refuse, as dc.w.
+int disassembleExact(uint32_t address, const uint8_t* code, char* text, size_t size);
+
 // The same for the instruction at address in machineMemory, read as the CPU fetches
 // it (zero outside the image), without the access rules' warnings.
 int disassembleMemory(uint32_t address, char* text, size_t size);

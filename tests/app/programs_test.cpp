@@ -47,7 +47,7 @@ TEST(Programs, HelpListsEveryOptionAndVersionIsOneLine) {
         "--load-state FILE", "--save-state N FILE", "--trace FILE", "--trace-from P", "--trace-limit N",
         "--break ADDRESS", "--symbols ELF", "--gdb PORT"}},
       {"quillomark-conformance", {"--show N", "--help", "--version"}},
-      {"quillomark-disasm", {"--origin ADDRESS", "--count N", "--help", "--version"}, ""},
+      {"quillomark-disasm", {"--origin ADDRESS", "--count N", "--source", "--help", "--version"}, ""},
       {"quillomark-pack", {"--no-palette", "--help", "--version"}, ""},
       {"quillomark-check-m68000", {"--objdump PROGRAM", "--stamp FILE", "--help", "--version"}, ""},
   };

@@ -51,6 +51,7 @@ const Spelling SPELLINGS[] = {
     {0, {0x48E7, 0xC0C0}, "movem.l d0-d1/a0-a1,-(a7)"},
     {0, {0x4CDF, 0x7F01}, "movem.l (a7)+,d0/a0-a6"},
     {0, {0x303B, 0x98FE}, "move.w (-2,pc,a1.l),d0"},
+    {0, {0x2E35, 0x3636}, "dc.w 0x2e35,0x3636"}, // index word bits 10-8, which the 68000 ignores: no text
     {0, {0x3028, 0x0000}, "move.w (0.w,a0),d0"},
     {0, {0x70F6}, "moveq #-0xa,d0"},
     {0, {0x5A40}, "addq.w #5,d0"},
@@ -135,6 +136,15 @@ const ToolCase TOOL_CASES[] = {
     {"--fast code.bin", 2, "", "quillomark-disasm: unknown option --fast"},
     {"code.bin odd.bin", 2, "", "quillomark-disasm: one FILE only"},
     {"", 2, "", "quillomark-disasm: no FILE given"},
+    // A source: branch targets from the instruction. prog.elf: a padding word that would take the
+    // next function's first word, each symbol on its line.
+    {"--source code.bin", 0, "\tmoveq #1,d0\n\tlea (0x10000).l,a0\n\tbra.s .-8\n\tdc.w 0x203c\n\tdc.w 0x0001\n", ""},
+    {"prog.elf", 0,
+     "00000400\t\t.section .text,\"ax\"\nstart:\n00000400\t0000\tdc.w 0x0000\nspin:\n00000402\t60fe\tbra.s .+0\n", ""},
+    {"--source --count 1 prog.elf", 0,
+     "| ld options: --entry=0x400 --section-start=.text=0x400\n\t.section .text,\"ax\"\nstart:\n\tdc.w 0x0000\n", ""},
+    {"--origin 2 prog.elf", 2, "", "quillomark-disasm: prog.elf is an ELF file"},
+    {"cut.elf", 2, "", "quillomark-disasm: cannot read cut.elf: truncated or damaged section table\n"},
 };
 
 TEST(DisassemblerTool, PrintsFilesAndRomSetsAndRefusesBadArguments) {
@@ -144,6 +154,9 @@ TEST(DisassemblerTool, PrintsFilesAndRomSetsAndRefusesBadArguments) {
   ASSERT_TRUE(writeFile(dir + "/odd.bin", {0x4E, 0x71, 0x4E}));
   ASSERT_EQ(mkdir((dir + "/roms").c_str(), 0755), 0);
   writeRomSet(dir + "/roms", {0x4E, 0x75, 0x4E, 0x71});
+  const std::vector<uint8_t> elf = symbolFile({{"start", 0x400, 2}, {"spin", 0x402, 2}}, {0x00, 0x00, 0x60, 0xFE});
+  ASSERT_TRUE(writeFile(dir + "/prog.elf", elf));
+  ASSERT_TRUE(writeFile(dir + "/cut.elf", std::vector<uint8_t>(elf.begin(), elf.end() - 1)));
   for (const ToolCase& c : TOOL_CASES) {
     const ToolRun run = runTool(dir, c.args);
     EXPECT_EQ(run.exitCode, c.exitCode) << c.args;
@@ -153,7 +166,8 @@ TEST(DisassemblerTool, PrintsFilesAndRomSetsAndRefusesBadArguments) {
   }
   const ToolRun help = runTool(dir, "--help"), version = runTool(dir, "--version");
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_EQ(help.out.rfind("usage: quillomark-disasm [--origin ADDRESS] [--count N] FILE\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("usage: quillomark-disasm [--origin ADDRESS] [--count N] [--source] FILE\n", 0), 0u)
+      << help.out;
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, std::string("quillomark-disasm ") + QUILLOMARK_VERSION + "\n");
 }
@@ -283,6 +297,19 @@ const Exception EXCEPTIONS[] = {
 };
 inline constexpr int EXCEPTION_COUNT = int(sizeof EXCEPTIONS / sizeof EXCEPTIONS[0]);
 
+// Assembles dir/name.s, links it at 0 and writes its bytes to dir/name.bin, the errors to dir/as.txt.
+int assembleAtZero(const std::string& dir, const std::string& name) {
+  return runIn(dir, "sh -c 'm68k-linux-gnu-as -m68020 --register-prefix-optional " + name + ".s -o " + name +
+                        ".o && m68k-linux-gnu-ld -Ttext=0 -e 0 -o " + name + ".elf " + name +
+                        ".o && m68k-linux-gnu-objcopy -O binary " + name + ".elf " + name + ".bin' 2> as.txt");
+}
+
+// The start of what the assembler said.
+std::string assemblerErrors(const std::string& dir) {
+  const std::vector<uint8_t> errors = readFile(dir + "/as.txt");
+  return std::string(errors.begin(), errors.begin() + std::min<size_t>(errors.size(), 2000));
+}
+
 bool haveCrossTools() {
   return system("{ command -v m68k-linux-gnu-as && command -v m68k-linux-gnu-ld && "
                 "command -v m68k-linux-gnu-objcopy; } > /dev/null 2>&1") == 0;
@@ -366,11 +393,7 @@ TEST(DisassemblerRoundTrip, EveryOpcodeAssemblesBackToItsWords) {
 
   const std::string source = main + tail;
   ASSERT_TRUE(writeFile(dir + "/round_trip.s", std::vector<uint8_t>(source.begin(), source.end())));
-  const int built = runIn(dir, "sh -c 'm68k-linux-gnu-as -m68020 --register-prefix-optional round_trip.s "
-                               "-o round_trip.o && m68k-linux-gnu-ld -Ttext=0 -e 0 -o round_trip.elf round_trip.o "
-                               "&& m68k-linux-gnu-objcopy -O binary round_trip.elf round_trip.bin' 2> as.txt");
-  const std::vector<uint8_t> errors = readFile(dir + "/as.txt");
-  ASSERT_EQ(built, 0) << std::string(errors.begin(), errors.begin() + std::min<size_t>(errors.size(), 2000));
+  ASSERT_EQ(assembleAtZero(dir, "round_trip"), 0) << assemblerErrors(dir);
   std::vector<uint8_t> assembled = readFile(dir + "/round_trip.bin");
   ASSERT_GE(assembled.size(), code.size());
   assembled.resize(assembled.size() + MAX_INSTRUCTION_BYTES);
@@ -410,6 +433,13 @@ TEST(DisassemblerRoundTrip, EveryOpcodeAssemblesBackToItsWords) {
   }
   printf("%zu opcodes checked: %d give back their words, %d exceptions checked as listed\n", lines.size(), exact,
          exceptions);
+
+  // A source listing makes all of the words back, the exceptions' too.
+  const ToolRun exactSource = runTool(dir, "--source words.bin");
+  ASSERT_EQ(exactSource.exitCode, 0) << exactSource.err;
+  ASSERT_TRUE(writeFile(dir + "/exact.s", std::vector<uint8_t>(exactSource.out.begin(), exactSource.out.end())));
+  ASSERT_EQ(assembleAtZero(dir, "exact"), 0) << assemblerErrors(dir);
+  EXPECT_TRUE(readFile(dir + "/exact.bin") == code) << "the source listing assembles to other words";
 }
 
 } // namespace

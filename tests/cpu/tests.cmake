@@ -10,3 +10,13 @@ set_tests_properties(cpu_conformance PROPERTIES TIMEOUT 300)
 add_dependencies(quillomark_tests quillomark-disasm quillomark-inspect quillomark-pack)
 target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DISASM="$<TARGET_FILE:quillomark-disasm>"
   QUILLOMARK_INSPECT="$<TARGET_FILE:quillomark-inspect>" QUILLOMARK_PACK="$<TARGET_FILE:quillomark-pack>")
+
+# The listings of the demo's and the starter program's ELF files assembled again: the same bytes,
+# and every function on its own line.
+if(TARGET demo_roms AND TARGET hello_roms)
+  add_test(NAME disasm_elf_round_trip
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/disasm_elf_round_trip.sh $<TARGET_FILE:quillomark-disasm>
+            ${CMAKE_BINARY_DIR}/disasm-runs ${CMAKE_BINARY_DIR}/demo-build/demo.elf
+            ${CMAKE_BINARY_DIR}/examples/hello-build/hello.elf)
+  set_tests_properties(disasm_elf_round_trip PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+endif()

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes the fuzz target's seed images into tests/fuzz/corpus/: hand-assembled programs in the
 board's frame protocol (those of tests/support/test_programs.cpp, cut after the idle loop, and one
-that fills every part of video memory), each laid from address 0 with the vectors."""
+that fills every part of video memory), each laid from address 0 with the vectors, and a small ELF
+file for the ELF reader."""
 import os
+import struct
 
 CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
 IDLE_LOOP = 0xA34
@@ -77,8 +79,38 @@ def video():
     return image
 
 
+def elf():
+    """A linked program as the ELF reader sees it: a code section, a data section, the symbol table
+    with a function, an object and a label, and the names of both; the code is the idle loop."""
+    names = b"\0.text\0.rodata\0.symtab\0.strtab\0.shstrtab\0idleLoop\0table\0end\0"
+    code, data = bytes([0x4A, 0x39, 0x00, 0x08, 0x01, 0x04, 0x6B, 0xF8, 0x60, 0xFE]), bytes(range(9))
+
+    def name(text):
+        return names.index(b"\0" + text + b"\0") + 1
+
+    symbols = bytes(16) + b"".join(struct.pack(">IIIBBH", name(n), value, size, info, 0, section)
+                                   for n, value, size, info, section in [
+                                       (b"idleLoop", IDLE_LOOP, len(code), 0x12, 1),  # global function
+                                       (b"table", 0xA40, len(data), 0x11, 2),         # global object
+                                       (b"end", 0xA40 + len(data), 0, 0x10, 2)])      # global label
+    header_size, section_size = 52, 40
+    body = code + data + symbols + names
+    offsets = [header_size + sum(len(part) for part in (code, data, symbols)[:i]) for i in range(4)]
+    sections = [(0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+                (name(b".text"), 1, 6, IDLE_LOOP, offsets[0], len(code), 0, 0, 2, 0),
+                (name(b".rodata"), 1, 2, 0xA40, offsets[1], len(data), 0, 0, 1, 0),
+                (name(b".symtab"), 2, 0, 0, offsets[2], len(symbols), 4, 1, 4, 16),
+                (name(b".strtab"), 3, 0, 0, offsets[3], len(names), 0, 0, 1, 0),
+                (name(b".shstrtab"), 3, 0, 0, offsets[3], len(names), 0, 0, 1, 0)]
+    header = b"\x7fELF\x01\x02\x01" + bytes(9) + struct.pack(
+        ">HHIIIIIHHHHHH", 2, 4, 1, IDLE_LOOP, 0, header_size + len(body), 0, header_size, 32, 0, section_size,
+        len(sections), 5)
+    return header + body + b"".join(struct.pack(">10I", *s) for s in sections)
+
+
 if __name__ == "__main__":
     os.makedirs(CORPUS, exist_ok=True)
-    for name, make in [("idle", frame_protocol), ("hang", hang), ("warnings", warnings), ("video", video)]:
+    for name, make in [("idle", frame_protocol), ("hang", hang), ("warnings", warnings), ("video", video),
+                       ("elf", elf)]:
         with open(os.path.join(CORPUS, name + ".bin"), "wb") as file:
             file.write(make())

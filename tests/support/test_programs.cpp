@@ -86,9 +86,11 @@ void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImag
   writeFile(dir + "/pal.bmp", bmp);
 }
 
-std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols) {
-  // The header, the names, the symbols, then four section headers: none, .text, .symtab, .strtab.
-  std::string names(1, '\0');
+std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols, const std::vector<uint8_t>& code) {
+  // The header, the names, the code, the symbols, then four section headers: none, .text, .symtab,
+  // .strtab (which names the sections too).
+  const uint32_t textName = 1, textAddress = 0x400; // .text starts the names; the entry is its start
+  std::string names = std::string(1, '\0') + ".text" + '\0';
   std::vector<uint8_t> table(16, 0);
   const auto put = [](std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i)
@@ -104,13 +106,14 @@ std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols) {
     put(table, 1, 2);      // in .text
   }
   names.resize((names.size() + 3) & ~size_t(3), '\0');
-  const uint32_t namesAt = 52, tableAt = namesAt + uint32_t(names.size());
+  const uint32_t namesAt = 52, codeAt = namesAt + uint32_t(names.size());
+  const uint32_t tableAt = codeAt + ((uint32_t(code.size()) + 3) & ~3u);
   const uint32_t sectionsAt = tableAt + uint32_t(table.size());
   std::vector<uint8_t> elf = {0x7F, 'E', 'L', 'F', 1, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   put(elf, 2, 2);  // executable
   put(elf, 4, 2);  // 68000
   put(elf, 1, 4);
-  put(elf, 0x400, 4);
+  put(elf, textAddress, 4);
   put(elf, 0, 4);
   put(elf, sectionsAt, 4);
   put(elf, 0, 4);
@@ -119,14 +122,16 @@ std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols) {
   put(elf, 0, 2);
   put(elf, 40, 2);
   put(elf, 4, 2);  // sections
-  put(elf, 3, 2);  // names of sections: none needed, .strtab stands in
+  put(elf, 3, 2);  // names of sections: .strtab
   elf.insert(elf.end(), names.begin(), names.end());
+  elf.insert(elf.end(), code.begin(), code.end());
+  elf.resize(tableAt, 0);
   elf.insert(elf.end(), table.begin(), table.end());
   const uint32_t sections[4][10] = {
       {},
-      {0, 1, 6, 0, 0, 0, 0, 0, 2, 0},                                // .text: code
-      {0, 2, 0, 0, tableAt, uint32_t(table.size()), 3, 1, 4, 16},    // .symtab
-      {0, 3, 0, 0, namesAt, uint32_t(names.size()), 0, 0, 1, 0},     // .strtab
+      {textName, 1, 6, textAddress, codeAt, uint32_t(code.size()), 0, 0, 2, 0}, // .text: code
+      {0, 2, 0, 0, tableAt, uint32_t(table.size()), 3, 1, 4, 16},               // .symtab
+      {0, 3, 0, 0, namesAt, uint32_t(names.size()), 0, 0, 1, 0},                // .strtab
   };
   for (const auto& section : sections)
     for (uint32_t field : section)

@@ -24,9 +24,9 @@ struct TestSymbol {
   const char* name;
   uint32_t address, size;
 };
-// A 68000 ELF32 big-endian file holding only a code section and the symbol table of symbols, as
-// --symbols reads it.
-std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols);
+// A 68000 ELF32 big-endian file holding only a code section (code at 0x400) and the symbol table of
+// symbols, as --symbols reads it.
+std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols, const std::vector<uint8_t>& code = {});
 // Splits a program image of big-endian words into the six ROM files of the board in dir,
 // and writes a grey-ramp pal.bmp.
 void writeRomSet(const std::string& dir, const std::vector<uint8_t>& programImage);
