@@ -61,10 +61,6 @@ int main(int argc, char** argv) {
   // Only the desktop keeps rewind states and holds back a short tap's release.
   rewindHistory.enabled = true;
   hostControls.holdShortTaps = true;
-  // The player's settings first; the environment and the options may say otherwise.
-  loadSettings();
-  displayContext.windowed = settings.window || environmentFlag(WINDOWED_VARIABLE);
-  platformSetWindowScale(settings.scale);
   char message[FOLDER_MESSAGE_SIZE];
   const char* folder = nullptr;
   const char* symbols = nullptr;
@@ -104,6 +100,10 @@ int main(int argc, char** argv) {
     showStartFailure(message, false);
     return EXIT_CODE_USAGE;
   }
+  // The player's settings, once the command line holds; the environment and the options may say otherwise.
+  loadSettings();
+  displayContext.windowed = settings.window || environmentFlag(WINDOWED_VARIABLE);
+  platformSetWindowScale(settings.scale);
   // A settings line that was not used is named on the picture too: the player may have no terminal.
   static char greeting[OVERLAY_TEXT_SIZE];
   snprintf(greeting, sizeof greeting, "%s", HELP_GREETING);

@@ -130,6 +130,7 @@ void applyKeyMap() {
       padKeys[km.buttons[a].codes[i]] = hostKey(a);
   for (int b = 0; b < GAMEPAD_BUTTON_COUNT; ++b)
     platformBindGamepadButton(GamepadButton(b), padKeys[b]);
+  platformSetResetKey(km.keys[ACTION_RESET].count ? km.keys[ACTION_RESET].codes[0] : 0);
 }
 
 uint32_t translateKey(uint32_t keyCode, intptr_t lParam) {

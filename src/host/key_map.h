@@ -44,7 +44,8 @@ extern KeyMap keyMap;
 
 // The defaults: each action's own keys and pad buttons, the translation the identity.
 void resetKeyMap();
-// Rebuilds the translation from keyMap.keys and binds the pad buttons on the platform.
+// Rebuilds the translation from keyMap.keys, binds the pad buttons and makes the reset's first key
+// the one answered while the board's program hangs.
 void applyKeyMap();
 // The key the host acts on for a pressed key (0: none); pad keys are already the action's own.
 uint32_t translateKey(uint32_t keyCode, intptr_t lParam);

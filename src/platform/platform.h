@@ -95,9 +95,11 @@ inline constexpr uint32_t PLATFORM_WAIT_FOREVER = 0xFFFFFFFF;
 // quit message (or when none can ever arrive), PLATFORM_TIMEOUT when the time ran out.
 int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs);
 // Takes the first waiting message that is answered even while the board's program hangs: a close
-// request, a quit, the system's close shortcut (as a close) or an F1 key-down. Every other message
+// request, a quit, the system's close shortcut (as a close) or the reset key's key-down. Every other message
 // stays queued, in order, for the next pump. False when there is none.
 bool platformTakeUrgentMessage(PlatformMessage* message);
+// Makes keyCode the key whose key-down platformTakeUrgentMessage takes (VKEY_F1 until set; 0: none).
+void platformSetResetKey(uint32_t keyCode);
 // Turns key messages into character messages where the system does so.
 void platformTranslateMessage(const PlatformMessage* message);
 // Hands a message to its window's procedure and returns the result.

@@ -27,8 +27,11 @@ int takeQueuedMessage(PlatformMessage* message) {
 }
 
 static bool isUrgent(const PlatformMessage& m) {
-  return m.message == MSG_CLOSE || m.message == MSG_QUIT || (m.message == MSG_KEYDOWN && m.wParam == VKEY_F1);
+  return m.message == MSG_CLOSE || m.message == MSG_QUIT ||
+         (m.message == MSG_KEYDOWN && queuedWindow.resetKey && m.wParam == queuedWindow.resetKey);
 }
+
+void platformSetResetKey(uint32_t keyCode) { queuedWindow.resetKey = keyCode; }
 
 bool takeUrgentQueuedMessage(PlatformMessage* message) {
   std::deque<PlatformMessage>& queue = queuedWindow.queue;

@@ -11,6 +11,7 @@ struct QueuedWindow {
   WindowProcedure procedure;         // the program's window procedure (null: none yet)
   PlatformWindow window;             // the handle messages carry
   std::deque<PlatformMessage> queue; // messages not yet taken, oldest first
+  uint32_t resetKey = VKEY_F1;       // the key-down taken even while the board's program hangs
 };
 
 extern QueuedWindow queuedWindow;

@@ -36,6 +36,7 @@ struct Win32Platform {
   // Messages taken from the system's queue while the board's program hung, in
   // their order; the next pump delivers them before any newer one.
   std::deque<MSG> heldMessages;
+  uint32_t resetKey = VKEY_F1; // the key-down taken even while the board's program hangs
   IDirectDraw* directDraw;
   IDirectDrawSurface* primarySurface;
   IDirectDrawSurface* backBuffer;

@@ -175,8 +175,10 @@ static bool isCloseShortcut(const MSG& msg) {
 }
 static bool isUrgent(const MSG& msg) {
   return msg.message == WM_CLOSE || msg.message == WM_QUIT || isCloseShortcut(msg) ||
-         (msg.message == WM_KEYDOWN && msg.wParam == VK_F1);
+         (msg.message == WM_KEYDOWN && win32Platform.resetKey && msg.wParam == win32Platform.resetKey);
 }
+
+void platformSetResetKey(uint32_t keyCode) { win32Platform.resetKey = keyCode; }
 
 bool platformTakeUrgentMessage(PlatformMessage* message) {
   std::deque<MSG>& held = win32Platform.heldMessages;
