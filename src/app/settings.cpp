@@ -258,7 +258,10 @@ void readSettingsText(const std::string& text) {
   for (size_t start = 0; start < text.size();) {
     const size_t end = std::min(text.find('\n', start), text.size());
     ++r.line;
-    readLine(r, std::string_view(text).substr(start, end - start));
+    std::string_view line = std::string_view(text).substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') // a file saved with Windows line ends
+      line.remove_suffix(1);
+    readLine(r, line);
     start = end + 1;
   }
 }

@@ -47,7 +47,7 @@ TEST(Settings, LinesTakeEffectOrAreReportedOnceKeepingTheirDefault) {
                    "controls = \"Y\"\n"     // 9: a lone name; Back no longer shows the controls
                    "[display]\n"
                    "scale = 9\n"            // 11: reported
-                   "window = true\n"
+                   "window = true\r\n"   // a Windows line end
                    "[mouse]\n"              // 13: reported once, its settings unread
                    "speed = 3\n");
   EXPECT_EQ(problemLines(), (std::vector<int>{3, 5, 6, 7, 11, 13}));

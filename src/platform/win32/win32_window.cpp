@@ -251,8 +251,11 @@ void drawOverlayOn(HDC dc) {
   SetTextColor(dc, RGB(255, 255, 255));
   const RECT picture = wp.windowed ? windowPictureRect() : RECT{0, 0, wp.modeWidth, wp.modeHeight};
   if (wp.panel[0]) {
+    // The panel's columns line up in a font whose letters are all as wide.
+    const HGDIOBJ font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
     RECT box = picture;
     DrawTextA(dc, wp.panel, -1, &box, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS);
+    SelectObject(dc, font);
   }
   if (wp.overlay[0]) {
     TEXTMETRICA metrics;
