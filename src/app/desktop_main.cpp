@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "app/settings.h"
 #include "host/controls.h"
+#include "host/key_map.h"
 #include "driver/symbols.h"
 #include "host/records.h"
 #include "host/rewind.h"
@@ -28,8 +29,6 @@
   "                 first instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on\n"    \
   "                 another address (gdb there reads and writes all memory)\n"
 #endif
-
-static const char HELP_GREETING[] = "H shows the controls";
 
 static const char DESKTOP_USAGE[] =
     "usage: quillomark [-640] [--window | --full-screen] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help]\n"
@@ -106,8 +105,13 @@ int main(int argc, char** argv) {
   platformSetWindowScale(settings.scale);
   // A settings line that was not used is named on the picture too: the player may have no terminal.
   static char greeting[OVERLAY_TEXT_SIZE];
-  snprintf(greeting, sizeof greeting, "%s", HELP_GREETING);
+  greeting[0] = 0;
+  if (keyMap.keys[ACTION_CONTROLS].count) {
+    char key[KEY_NAME_SIZE];
+    nameKey(keyMap.keys[ACTION_CONTROLS].codes[0], key);
+    snprintf(greeting, sizeof greeting, "%s shows the controls", key);
+  }
   if (!settings.problems.empty())
     snprintf(greeting, sizeof greeting, "Settings %s", settings.problems[0].c_str());
-  runQuillomark(argc, argv, greeting);
+  runQuillomark(argc, argv, greeting[0] ? greeting : nullptr);
 }

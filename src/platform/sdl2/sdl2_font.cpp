@@ -1,6 +1,6 @@
 // A small built-in 8x8 font for the inspector's number and the on-screen messages: digits,
 // capital letters (small ones are drawn as capitals, in the demo's letter shapes), blank, minus,
-// plus, comma, colon and full stop; any other character shows as an open box.
+// plus, comma, colon, full stop and square brackets; any other character shows as an open box.
 #include <cstring>
 
 #include "platform/sdl2/sdl2_platform.h"
@@ -36,6 +36,8 @@ constexpr Glyph BLANK_GLYPH = {};
 constexpr Glyph MINUS_GLYPH = {0x00, 0x00, 0x00, 0x7E, 0x00, 0x00, 0x00, 0x00};
 constexpr Glyph PLUS_GLYPH = {0x00, 0x18, 0x18, 0x7E, 0x18, 0x18, 0x00, 0x00};
 constexpr Glyph COMMA_GLYPH = {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x60};
+constexpr Glyph OPEN_BRACKET_GLYPH = {0x3C, 0x30, 0x30, 0x30, 0x30, 0x30, 0x3C, 0x00};
+constexpr Glyph CLOSE_BRACKET_GLYPH = {0x3C, 0x0C, 0x0C, 0x0C, 0x0C, 0x0C, 0x3C, 0x00};
 constexpr Glyph UNKNOWN_GLYPH = {0x7E, 0x42, 0x42, 0x42, 0x42, 0x42, 0x7E, 0x00};
 
 const Glyph& glyphFor(char c) {
@@ -57,6 +59,10 @@ const Glyph& glyphFor(char c) {
     return PLUS_GLYPH;
   if (c == ',')
     return COMMA_GLYPH;
+  if (c == '[')
+    return OPEN_BRACKET_GLYPH;
+  if (c == ']')
+    return CLOSE_BRACKET_GLYPH;
   return UNKNOWN_GLYPH;
 }
 } // namespace

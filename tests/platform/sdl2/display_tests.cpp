@@ -85,7 +85,7 @@ TEST(Sdl2Display, ViewportIsTheLargestWholeScaleCentred) {
 TEST(Sdl2Display, GlyphsAreDistinctAndClippedToThePicture) {
   constexpr uint32_t UNTOUCHED = 0x12345678;
   std::set<std::vector<uint32_t>> shapes;
-  const char* characters = "0123456789 -?";
+  const char* characters = "0123456789 -?+,[]";
   for (const char* c = characters; *c; ++c) {
     std::vector<uint32_t> cell(GLYPH_SIZE * GLYPH_SIZE, UNTOUCHED);
     drawOverlayText(cell.data(), GLYPH_SIZE, GLYPH_SIZE, GLYPH_SIZE, c, 1);
