@@ -14,7 +14,6 @@
 
 #include "driver/file_read.h"
 #include "driver/file_write.h"
-#include "driver/warnings.h"
 #include "host/key_map.h"
 #include "platform/platform.h"
 
@@ -66,7 +65,7 @@ int codeNamed(Section kind, const std::string& name) {
   return button < GAMEPAD_BUTTON_COUNT ? int(button) : NO_CODE;
 }
 
-Binding* bindingsOf(Section kind) { return kind == SECTION_KEYS ? keyMap.keys : keyMap.buttons; }
+Binding* bindingsOf(KeyMap& map, Section kind) { return kind == SECTION_KEYS ? map.keys : map.buttons; }
 const char* thingOf(Section kind) { return kind == SECTION_KEYS ? "key" : "button"; }
 
 int actionNamed(const std::string& name) {
@@ -76,7 +75,9 @@ int actionNamed(const std::string& name) {
   return NO_CODE;
 }
 
-bool holds(const Binding& b, int code) { return std::find(b.codes, b.codes + b.count, uint8_t(code)) != b.codes + b.count; }
+bool holds(const Binding& b, int code) {
+  return std::find(b.codes, b.codes + b.count, uint8_t(code)) != b.codes + b.count;
+}
 
 void removeCode(Binding& b, int code) {
   b.count = uint8_t(std::remove(b.codes, b.codes + b.count, uint8_t(code)) - b.codes);
@@ -93,14 +94,16 @@ void readBinding(Reading& r, Section kind, const std::string& name, const toml::
     return addProblem(r, "%s is already set on line %d", name.c_str(), lines[action]);
   toml::array single;
   const toml::array* list = value.as_array();
-  if (value.is_string()) // a lone name is a list of one
-    list = &single, single.push_back(*value.value<std::string>());
+  if (value.is_string()) { // a lone name is a list of one
+    single.push_back(*value.value<std::string>());
+    list = &single;
+  }
   if (!list)
     return addProblem(r, "%s wants a list of %s names, such as [\"%s\"]", name.c_str(), thingOf(kind),
                       kind == SECTION_KEYS ? "Space" : "A");
   if (list->size() > size_t(MAX_ACTION_KEYS))
     return addProblem(r, "%s takes at most %d %ss", name.c_str(), MAX_ACTION_KEYS, thingOf(kind));
-  Binding* bindings = bindingsOf(kind);
+  Binding* bindings = bindingsOf(keyMap, kind);
   Binding chosen = {};
   for (const toml::node& item : *list) {
     const std::optional<std::string> text = item.value<std::string>();
@@ -202,7 +205,7 @@ std::string commentLines(const std::string& text) {
 
 void printProblems() {
   for (const std::string& problem : settings.problems)
-    printWarning(stderr, "quillomark: %s: %s\n", settings.path.c_str(), problem.c_str());
+    fprintf(stderr, "quillomark: %s: %s\n", settings.path.c_str(), problem.c_str());
 }
 } // namespace
 
@@ -214,8 +217,7 @@ std::string settingsPath() {
 }
 
 std::string defaultSettingsText() {
-  const KeyMap kept = keyMap;
-  resetKeyMap();
+  KeyMap defaults = defaultKeyMap();
   char keyNames[LIST_TEXT_SIZE], buttonNames[LIST_TEXT_SIZE] = "";
   describeKeyNames(keyNames, sizeof keyNames);
   for (int b = 0; b < GAMEPAD_BUTTON_COUNT; ++b)
@@ -237,7 +239,7 @@ std::string defaultSettingsText() {
                                        "moves; the Windows program reads a joystick's first two buttons instead): ") +
                            buttonNames + ".");
     for (int a = 0; a < ACTION_COUNT; ++a)
-      text += settingLine(std::string(ACTIONS[a].name) + " = " + listText(kind, bindingsOf(kind)[a]), ACTIONS[a].what);
+      text += settingLine(std::string(ACTIONS[a].name) + " = " + listText(kind, bindingsOf(defaults, kind)[a]), ACTIONS[a].what);
   }
   text += std::string("\n[") + SECTION_NAMES[SECTION_DISPLAY] + "]\n";
   text += settingLine(std::string(WINDOW_SETTING) + " = " + (DEFAULT_DISPLAY.window ? "true" : "false"),
@@ -245,7 +247,6 @@ std::string defaultSettingsText() {
   const std::string scaleWhat =
       "the window's first size, in times the picture (1 to " + std::to_string(MAX_WINDOW_SCALE) + ")";
   text += settingLine(std::string(SCALE_SETTING) + " = " + std::to_string(DEFAULT_DISPLAY.scale), scaleWhat.c_str());
-  keyMap = kept;
   return text;
 }
 
@@ -272,7 +273,7 @@ void loadSettings() {
   settings.path = settingsPath();
   std::vector<uint8_t> bytes;
   if (settings.path.empty()) {
-    printWarning(stderr, "quillomark: no folder for the settings (%s): the defaults hold\n", strerror(errno));
+    fprintf(stderr, "quillomark: no folder for the settings (%s): the defaults hold\n", strerror(errno));
   } else if (readRegularFile(settings.path.c_str(), SETTINGS_FILE_LIMIT, bytes)) {
     readSettingsText(std::string(bytes.begin(), bytes.end()));
     printProblems();
@@ -282,10 +283,10 @@ void loadSettings() {
     if (platformWriteNewFile(settings.path.c_str(), &part, 1, false))
       printf("Wrote the default settings to %s\n", settings.path.c_str());
     else
-      printWarning(stderr, "quillomark: cannot write %s: %s\n", settings.path.c_str(), strerror(errno));
+      fprintf(stderr, "quillomark: cannot write %s: %s\n", settings.path.c_str(), strerror(errno));
   } else {
     const bool irregular = errno == EINVAL || errno == EISDIR;
-    printWarning(stderr, "quillomark: cannot read %s: %s; the defaults hold\n", settings.path.c_str(),
+    fprintf(stderr, "quillomark: cannot read %s: %s; the defaults hold\n", settings.path.c_str(),
                  irregular ? "not a regular file" : strerror(errno));
   }
   applyKeyMap();

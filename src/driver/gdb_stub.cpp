@@ -45,6 +45,30 @@ bool startsWith(const Reader& r, const char* prefix) {
 
 bool is(const Reader& r, const char* whole) { return startsWith(r, whole) && r.at + strlen(whole) == r.end; }
 
+// Queries whose answer never changes: the query (whole, or its start), and the reply.
+struct FixedReply {
+  const char* query;
+  bool wholeQuery;
+  const char* reply;
+};
+constexpr FixedReply FIXED_REPLIES[] = {
+    {"qXfer:features:read:", false, "E00"}, // any annex but the target description
+    {"qC", true, "QC1"},
+    {"qfThreadInfo", true, "m1"},
+    {"qsThreadInfo", true, "l"},
+    {"qAttached", false, "1"},
+    {"qSymbol::", true, "OK"},
+    {"vCont?", true, "vCont;c;C;s;S"},
+};
+
+// The fixed reply to a query, or null when it has none.
+const char* fixedReply(const Reader& r) {
+  for (const FixedReply& f : FIXED_REPLIES)
+    if (f.wholeQuery ? is(r, f.query) : startsWith(r, f.query))
+      return f.reply;
+  return nullptr;
+}
+
 int hexValue(char c) {
   if (c >= '0' && c <= '9')
     return c - '0';
@@ -331,20 +355,8 @@ GdbAction answerGdbPacket(const char* packet, size_t length, std::string* reply)
     reply->assign(text);
   } else if (startsWith(r, TARGET_XML_READ)) {
     readTargetXml(Reader{r.at + strlen(TARGET_XML_READ), r.end}, reply);
-  } else if (startsWith(r, "qXfer:features:read:")) {
-    reply->assign("E00");
-  } else if (is(r, "qC")) {
-    reply->assign("QC1");
-  } else if (is(r, "qfThreadInfo")) {
-    reply->assign("m1");
-  } else if (is(r, "qsThreadInfo")) {
-    reply->assign("l");
-  } else if (startsWith(r, "qAttached")) {
-    reply->assign("1");
-  } else if (is(r, "qSymbol::")) {
-    reply->assign("OK");
-  } else if (is(r, "vCont?")) {
-    reply->assign("vCont;c;C;s;S");
+  } else if (const char* fixed = fixedReply(r)) {
+    reply->assign(fixed);
   } else if (startsWith(r, "vCont;")) {
     // All-stop with one thread: the first action is the machine's.
     const char action = r.at[6];

@@ -90,6 +90,7 @@ bool isDefaultKey(int action, uint32_t keyCode) {
       return true;
   return false;
 }
+} // namespace
 
 KeyMap defaultKeyMap() {
   KeyMap km = {};
@@ -105,7 +106,6 @@ KeyMap defaultKeyMap() {
     km.translation[k] = uint8_t(k);
   return km;
 }
-} // namespace
 
 // A fresh process has the defaults, before any reset.
 KeyMap keyMap = defaultKeyMap();
@@ -118,7 +118,6 @@ void applyKeyMap() {
   for (int a = 0; a < ACTION_COUNT; ++a)
     for (uint8_t key : ACTIONS[a].keys)
       km.translation[key] = 0;
-  km.translation[0] = 0;
   for (int a = 0; a < ACTION_COUNT; ++a)
     for (int i = 0; i < km.keys[a].count; ++i) {
       const uint8_t key = km.keys[a].codes[i];

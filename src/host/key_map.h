@@ -43,6 +43,8 @@ struct KeyMap {
 extern KeyMap keyMap;
 
 // The defaults: each action's own keys and pad buttons, the translation the identity.
+KeyMap defaultKeyMap();
+// Makes keyMap the defaults.
 void resetKeyMap();
 // Rebuilds the translation from keyMap.keys, binds the pad buttons and makes the reset's first key
 // the one answered while the board's program hangs.

@@ -5,6 +5,7 @@
 // procedure is the same code on every platform. Each backend (headless,
 // SDL2, Win32) implements every function here; executables pick one at link time.
 #pragma once
+#include <array>
 #include <cstdint>
 
 struct FilePart; // driver/file_write.h
@@ -66,7 +67,7 @@ enum GamepadButton : uint8_t {
 };
 // The key each button sends unless the player's settings say otherwise (0: none). The left stick
 // always sends the arrows.
-inline constexpr uint32_t GAMEPAD_DEFAULT_KEYS[GAMEPAD_BUTTON_COUNT] = {
+inline constexpr std::array<uint32_t, GAMEPAD_BUTTON_COUNT> GAMEPAD_DEFAULT_KEYS = {
     VKEY_SPACE, VKEY_MENU, VKEY_CONTROL, 0, VKEY_H, VKEY_P, VKEY_R, 0, 0, 0,
     VKEY_LEFT,  VKEY_RIGHT, VKEY_UP, VKEY_DOWN};
 

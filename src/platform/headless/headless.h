@@ -59,7 +59,7 @@ struct HeadlessPlatform {
   const char* digestPath;
   char text[32];     // last text drawn at the top-left corner
   std::string panel; // the lines shown over the picture (empty: none); never in the picture itself
-  uint32_t padKeys[GAMEPAD_BUTTON_COUNT]; // the key each gamepad button was last bound to
+  std::array<uint32_t, GAMEPAD_BUTTON_COUNT> padKeys = GAMEPAD_DEFAULT_KEYS; // each gamepad button's key
   uint32_t restoreCount;
   // Fake joystick.
   uint32_t joystickCount;

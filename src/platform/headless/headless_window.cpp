@@ -31,7 +31,7 @@ void headlessReset() {
   hp.digestPath = nullptr;
   hp.text[0] = 0;
   hp.panel.clear();
-  std::copy(std::begin(GAMEPAD_DEFAULT_KEYS), std::end(GAMEPAD_DEFAULT_KEYS), hp.padKeys);
+  hp.padKeys = GAMEPAD_DEFAULT_KEYS;
   std::fill(std::begin(hp.failures), std::end(hp.failures), HeadlessFailure{});
   hp.joystickCount = 0;
   hp.joystickAnswers = false;

@@ -30,39 +30,33 @@ constexpr Glyph LETTER_GLYPHS[26] = {
     {0x44, 0x44, 0x44, 0x54, 0x54, 0x54, 0x28, 0x00}, {0x44, 0x44, 0x28, 0x10, 0x28, 0x44, 0x44, 0x00},
     {0x44, 0x44, 0x28, 0x10, 0x10, 0x10, 0x10, 0x00}, {0x7C, 0x04, 0x08, 0x10, 0x20, 0x40, 0x7C, 0x00},
 };
-constexpr Glyph COLON_GLYPH = {0x00, 0x30, 0x30, 0x00, 0x30, 0x30, 0x00, 0x00};
-constexpr Glyph PERIOD_GLYPH = {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x00};
 constexpr Glyph BLANK_GLYPH = {};
-constexpr Glyph MINUS_GLYPH = {0x00, 0x00, 0x00, 0x7E, 0x00, 0x00, 0x00, 0x00};
-constexpr Glyph PLUS_GLYPH = {0x00, 0x18, 0x18, 0x7E, 0x18, 0x18, 0x00, 0x00};
-constexpr Glyph COMMA_GLYPH = {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x60};
-constexpr Glyph OPEN_BRACKET_GLYPH = {0x3C, 0x30, 0x30, 0x30, 0x30, 0x30, 0x3C, 0x00};
-constexpr Glyph CLOSE_BRACKET_GLYPH = {0x3C, 0x0C, 0x0C, 0x0C, 0x0C, 0x0C, 0x3C, 0x00};
 constexpr Glyph UNKNOWN_GLYPH = {0x7E, 0x42, 0x42, 0x42, 0x42, 0x42, 0x7E, 0x00};
+struct SignGlyph {
+  char sign;
+  Glyph glyph;
+};
+constexpr SignGlyph SIGN_GLYPHS[] = {
+    {' ', {}},
+    {'-', {0x00, 0x00, 0x00, 0x7E, 0x00, 0x00, 0x00, 0x00}},
+    {'+', {0x00, 0x18, 0x18, 0x7E, 0x18, 0x18, 0x00, 0x00}},
+    {',', {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x60}},
+    {':', {0x00, 0x30, 0x30, 0x00, 0x30, 0x30, 0x00, 0x00}},
+    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x00}},
+    {'[', {0x3C, 0x30, 0x30, 0x30, 0x30, 0x30, 0x3C, 0x00}},
+    {']', {0x3C, 0x0C, 0x0C, 0x0C, 0x0C, 0x0C, 0x3C, 0x00}},
+};
 
 const Glyph& glyphFor(char c) {
   if (c >= '0' && c <= '9')
     return DIGIT_GLYPHS[c - '0'];
-  if (c == ' ')
-    return BLANK_GLYPH;
-  if (c == '-')
-    return MINUS_GLYPH;
   if (c >= 'a' && c <= 'z')
     c = char(c - 'a' + 'A');
   if (c >= 'A' && c <= 'Z')
     return LETTER_GLYPHS[c - 'A'];
-  if (c == ':')
-    return COLON_GLYPH;
-  if (c == '.')
-    return PERIOD_GLYPH;
-  if (c == '+')
-    return PLUS_GLYPH;
-  if (c == ',')
-    return COMMA_GLYPH;
-  if (c == '[')
-    return OPEN_BRACKET_GLYPH;
-  if (c == ']')
-    return CLOSE_BRACKET_GLYPH;
+  for (const SignGlyph& s : SIGN_GLYPHS)
+    if (s.sign == c)
+      return s.glyph;
   return UNKNOWN_GLYPH;
 }
 } // namespace
@@ -71,12 +65,13 @@ const Glyph& glyphFor(char c) {
 // for the board's own bright text not to read through, light enough to see what goes on.
 static uint32_t shade(uint32_t pixel) { return 0xFF000000u | (pixel >> 2 & 0x3F3F3F); }
 
-// Draws length characters from the top-left of pixels, clipped to width x height: ink on paper, or
-// with shaded, light ink on the picture darkened to a quarter.
+// Draws cells characters from the top-left of pixels, the first length of them from text and the rest
+// blank, clipped to width x height: ink on paper, or with shaded, light ink on the picture darkened
+// to a quarter.
 static void drawGlyphs(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length,
-                       bool shaded) {
-  for (int i = 0; i < length && i * GLYPH_SIZE < width; ++i) {
-    const Glyph& glyph = glyphFor(text[i]);
+                       int cells, bool shaded) {
+  for (int i = 0; i < cells && i * GLYPH_SIZE < width; ++i) {
+    const Glyph& glyph = i < length ? glyphFor(text[i]) : BLANK_GLYPH;
     const int left = i * GLYPH_SIZE;
     const int columns = width - left < GLYPH_SIZE ? width - left : GLYPH_SIZE;
     for (int row = 0; row < GLYPH_SIZE && row < height; ++row)
@@ -89,7 +84,7 @@ static void drawGlyphs(uint32_t* pixels, int pitchPixels, int width, int height,
 }
 
 void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length) {
-  drawGlyphs(pixels, pitchPixels, width, height, text, length, false);
+  drawGlyphs(pixels, pitchPixels, width, height, text, length, length, false);
 }
 
 void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, const char* text) {
@@ -100,16 +95,10 @@ void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, c
     widest = length > widest ? length : widest;
     line += length + (line[length] == '\n');
   }
-  static const char BLANKS[] = "                                                                ";
   int top = 0;
   for (const char* line = text; *line && top < height; top += GLYPH_SIZE) {
     const int length = int(strcspn(line, "\n"));
-    uint32_t* row = pixels + ptrdiff_t(top) * pitchPixels;
-    drawGlyphs(row, pitchPixels, width, height - top, line, length, true);
-    const int blanks = widest - length < int(sizeof BLANKS) - 1 ? widest - length : int(sizeof BLANKS) - 1;
-    if (length * GLYPH_SIZE < width)
-      drawGlyphs(row + length * GLYPH_SIZE, pitchPixels, width - length * GLYPH_SIZE, height - top, BLANKS, blanks,
-                 true);
+    drawGlyphs(pixels + ptrdiff_t(top) * pitchPixels, pitchPixels, width, height - top, line, length, widest, true);
     line += length + (line[length] == '\n');
   }
 }

@@ -46,11 +46,6 @@ void addKey(PadKeys& keys, uint32_t key) {
 
 bool hasKey(const PadKeys& keys, uint32_t key) { return keys.bits[key >> 6 & 3] >> (key & 63) & 1; }
 
-uint32_t boundKey(int place) {
-  const SdlPlatform& sp = sdlPlatform;
-  return sp.padKeysBound ? sp.padKeys[place] : GAMEPAD_DEFAULT_KEYS[place];
-}
-
 int8_t stickDirection(int8_t held, int32_t value) {
   if (value >= STICK_PRESS || (held > 0 && value > STICK_RELEASE))
     return 1;
@@ -62,7 +57,7 @@ int8_t stickDirection(int8_t held, int32_t value) {
 void addPadKeys(const SdlGamepad& pad, PadKeys& keys) {
   for (int place = 0; place < GAMEPAD_BUTTON_COUNT; ++place)
     if (pad.buttons >> place & 1)
-      addKey(keys, boundKey(place));
+      addKey(keys, sdlPlatform.padKeys[place]);
   for (int axis = 0; axis < GAMEPAD_STICK_AXES; ++axis)
     if (pad.stick[axis])
       addKey(keys, pad.stick[axis] < 0 ? STICK_AXES[axis].negative : STICK_AXES[axis].positive);
@@ -174,11 +169,6 @@ void closeGamepads() {
 }
 
 void platformBindGamepadButton(GamepadButton button, uint32_t keyCode) {
-  SdlPlatform& sp = sdlPlatform;
-  if (!sp.padKeysBound)
-    for (int place = 0; place < GAMEPAD_BUTTON_COUNT; ++place)
-      sp.padKeys[place] = GAMEPAD_DEFAULT_KEYS[place];
-  sp.padKeysBound = true;
   if (button < GAMEPAD_BUTTON_COUNT)
-    sp.padKeys[button] = keyCode;
+    sdlPlatform.padKeys[button] = keyCode;
 }

@@ -62,8 +62,8 @@ struct SdlPlatform {
   // Gamepads (devices with a mapping), sending the keyboard's key messages.
   SdlGamepad gamepads[MAX_GAMEPADS];
   PadKeys gamepadKeys;                // keys whose key-down has been sent: the union over the pads
-  bool padKeysBound;                  // the buttons send padKeys, not the default keys
-  uint32_t padKeys[GAMEPAD_BUTTON_COUNT]; // the key each button sends (0: none)
+  // The key each button sends (0: none).
+  std::array<uint32_t, GAMEPAD_BUTTON_COUNT> padKeys = GAMEPAD_DEFAULT_KEYS;
   int windowScale;                    // the largest scale a window starts at (0: WINDOW_START_SCALE)
 };
 

@@ -147,7 +147,7 @@ void sdlReset() {
   presentPacer = PresentPacer{};
   sp.overlay[0] = 0;
   sp.panel[0] = 0;
-  sp.padKeysBound = false;
+  sp.padKeys = GAMEPAD_DEFAULT_KEYS;
   sp.windowScale = 0;
   sp.joystick = nullptr;
   sp.joystickId = 0;
