@@ -15,6 +15,3 @@ foreach(ending ${ENDING_CASES})
   set_tests_properties(endings_${ending} PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77
     ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
 endforeach()
-if(TARGET quillomark_sdl2_backend)
-  set_tests_properties(endings_desktop PROPERTIES RESOURCE_LOCK quillomark_x_desktop)
-endif()

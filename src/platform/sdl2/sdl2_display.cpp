@@ -80,7 +80,7 @@ static bool createRenderer() {
   sp.renderer = SDL_CreateRenderer(sp.window, -1, presentPacer.unpaced ? 0 : SDL_RENDERER_PRESENTVSYNC);
   if (!sp.renderer)
     sp.renderer = SDL_CreateRenderer(sp.window, -1, 0);
-  return sp.renderer != nullptr;
+  return sp.renderer != nullptr || reportNoPicture(nullptr);
 }
 
 // The renderer, and its texture, made again for the window as it is now, once it has been shown or

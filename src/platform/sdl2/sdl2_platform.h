@@ -71,6 +71,8 @@ extern SdlPlatform sdlPlatform;
 
 // Sets the backend's hints (first call only) and starts the SDL subsystems; false if they cannot start.
 bool ensureSdl(uint32_t subsystems);
+// Says on standard error why no picture can be shown (SDL's own reason when WHY is null); false.
+bool reportNoPicture(const char* why);
 // Windows virtual-key code of an SDL scancode, 0 for keys the program does not know.
 uint32_t keyCodeForScancode(int scancode);
 // Turns one SDL event into queued messages (or acts on it, for display events).

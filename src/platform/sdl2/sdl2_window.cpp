@@ -1,4 +1,5 @@
 // The window and its message queue: SDL events become the core's window messages.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,6 +26,11 @@ bool ensureSdl(uint32_t subsystems) {
     atexit(SDL_Quit);
   }
   return SDL_InitSubSystem(subsystems) == 0;
+}
+
+bool reportNoPicture(const char* why) {
+  fprintf(stderr, "quillomark: no picture can be shown: %s\n", why ? why : SDL_GetError());
+  return false;
 }
 
 // Activation is reported only when it changes, as the system reports it between applications.
@@ -167,10 +173,14 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
                                     int height) {
   SdlPlatform& sp = sdlPlatform;
   queuedWindow.procedure = procedure;
-  if (!ensureSdl(SDL_INIT_VIDEO))
-    return nullptr; // the display set-up that follows reports it
+  // The display set-up that follows fails with its own message; this says why.
+  if (!ensureSdl(SDL_INIT_VIDEO)) {
+    reportNoPicture(nullptr);
+    return nullptr;
+  }
   if (!videoDriverShowsPicture()) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    reportNoPicture("no X or Wayland display answered (DISPLAY, WAYLAND_DISPLAY)");
     return nullptr;
   }
   // Hidden until the core takes the full screen or a window: made at the desktop's size for the
@@ -179,8 +189,10 @@ PlatformWindow platformCreateWindow(WindowProcedure procedure, const char*, cons
   SDL_GetDisplayBounds(0, &desktop);
   sp.window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
                                SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
-  if (!sp.window)
+  if (!sp.window) {
+    reportNoPicture(nullptr);
     return nullptr;
+  }
   queuedWindow.window = sp.window;
   watchDisplayConnection();
   // A new window's application starts active, even where no window manager hands out focus.

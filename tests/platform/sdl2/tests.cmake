@@ -14,9 +14,7 @@ if(TARGET quillomark_sdl2_backend)
     add_test(NAME sdl2_desktop_xvfb
       COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/desktop_xvfb_test.sh $<TARGET_FILE:quillomark> ${CMAKE_BINARY_DIR}/demo
               $<TARGET_FILE:quillomark-headless>)
-    # The desktop tests on X take turns: two starting their X servers and programs at once on a
-    # loaded machine have seen the program's display set-up fail.
-    set_tests_properties(sdl2_desktop_xvfb PROPERTIES TIMEOUT 120 RESOURCE_LOCK quillomark_x_desktop
+    set_tests_properties(sdl2_desktop_xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
   endif()
 endif()
