@@ -47,8 +47,6 @@ inline constexpr int EXIT_USAGE = 2;
 // The program image's two ROMs: the first two loads of the ROM set, both at address 0.
 inline constexpr int PROGRAM_ROM_COUNT = 2;
 
-// The assembler keeps instructions and words at even addresses.
-inline constexpr uint32_t WORD_BYTES = 2;
 inline constexpr size_t DATA_LINE_BYTES = 16; // a dc.w line of data holds eight words
 const char COMMENT[] = "|"; // starts an assembler comment
 const char LD_OPTIONS[] = "ld options:";
@@ -167,7 +165,7 @@ void printLine(const Listing& l, uint32_t address, const uint8_t* bytes, size_t 
     return;
   }
   printf("%08x\t", address);
-  for (size_t b = 0; b < length; b += WORD_BYTES) {
+  for (size_t b = 0; b < length; b += INSTRUCTION_WORD_BYTES) {
     printf("%s%02x", b ? " " : "", bytes[b]);
     if (b + 1 < length)
       printf("%02x", bytes[b + 1]);
@@ -178,7 +176,7 @@ void printLine(const Listing& l, uint32_t address, const uint8_t* bytes, size_t 
 // dc.w with the length bytes at bytes (an even count) as words.
 void wordsAsData(const uint8_t* bytes, size_t length, char* text, size_t size) {
   int at = snprintf(text, size, "dc.w");
-  for (size_t b = 0; b < length && at > 0 && size_t(at) < size; b += WORD_BYTES)
+  for (size_t b = 0; b < length && at > 0 && size_t(at) < size; b += INSTRUCTION_WORD_BYTES)
     at += snprintf(text + at, size - size_t(at), "%s0x%02x%02x", b ? "," : " ", bytes[b], bytes[b + 1]);
 }
 
@@ -187,16 +185,16 @@ size_t lineAt(const Listing& l, const Region& r, size_t at, size_t stop, char* t
   const uint32_t address = r.address + uint32_t(at);
   const uint8_t* bytes = r.bytes + at;
   // A lone byte; or one at an odd address, where the assembler would pad an instruction or a word.
-  if (stop - at == 1 || (l.exact && address % WORD_BYTES)) {
+  if (stop - at == 1 || (l.exact && address % INSTRUCTION_WORD_BYTES)) {
     snprintf(text, size, "dc.b 0x%02x", bytes[0]);
     return 1;
   }
-  size_t length = std::min(stop - at, DATA_LINE_BYTES) & ~size_t(WORD_BYTES - 1);
+  size_t length = std::min(stop - at, DATA_LINE_BYTES) & ~size_t(INSTRUCTION_WORD_BYTES - 1);
   if (r.code) {
     length = size_t(l.exact ? disassembleExact(address, bytes, text, size) : disassemble(address, bytes, text, size));
     if (at + length <= stop)
       return length;
-    length = WORD_BYTES; // cut off by the end or a symbol: the first word as data, and on from the next
+    length = INSTRUCTION_WORD_BYTES; // cut off by the end or a symbol: the first word as data, and on from the next
   }
   wordsAsData(bytes, length, text, size);
   return length;

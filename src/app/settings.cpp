@@ -268,14 +268,17 @@ void readSettingsText(const std::string& text) {
 }
 
 void loadSettings() {
-  resetKeyMap();
-  settings = DEFAULT_DISPLAY;
-  settings.path = settingsPath();
+  const std::string path = settingsPath();
   std::vector<uint8_t> bytes;
-  if (settings.path.empty()) {
+  const bool read = !path.empty() && readRegularFile(path.c_str(), SETTINGS_FILE_LIMIT, bytes);
+  const int error = errno;
+  // The defaults, then the file's lines when it was read.
+  readSettingsText(read ? std::string(bytes.begin(), bytes.end()) : std::string());
+  settings.path = path;
+  errno = error;
+  if (path.empty()) {
     fprintf(stderr, "quillomark: no folder for the settings (%s): the defaults hold\n", strerror(errno));
-  } else if (readRegularFile(settings.path.c_str(), SETTINGS_FILE_LIMIT, bytes)) {
-    readSettingsText(std::string(bytes.begin(), bytes.end()));
+  } else if (read) {
     printProblems();
   } else if (errno == ENOENT) {
     const std::string text = defaultSettingsText();

@@ -67,7 +67,6 @@ inline constexpr uint32_t REGISTERS_PER_BANK = 8;
 inline constexpr uint32_t BYTE_MASK = 0xFF;
 inline constexpr uint32_t MASK_BITS = 16; // registers of a MOVEM mask
 inline constexpr uint32_t SMALLEST_HEX = 10; // numbers below it are written in decimal
-inline constexpr uint32_t WORD_BYTES = 2;
 inline constexpr size_t NAME_SIZE = 16;       // room for any assembler name with its size suffix
 
 // Text being written, cut at its end.
@@ -111,7 +110,7 @@ struct Stream {
 
 uint32_t nextWord(Stream& s) {
   const uint32_t v = uint32_t(s.code[s.length]) << 8 | s.code[s.length + 1];
-  s.length += WORD_BYTES;
+  s.length += INSTRUCTION_WORD_BYTES;
   return v;
 }
 
@@ -182,7 +181,7 @@ void appendInstructionImmediate(Text& t, Stream& s, const InstrEntry& e, uint32_
                                 uint32_t otherMode) {
   const uint32_t id = e.mnemonic;
   if (isBranch(id)) {
-    const uint32_t base = s.address + WORD_BYTES; // the PC after the opcode
+    const uint32_t base = s.address + INSTRUCTION_WORD_BYTES; // the PC after the opcode
     const uint32_t displacement =
         mode == MODE_IMMI ? uint32_t(int8_t(value)) : mode == MODE_IMM1 ? uint32_t(int16_t(nextWord(s))) : nextLong(s);
     // The assembler takes an absolute DBcc target as displacement 0, and an absolute short branch
@@ -341,7 +340,7 @@ bool assemblesOtherwise(const InstrEntry& e, uint32_t opcode, const uint8_t* cod
   const bool toDataRegister = e.srcMode == MODE_IMMD && e.dstMode == MODE_DREG;
   if (arithmetic && toDataRegister && opcode >> LINE_SHIFT != IMMEDIATE_LINE)
     return true;
-  Stream afterOpcode{0, code, int(WORD_BYTES), false, false};
+  Stream afterOpcode{0, code, int(INSTRUCTION_WORD_BYTES), false, false};
   const uint32_t immediate = nextLong(afterOpcode);
   if (id == MN_MOVE && toDataRegister && e.size == SIZE_LONG && int32_t(immediate) == int8_t(immediate))
     return true;
@@ -391,7 +390,7 @@ int disassembleIn(uint32_t address, const uint8_t* code, char* text, size_t size
     // Every word of the instruction as data, so that the listing assembles back to the same bytes.
     t = Text{line, line + sizeof line};
     append(t, "dc.w");
-    for (int i = 0; i < s.length; i += int(WORD_BYTES))
+    for (int i = 0; i < s.length; i += int(INSTRUCTION_WORD_BYTES))
       append(t, "%s0x%02x%02x", i ? "," : " ", code[i], code[i + 1]);
   }
   snprintf(text, size, "%s", line);
@@ -410,7 +409,7 @@ int disassembleExact(uint32_t address, const uint8_t* code, char* text, size_t s
 
 int disassembleMemory(uint32_t address, char* text, size_t size) {
   uint8_t code[MAX_INSTRUCTION_BYTES];
-  for (int i = 0; i < MAX_INSTRUCTION_BYTES; i += int(WORD_BYTES)) {
+  for (int i = 0; i < MAX_INSTRUCTION_BYTES; i += int(INSTRUCTION_WORD_BYTES)) {
     const uint32_t word = fetchAt(address + uint32_t(i));
     code[i] = uint8_t(word >> 8);
     code[i + 1] = uint8_t(word);

@@ -17,7 +17,6 @@ enum Action : uint8_t {
 };
 
 inline constexpr int MAX_ACTION_KEYS = 4; // keys (or pad buttons) one action takes at most
-inline constexpr int KEY_CODES = 256;
 inline constexpr int KEY_NAME_SIZE = 16;
 
 struct ActionInfo {

@@ -103,6 +103,9 @@ static void chooseSlot(int32_t change) {
   showMessage(text);
 }
 
+// A key's first key-down, not its auto-repeats: what a toggle answers.
+static bool firstPress(bool down, intptr_t lParam) { return down && !(lParam & KEY_WAS_DOWN); }
+
 // The player's keys (pause, frame advance, save and load, slots, rewind, controls list, window or full
 // screen, fast forward), outside the board's key table; they act whether or not Alt, a board button, is held.
 static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
@@ -110,7 +113,7 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
   switch (keyCode) {
   case VKEY_P:
   case VKEY_PAUSE:
-    if (down && !(lParam & KEY_WAS_DOWN)) {
+    if (firstPress(down, lParam)) {
       hc.paused = !hc.paused;
       hc.stepRequested = false;
       refreshOverlay();
@@ -140,12 +143,12 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
     }
     return true;
   case VKEY_H:
-    if (down && !(lParam & KEY_WAS_DOWN))
+    if (firstPress(down, lParam))
       toggleControls();
     return true;
   case VKEY_F9:
     // Window or full screen; a refused full screen says why and leaves the window.
-    if (down && !(lParam & KEY_WAS_DOWN))
+    if (firstPress(down, lParam))
       if (const char* failure = switchPresentation())
         showMessage(failure);
     return true;

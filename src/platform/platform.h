@@ -53,6 +53,8 @@ inline constexpr uint32_t VKEY_F9 = 0x78;
 inline constexpr uint32_t VKEY_F11 = 0x7A;
 inline constexpr uint32_t VKEY_F12 = 0x7B;
 
+// Key codes are bytes: there are this many.
+inline constexpr int KEY_CODES = 256;
 // Key-message lParam bit: the key was already down (an auto-repeat).
 inline constexpr intptr_t KEY_WAS_DOWN = intptr_t(1) << 30;
 // Key-message lParam bit (one the system leaves clear): a gamepad sent the key, already the

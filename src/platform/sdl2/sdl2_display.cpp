@@ -155,10 +155,6 @@ int32_t platformSetDisplayMode(int width, int height, int bitsPerPixel) {
   return PLATFORM_OK;
 }
 
-static bool rectInside(const PlatformRect& r, int width, int height) {
-  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
-}
-
 int32_t platformEnterWindow(int width, int height, const PlatformRect* picture) {
   SdlPlatform& sp = sdlPlatform;
   if (!sp.renderer || !rectInside(*picture, width, height) || !sizeBackBuffer(width, height))

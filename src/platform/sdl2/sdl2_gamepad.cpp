@@ -70,7 +70,7 @@ void sendChangedKeys() {
   for (const SdlGamepad& pad : sp.gamepads)
     if (pad.controller)
       addPadKeys(pad, held);
-  for (uint32_t key = 1; key < PAD_KEY_CODES; ++key)
+  for (uint32_t key = 1; key < uint32_t(KEY_CODES); ++key)
     if (hasKey(held, key) != hasKey(sp.gamepadKeys, key))
       queuePadKeyMessage(key, hasKey(held, key));
   sp.gamepadKeys = held;

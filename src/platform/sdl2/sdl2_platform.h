@@ -19,10 +19,9 @@ inline constexpr uint32_t SHADED_INK = 0xFFFFFFFF; // messages and the panel: li
 inline constexpr int MAX_GAMEPADS = 8;         // pads plugged in beyond these are ignored
 inline constexpr int GAMEPAD_STICK_AXES = 2;   // the left stick's x and y
 
-inline constexpr uint32_t PAD_KEY_CODES = 256;
 // A set of key codes, a bit each.
 struct PadKeys {
-  uint64_t bits[PAD_KEY_CODES / 64];
+  uint64_t bits[KEY_CODES / 64];
 };
 
 // One open game controller and what it holds.

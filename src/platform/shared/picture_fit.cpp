@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+bool rectInside(const PlatformRect& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
+}
+
 PlatformRect fitPicture(int outputWidth, int outputHeight, int width, int height) {
   if (outputWidth <= 0 || outputHeight <= 0 || width <= 0 || height <= 0)
     return PlatformRect{0, 0, std::max(outputWidth, 0), std::max(outputHeight, 0)};

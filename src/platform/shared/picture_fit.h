@@ -4,6 +4,8 @@
 
 #include "platform/platform.h"
 
+// True when r is a non-empty rectangle inside a width x height buffer.
+bool rectInside(const PlatformRect& r, int width, int height);
 // The largest whole-number scaling of a width x height picture that fits the output, centred
 // (shrunk to fit, keeping its shape, when even scale 1 does not fit).
 PlatformRect fitPicture(int outputWidth, int outputHeight, int width, int height);

@@ -202,8 +202,7 @@ static void placeWindow(int pictureWidth, int pictureHeight) {
 int32_t platformEnterWindow(int width, int height, const PlatformRect* picture) {
   Win32Platform& wp = win32Platform;
   const PlatformRect& p = *picture;
-  if (!wp.window || width > WINDOW_BUFFER_WIDTH || height > WINDOW_BUFFER_HEIGHT || p.left < 0 || p.top < 0 ||
-      p.left >= p.right || p.top >= p.bottom || p.right > width || p.bottom > height)
+  if (!wp.window || width > WINDOW_BUFFER_WIDTH || height > WINDOW_BUFFER_HEIGHT || !rectInside(p, width, height))
     return result(DDERR_INVALIDPARAMS);
   // The full screen let go, when it was taken: surfaces, palette, mode and the exclusive level.
   release(wp.palette);
@@ -242,6 +241,11 @@ RECT windowPictureRect() {
   const PlatformRect& p = wp.windowPicture;
   const PlatformRect view = fitPicture(client.right, client.bottom, p.right - p.left, p.bottom - p.top);
   return RECT{view.left, view.top, view.right, view.bottom};
+}
+
+RECT shownPictureRect() {
+  const Win32Platform& wp = win32Platform;
+  return wp.windowed ? windowPictureRect() : RECT{0, 0, wp.modeWidth, wp.modeHeight};
 }
 
 void paintWindow(HDC dc) {

@@ -71,6 +71,8 @@ void drawOverlayOn(HDC dc);
 void pacePresent();
 // Where the window shows its picture: the client area's whole-number scaling of it, centred.
 RECT windowPictureRect();
+// Where the picture is on the window: its place in the window, or the whole full-screen mode.
+RECT shownPictureRect();
 // Draws the window's picture, black around it, and the message line over it.
 void paintWindow(HDC dc);
 // Lets go of the DirectDraw objects and the fine timer period; the desktop's mode comes back.

@@ -249,7 +249,7 @@ void drawOverlayOn(HDC dc) {
   SetBkMode(dc, OPAQUE);
   SetBkColor(dc, RGB(0, 0, 0));
   SetTextColor(dc, RGB(255, 255, 255));
-  const RECT picture = wp.windowed ? windowPictureRect() : RECT{0, 0, wp.modeWidth, wp.modeHeight};
+  const RECT picture = shownPictureRect();
   if (wp.panel[0]) {
     // The panel's columns line up in a font whose letters are all as wide.
     const HGDIOBJ font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
@@ -297,7 +297,7 @@ void platformSetPresentWait(bool wait) { presentPacer.unpaced = !wait; }
 
 void platformDrawText(PlatformWindow window, const char* text, int length) {
   HDC dc = GetDC(HWND(window));
-  const RECT picture = win32Platform.windowed ? windowPictureRect() : RECT{0, 0, 0, 0};
+  const RECT picture = shownPictureRect();
   TextOutA(dc, picture.left, picture.top, text, length);
   ReleaseDC(HWND(window), dc);
 }
