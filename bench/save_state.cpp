@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "driver/memory.h"
-#include "host/rewind.h"
-#include "host/save_state.h"
+#include "core/rewind.h"
+#include "host/state_files.h"
 #include "support/system_helpers.h"
 
 namespace {
@@ -55,7 +55,6 @@ BENCHMARK(BM_SaveAndLoadInMemory)->Unit(benchmark::kMicrosecond);
 void BM_KeepRewindState(benchmark::State& state) {
   prepareMachine();
   rewindHistory = RewindHistory{};
-  rewindHistory.enabled = true;
   uint32_t pass = 0;
   for (auto _ : state) {
     machineMemory[0x80000 + (pass++ & 0xFFF)] ^= 0x5A;

@@ -2,5 +2,5 @@
 add_executable(video_bench
   ${CMAKE_CURRENT_SOURCE_DIR}/video_compose.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/video_colour_table.cpp)
-target_link_libraries(video_bench quillomark_core quillomark_headless_backend quillomark_test_helpers
+target_link_libraries(video_bench quillomark_test_helpers quillomark_desktop quillomark_headless_backend
   benchmark::benchmark benchmark::benchmark_main)

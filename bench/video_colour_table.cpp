@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "support/system_helpers.h"
-#include "host/core.h"
-#include "host/rom_files.h"
+#include "core/core.h"
+#include "driver/rom_files.h"
 #include "video/palette.h"
 
 namespace {

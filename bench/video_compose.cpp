@@ -9,7 +9,7 @@
 #include "platform/headless/headless.h"
 #include "support/system_helpers.h"
 #include "video/compose.h"
-#include "host/program_loop.h"
+#include "driver/program_loop.h"
 #include "video/display.h"
 #include "video/layers.h"
 #include "video/palette.h"

@@ -15,7 +15,7 @@
 #include "app/program_info.h"
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
-#include "driver/file_read.h"
+#include "files/file_read.h"
 #include "driver/memory.h"
 #include "host/run_end.h"
 

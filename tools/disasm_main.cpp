@@ -16,9 +16,9 @@
 #include "app/program_info.h"
 #include "tool_failure.h"
 #include "cpu68k/disassemble.h"
-#include "driver/file_read.h"
+#include "files/file_read.h"
 #include "driver/rom_loader.h"
-#include "driver/symbols.h"
+#include "debug/symbols.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "cpu68k/decode_table.h"
 #include "cpu68k/handler_family.h"
 #include "cpu68k/handler_key.h"
-#include "driver/file_read.h"
+#include "files/file_read.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/program_info.h"
-#include "driver/file_read.h"
-#include "driver/file_write.h"
+#include "files/file_read.h"
+#include "files/file_write.h"
 #include "driver/rom_loader.h"
 #include "platform/platform.h"
 

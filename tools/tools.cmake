@@ -1,7 +1,7 @@
 # The 68000 conformance tool runs the single-instruction vectors on the CPU
 # core built a second time for a 16 MiB image addressed by the low 24 bits.
 set(QUILLOMARK_TEST_BUS_SOURCES
-  ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp
+  ${CMAKE_SOURCE_DIR}/src/files/file_read.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/memory.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/sound_queue.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/warnings.cpp)
@@ -9,7 +9,7 @@ file(GLOB cpu_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cpu68k/*.cpp)
 list(APPEND QUILLOMARK_TEST_BUS_SOURCES ${cpu_sources} ${QUILLOMARK_HANDLER_SOURCES})
 
 add_library(quillomark_test_bus STATIC ${QUILLOMARK_TEST_BUS_SOURCES})
-target_include_directories(quillomark_test_bus PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(quillomark_test_bus PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_compile_definitions(quillomark_test_bus PUBLIC QUILLOMARK_TEST_BUS)
 add_dependencies(quillomark_test_bus quillomark_handler_list)
 
@@ -19,30 +19,22 @@ set_target_properties(quillomark-conformance PROPERTIES RUNTIME_OUTPUT_DIRECTORY
 
 # The disassembler, from the same decode rows as the CPU.
 add_executable(quillomark-disasm ${CMAKE_SOURCE_DIR}/tools/disasm_main.cpp)
-target_link_libraries(quillomark-disasm quillomark_core)
+target_link_libraries(quillomark-disasm quillomark_debug)
 set_target_properties(quillomark-disasm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The video inspector: sprite, layer and palette tables and pictures of a dump or a state, and a
 # pal.bmp made for a program's colours.
 add_executable(quillomark-inspect ${CMAKE_SOURCE_DIR}/tools/video_report_main.cpp)
-target_link_libraries(quillomark-inspect quillomark_core quillomark_headless_backend)
+target_link_libraries(quillomark-inspect quillomark_desktop quillomark_headless_backend)
 set_target_properties(quillomark-inspect PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The build tools of programs for the board (docs/programming.md), installed beside the programs:
 # the ROM-set packer and the check that a program holds only 68000 instructions. The check's
 # version comes from the one version constant.
-# It writes the set under temporary names with the core's file writing and the system's file calls.
-if(WIN32)
-  set(pack_file_calls ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_files.cpp)
-else()
-  set(pack_file_calls ${CMAKE_SOURCE_DIR}/src/platform/shared/posix_files.cpp)
-endif()
-add_executable(quillomark-pack ${CMAKE_SOURCE_DIR}/tools/rom_pack.cpp ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp
-  ${CMAKE_SOURCE_DIR}/src/driver/file_write.cpp ${pack_file_calls})
-target_include_directories(quillomark-pack PRIVATE ${CMAKE_SOURCE_DIR}/src)
+# It writes the set under temporary names with the file writing and the system's file calls.
+add_executable(quillomark-pack ${CMAKE_SOURCE_DIR}/tools/rom_pack.cpp)
+target_link_libraries(quillomark-pack quillomark_files)
 set_target_properties(quillomark-pack PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-file(STRINGS ${CMAKE_SOURCE_DIR}/src/app/program_info.h version_line REGEX "QUILLOMARK_VERSION\\[\\] =")
-string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" QUILLOMARK_VERSION "${version_line}")
 set(QUILLOMARK_CHECK_M68000 ${CMAKE_BINARY_DIR}/quillomark-check-m68000)
 configure_file(${CMAKE_SOURCE_DIR}/tools/check-m68000.sh ${QUILLOMARK_CHECK_M68000} @ONLY
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

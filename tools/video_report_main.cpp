@@ -13,11 +13,11 @@
 #include "app/program_info.h"
 #include "tool_failure.h"
 #include "driver/board.h"
-#include "driver/file_read.h"
+#include "files/file_read.h"
 #include "driver/memory.h"
 #include "host/input_log.h"
-#include "host/records.h"
-#include "host/save_state.h"
+#include "host/run_records.h"
+#include "host/state_files.h"
 #include "driver/warnings.h"
 #include "video/bitmap_file.h"
 #include "video/frame_store.h"
@@ -78,7 +78,7 @@ void loadFile(const char* path) {
   machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
   if (!machineMemory)
     failTool(PROGRAM, EXIT_USAGE, "out of memory");
-  resetRecords();
+  resetAllRecords();
   if (uint64_t(status.st_size) == DUMP_FILE_SIZE) {
     std::vector<uint8_t> bytes;
     if (!readRegularFile(path, DUMP_FILE_SIZE, bytes) || bytes.size() != DUMP_FILE_SIZE)

@@ -9,9 +9,9 @@
 #include "app/settings.h"
 #include "host/controls.h"
 #include "host/key_map.h"
-#include "driver/symbols.h"
-#include "host/records.h"
-#include "host/rewind.h"
+#include "debug/symbols.h"
+#include "host/run_records.h"
+#include "core/rewind.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
 #include "video/display.h"
@@ -56,10 +56,9 @@ int main(int argc, char** argv) {
     printProgramInfo(info, "quillomark", DESKTOP_USAGE);
     return EXIT_CODE_HELP;
   }
-  resetRecords();
+  resetAllRecords();
   // Only the desktop keeps rewind states and holds back a short tap's release.
-  rewindHistory.enabled = true;
-  hostControls.holdShortTaps = true;
+  hostControls.rewindOn = true;
   char message[FOLDER_MESSAGE_SIZE];
   const char* folder = nullptr;
   const char* symbols = nullptr;

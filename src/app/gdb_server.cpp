@@ -13,7 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "driver/gdb_stub.h"
+#include "debug/gdb_stub.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
 #include "platform/platform.h"

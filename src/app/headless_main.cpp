@@ -10,24 +10,26 @@
 #include <unistd.h>
 
 #include "app/gdb_server.h"
+#include "core/core.h"
 #include "app/headless_options.h"
-#include "driver/debugger.h"
+#include "debug/debugger.h"
 #include "driver/frame_loop.h"
-#include "driver/symbols.h"
+#include "debug/symbols.h"
 #include "app/program.h"
 #include "host/input_log.h"
-#include "host/records.h"
+#include "host/run_records.h"
+#include "driver/program_loop.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
 
 static void printStats() {
-  if (frameLoopState.loopStartSeconds == 0)
+  if (programLoop.loopStartSeconds == 0)
     return; // start-up failed: the loop never ran
-  const double seconds = steadySeconds() - frameLoopState.loopStartSeconds;
+  const double seconds = steadySeconds() - programLoop.loopStartSeconds;
   const unsigned long long instructions = frameLoopState.instructionCount;
-  fprintf(stderr, "passes: %u, instructions: %llu, seconds: %.3f, MIPS: %.1f\n", displayContext.passCount,
+  fprintf(stderr, "passes: %u, instructions: %llu, seconds: %.3f, MIPS: %.1f\n", frameLoopState.passCount,
           instructions, seconds, seconds > 0 ? instructions / seconds / 1e6 : 0.0);
 }
 
@@ -52,8 +54,9 @@ int main(int argc, char** argv) {
     printProgramInfo(options.info, "quillomark-headless", HEADLESS_USAGE);
     return EXIT_CODE_HELP;
   }
-  resetRecords();
+  resetAllRecords();
   headlessReset();
+  coreHoldShortTaps(false); // each scripted key lands on the pass its script names
   if (options.keysPath && !loadKeyScript(options.keysPath, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
     return EXIT_CODE_USAGE;
@@ -115,7 +118,7 @@ int main(int argc, char** argv) {
             strerror(errno));
     return EXIT_CODE_USAGE;
   }
-  frameLoopState.exitOnHang = options.exitOnHang;
+  programLoop.exitOnHang = options.exitOnHang;
   if (options.symbolsPath && !loadSymbols(options.symbolsPath, message, sizeof message)) {
     fprintf(stderr, "quillomark-headless: %s\n", message);
     return EXIT_CODE_USAGE;
@@ -143,7 +146,7 @@ int main(int argc, char** argv) {
   }
   headlessPlatform.frameLimit = options.frames;
   if (options.stats) {
-    frameLoopState.countInstructions = true;
+    programLoop.countInstructions = true;
     atexit(printStats);
   }
   char program[] = "quillomark-headless";

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/install_folders.h"
-#include "driver/debugger.h"
+#include "debug/debugger.h"
 #include "platform/headless/headless.h"
 
 const char HEADLESS_USAGE[] =

@@ -11,14 +11,14 @@
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/frame_loop.h"
-#include "driver/gdb_stub.h"
-#include "host/core.h"
+#include "debug/gdb_stub.h"
+#include "core/core.h"
 #include "host/joystick.h"
-#include "host/program_loop.h"
-#include "host/rom_files.h"
+#include "driver/program_loop.h"
+#include "driver/rom_files.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "host/window_proc.h"
 #include "platform/platform.h"
 #include "video/display.h"
@@ -36,7 +36,7 @@ void printBanner() {
 void parseOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "-640") == 0)
-      frameLoopState.wideMode = true;
+      displayContext.wideMode = true;
     else if (strcmp(argv[i], "--window") == 0)
       displayContext.windowed = true;
     else if (strcmp(argv[i], "--full-screen") == 0)

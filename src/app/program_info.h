@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-inline constexpr char QUILLOMARK_VERSION[] = "0.9.0";
+#include "core/version.h"
+
 
 // The last lines of the emulator programs' usage texts (a macro, so that it joins their literals).
 #define PROGRAM_EXIT_CODES_TEXT                                                                        \

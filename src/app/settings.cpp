@@ -12,8 +12,8 @@
 #define TOML_ENABLE_FORMATTERS 0
 #include <toml++/toml.h>
 
-#include "driver/file_read.h"
-#include "driver/file_write.h"
+#include "files/file_read.h"
+#include "files/file_write.h"
 #include "host/key_map.h"
 #include "platform/platform.h"
 

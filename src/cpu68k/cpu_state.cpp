@@ -3,6 +3,9 @@
 CpuState cpuState;
 CcrWord ccrWord;
 
+// The address space's warnings name the PC of the instruction making the access.
+uint32_t (*accessPc)() = getPc;
+
 void buildSr() {
   const CcrWord f = ccrWord;
   cpuState.sr = uint16_t(cpuState.t1 << 15 | cpuState.t0 << 14 | cpuState.s << 13 | cpuState.m << 12 |

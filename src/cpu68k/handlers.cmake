@@ -17,7 +17,7 @@ else()
     ${CMAKE_SOURCE_DIR}/tools/handler_list_gen.cpp
     ${CMAKE_SOURCE_DIR}/src/cpu68k/decode_build.cpp
     ${CMAKE_SOURCE_DIR}/src/cpu68k/pattern_rows.cpp
-    ${CMAKE_SOURCE_DIR}/src/driver/file_read.cpp)
+    ${CMAKE_SOURCE_DIR}/src/files/file_read.cpp)
   target_include_directories(quillomark-handler-gen PRIVATE ${CMAKE_SOURCE_DIR}/src)
   set(QUILLOMARK_HANDLER_GEN quillomark-handler-gen)
 endif()

@@ -14,3 +14,10 @@ inline constexpr uint32_t CHARACTER_RAM = 0x120000;        // tile and sprite pa
 inline constexpr uint32_t SPRITE_RAM = 0x180000;           // 256 entries of 16 bytes
 inline constexpr uint32_t SCROLL_REGISTERS = 0x190000;     // scroll tables (odd bytes)
 
+// Bits of the player input port.
+inline constexpr uint8_t INPUT_LEFT = 0x01;
+inline constexpr uint8_t INPUT_RIGHT = 0x02;
+inline constexpr uint8_t INPUT_UP = 0x04;
+inline constexpr uint8_t INPUT_DOWN = 0x08;
+inline constexpr uint8_t INPUT_FIRE = 0x10;   // Enter, Shift, Space, joystick button 2
+inline constexpr uint8_t INPUT_BUTTON2 = 0x20; // Alt

@@ -1,17 +1,16 @@
 #include "driver/frame_loop.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "cpu68k/exceptions.h"
 #include "driver/board.h"
-#include "driver/debugger.h"
 #include "driver/memory.h"
 #include "driver/warnings.h"
 
 FrameLoopState frameLoopState;
+LoopWatch loopWatch;
 
 bool frameEnds() {
   const uint32_t flagAddress = peekLong(FRAME_FLAG_POINTER);
@@ -33,7 +32,7 @@ void endFrame() {
 template <LoopKind KIND> static SliceEnd runSliceOf(uint32_t count, uint32_t* left) {
   for (; count; --count) {
     if constexpr (KIND == LOOP_WATCHING)
-      if (watchInstruction()) [[unlikely]] {
+      if (loopWatch.before && loopWatch.before()) [[unlikely]] {
         *left = count;
         return SLICE_STOPPED;
       }
@@ -44,7 +43,7 @@ template <LoopKind KIND> static SliceEnd runSliceOf(uint32_t count, uint32_t* le
     // gdb's stop after this instruction (a step, a watched write) stays pending over a frame end.
     bool stopAfter = false;
     if constexpr (KIND == LOOP_WATCHING)
-      stopAfter = watchAfterInstruction();
+      stopAfter = loopWatch.after && loopWatch.after();
     if (getPc() == IDLE_LOOP_PC) [[unlikely]] {
       if (frameEnds()) {
         if constexpr (KIND == LOOP_COUNTING)
@@ -74,8 +73,4 @@ void runInstructions(uint32_t count, void (*pass)()) {
     if (runSlice(LOOP_PLAIN, count, &count) == SLICE_FRAME_ENDED && pass)
       pass();
   }
-}
-
-double steadySeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }

@@ -2,16 +2,17 @@
 
 #include <cstdio>
 
-#include "cpu68k/cpu_state.h"
 #include "driver/warnings.h"
 
 uint8_t* machineMemory;
+
+static unsigned long warningPc() { return accessPc ? accessPc() : 0; }
 
 // Bytes that lie beyond the image read as 0; each byte's address goes
 // through the bus mask, so the conformance bus wraps at 16 MiB.
 uint32_t readSlow(uint32_t address, int width) {
   if (address >= MEMORY_SIZE && mayPrintWarning())
-    printWarning(stdout, "Read: <Outside memory area> PC:%lx Addr:%lx", (unsigned long)getPc(), (unsigned long)address);
+    printWarning(stdout, "Read: <Outside memory area> PC:%lx Addr:%lx", warningPc(), (unsigned long)address);
   uint32_t value = 0;
   for (int i = 0; i < width; ++i) {
     uint64_t at = (uint64_t(address) + i) & BUS_WRAP_MASK;
@@ -23,9 +24,9 @@ uint32_t readSlow(uint32_t address, int width) {
 // Bytes that would land beyond the image are dropped.
 void writeSlow(uint32_t address, uint32_t value, int width) {
   if (address < ROM_LIMIT && mayPrintWarning())
-    printWarning(stdout, "Write: <Trying to write to ROM> PC:%lx Addr:%lx", (unsigned long)getPc(), (unsigned long)address);
+    printWarning(stdout, "Write: <Trying to write to ROM> PC:%lx Addr:%lx", warningPc(), (unsigned long)address);
   if (address >= MEMORY_SIZE && mayPrintWarning())
-    printWarning(stdout, "Write: <Outside memory area> PC:%lx Addr:%lx", (unsigned long)getPc(), (unsigned long)address);
+    printWarning(stdout, "Write: <Outside memory area> PC:%lx Addr:%lx", warningPc(), (unsigned long)address);
   for (int i = 0; i < width; ++i) {
     uint64_t at = (uint64_t(address) + i) & BUS_WRAP_MASK;
     if (at < MEMORY_SIZE)

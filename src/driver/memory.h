@@ -23,6 +23,10 @@ inline constexpr uint8_t MEMORY_FILL = 0xAA;               // value of every byt
 // The address space: MEMORY_SIZE bytes, byte n is CPU address n. Created by loadRomSet.
 extern uint8_t* machineMemory;
 
+// The PC the warnings name: where the instruction making the access stands. The CPU core sets it
+// (the address space knows no CPU); null names 0.
+extern uint32_t (*accessPc)();
+
 // Slow paths of the rules: warnings and accesses that reach past the image.
 uint32_t readSlow(uint32_t address, int width);
 void writeSlow(uint32_t address, uint32_t value, int width);

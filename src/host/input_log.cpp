@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "cpu68k/cpu_state.h"
-#include "driver/file_read.h"
+#include "files/file_read.h"
 #include "driver/board.h"
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
 
@@ -95,3 +95,5 @@ void closeSoundLog(uint32_t pass) {
   if (inputLog.soundLog)
     dropSoundLog(false);
 }
+
+void followLoadedState() { inputLog.soundLogNext = soundCommandQueue.writeIndex; }

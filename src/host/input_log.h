@@ -30,6 +30,9 @@ void replayInputs();
 // Appends this pass's player and switch input bytes, opening keys.bin on first use; a failure is
 // reported once and ends the logging.
 void logInputs();
+// After a state or a rewind step was applied: the sound log goes on from the loaded queue, whose
+// commands were logged by the run that saved it.
+void followLoadedState();
 // Closes keys.bin if it is open; a failed close is reported.
 void closeKeyLog();
 // Opens the sound-command log at path; false (errno set) when it cannot be created.

@@ -2,8 +2,9 @@
 
 #include "driver/board.h"
 #include "driver/memory.h"
-#include "host/controls.h"
-#include "platform/platform.h"
+#include "host/key_codes.h"
+
+BoardInputs boardInputs;
 
 namespace {
 enum KeyAction : uint8_t { KEY_HOLD, KEY_TOGGLE, KEY_AUTOFIRE };
@@ -51,7 +52,7 @@ void applyKey(uint32_t keyCode, uint32_t pressed) {
       break;
     case KEY_AUTOFIRE:
       // Pressing only arms autofire; releasing it clears bit 5, then bit 4.
-      hostControls.autofire = pressed ? 1 : 0;
+      boardInputs.autofire = pressed ? 1 : 0;
       if (!pressed)
         port &= ~binding.mask;
       break;
@@ -61,9 +62,35 @@ void applyKey(uint32_t keyCode, uint32_t pressed) {
 }
 
 void stepAutofire() {
-  if (hostControls.autofire) {
+  if (boardInputs.autofire) {
     uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
     port ^= INPUT_BUTTON2;
     port ^= INPUT_FIRE;
+  }
+}
+
+void applyJoystick(int32_t x, int32_t y, uint32_t buttons) {
+  BoardInputs& in = boardInputs;
+  uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
+  if (x != in.joystickAxisX || y != in.joystickAxisY) {
+    port &= ~(INPUT_LEFT | INPUT_RIGHT | INPUT_UP | INPUT_DOWN);
+    if (x < -AXIS_DEAD_ZONE) port |= INPUT_LEFT;
+    if (x > AXIS_DEAD_ZONE) port |= INPUT_RIGHT;
+    if (y < -AXIS_DEAD_ZONE) port |= INPUT_UP;
+    if (y > AXIS_DEAD_ZONE) port |= INPUT_DOWN;
+    in.joystickAxisX = x;
+    in.joystickAxisY = y;
+  }
+  if (buttons != uint32_t(in.joystickButtons)) {
+    in.autofire = buttons & 1;
+    if (!(buttons & 1)) {
+      port &= ~INPUT_BUTTON2;
+      port &= ~INPUT_FIRE;
+    }
+    if (buttons & 2)
+      port |= INPUT_FIRE;
+    else
+      port &= ~INPUT_FIRE;
+    in.joystickButtons = uint16_t(buttons);
   }
 }

@@ -1,4 +1,5 @@
 #include "host/on_screen.h"
+#include "driver/program_loop.h"
 
 #include <cstdio>
 #include <cstring>

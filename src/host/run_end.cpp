@@ -1,11 +1,12 @@
 #include "host/run_end.h"
+#include "driver/frame_loop.h"
 
 #include <cstdio>
 
-#include "driver/debugger.h"
-#include "driver/file_write.h"
+#include "debug/debugger.h"
+#include "files/file_write.h"
 #include "host/input_log.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "platform/platform.h"
 #include "video/display.h"
 
@@ -24,7 +25,7 @@ void watchEndSignals() {
 int finishRun(bool displayLost) {
   closeKeyLog();
   closeTrace();
-  closeSoundLog(displayContext.passCount + 1);
+  closeSoundLog(frameLoopState.passCount + 1);
   reportBreakpointsMissed();
   reportStateNotSaved();
   platformShutdown(displayLost);

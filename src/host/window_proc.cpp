@@ -5,35 +5,36 @@
 #include <cstring>
 #include <cstdlib>
 
+#include "core/core.h"
 #include "cpu68k/cpu_state.h"
-#include "driver/gdb_stub.h"
+#include "debug/gdb_stub.h"
 #include "host/controls.h"
-#include "host/keyboard.h"
 #include "host/key_map.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "host/input_log.h"
-#include "host/rewind.h"
+#include "core/rewind.h"
 #include "video/compose.h"
 #include "video/display.h"
 #include "video/screenshot.h"
+#include "video/sprites.h"
 
 // Control keys act on key-down only, auto-repeats included.
 static bool runControlKey(uint32_t keyCode) {
   switch (keyCode) {
   case VKEY_I:
-    hostControls.spriteInspector = !hostControls.spriteInspector;
+    spriteState.inspector = !spriteState.inspector;
     return true;
   case VKEY_F1:
     resetCpu();
     showMessage("Reset");
     return true;
   case VKEY_F5:
-    ++hostControls.inspectedSlot;
+    ++spriteState.inspectedSlot;
     return true;
   case VKEY_F6:
-    --hostControls.inspectedSlot;
+    --spriteState.inspectedSlot;
     return true;
   case VKEY_F11:
     hostControls.frameShotsOn = 1;
@@ -137,7 +138,7 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
       chooseSlot(keyCode == VKEY_F7 ? -1 : 1);
     return true;
   case VKEY_R:
-    if (hc.rewinding != down && rewindHistory.enabled) {
+    if (hc.rewinding != down && hc.rewindOn) {
       hc.rewinding = down;
       refreshOverlay();
     }
@@ -177,11 +178,11 @@ intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, i
     return platformDefaultWindowProc(window, message, wParam, lParam);
   case MSG_KEYDOWN:
     if (!runPlayerKey(key, true, lParam) && !runControlKey(key))
-      applyKey(key, 1);
+      coreQueueKey(key, true);
     return 0;
   case MSG_KEYUP:
     if (!runPlayerKey(key, false, lParam))
-      applyKey(key, 0);
+      coreQueueKey(key, false);
     return 0;
   case MSG_SYSKEYDOWN:
   case MSG_SYSKEYUP:
@@ -189,7 +190,7 @@ intptr_t windowProc(PlatformWindow window, uint32_t message, uintptr_t wParam, i
     // keys; without this the Alt button could never be pressed there. Default
     // processing still follows, so Alt+F4 keeps closing the window.
     if (!runPlayerKey(key, message == MSG_SYSKEYDOWN, lParam))
-      applyKey(key, message == MSG_SYSKEYDOWN);
+      coreQueueKey(key, message == MSG_SYSKEYDOWN);
     return platformDefaultWindowProc(window, message, wParam, lParam);
   default:
     return platformDefaultWindowProc(window, message, wParam, lParam);

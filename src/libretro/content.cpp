@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "driver/rom_loader.h"
-#include "host/core.h"
+#include "core/core.h"
 #include "video/palette.h"
 
 namespace {

@@ -15,9 +15,10 @@ endif()
 
 file(GLOB LIBRETRO_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_library(quillomark_libretro MODULE ${LIBRETRO_SOURCES} ${QUILLOMARK_CORE_SOURCES}
-  ${QUILLOMARK_GENERATED_SOURCES} ${HEADLESS_SOURCES})
+  ${QUILLOMARK_GENERATED_SOURCES} ${CMAKE_SOURCE_DIR}/src/files/file_read.cpp)
 add_dependencies(quillomark_libretro quillomark_handler_list)
-target_include_directories(quillomark_libretro PRIVATE ${CMAKE_SOURCE_DIR}/src ${LIBRETRO_INCLUDE_DIR})
+target_include_directories(quillomark_libretro PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated
+  ${LIBRETRO_INCLUDE_DIR})
 set(LIBRETRO_EXPORTS ${CMAKE_CURRENT_LIST_DIR}/libretro.map)
 target_link_options(quillomark_libretro PRIVATE -Wl,--no-undefined -Wl,--version-script=${LIBRETRO_EXPORTS})
 target_link_libraries(quillomark_libretro PRIVATE PkgConfig::LIBZIP)

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/program_info.h"
+#include "core/version.h"
 #include "cpu68k/cpu_state.h"
 #include "libretro/content.h"
 #include "libretro/retropad.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/core.h"
+#include "core/core.h"
 #include "libretro.h"
 #include "platform/platform.h"
 

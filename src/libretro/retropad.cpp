@@ -1,6 +1,6 @@
 #include "libretro/retropad.h"
 
-#include "host/core.h"
+#include "core/core.h"
 
 uint16_t readPad(retro_input_state_t inputState) {
   uint16_t buttons = 0;

@@ -7,9 +7,10 @@
 
 #include "driver/frame_loop.h"
 #include "video/frame_store.h"
+#include "video/palette.h"
 
 DisplayContext displayContext;
-FrameStore frameStore;
+
 
 // The display's set-up steps in order, each with the message of its failure.
 struct DisplayStep {
@@ -18,12 +19,12 @@ struct DisplayStep {
 };
 
 // The display mode's size, which is the back buffer's in the window too: 320x240, or 640x480 wide.
-static int modeWidth() { return frameLoopState.wideMode ? 640 : 320; }
-static int modeHeight() { return frameLoopState.wideMode ? 480 : 240; }
+static int modeWidth() { return displayContext.wideMode ? 640 : 320; }
+static int modeHeight() { return displayContext.wideMode ? 480 : 240; }
 
 static int32_t setCooperativeLevel() { return platformSetCooperativeLevel(displayContext.window); }
 static int32_t setMode() { return platformSetDisplayMode(modeWidth(), modeHeight(), 8); }
-static int32_t createPalette() { return platformCreatePalette(displayContext.paletteEntries); }
+static int32_t createPalette() { return platformCreatePalette(colourTables.hostPalette); }
 
 // The visible 256x240 picture in the back buffer, at x 32 in either mode: what the window shows and
 // wide mode stretches.
@@ -118,7 +119,7 @@ void presentBackBuffer() {
   int32_t result;
   if (displayContext.windowed) {
     result = platformPresentWindow();
-  } else if (frameLoopState.wideMode) {
+  } else if (displayContext.wideMode) {
     // The 256x240 picture at x 32 is stretched over the whole 640x480 screen.
     const PlatformRect destination = {0, 0, modeWidth(), modeHeight()};
     result = platformStretchBlit(&destination, &PICTURE_IN_BUFFER);

@@ -6,11 +6,10 @@
 
 struct DisplayContext {
   PlatformWindow window;
-  PaletteColour paletteEntries[256]; // the host palette: pal.bmp's colours
   uint8_t* lockedBits;               // back-buffer memory of the last successful lock
   int32_t lockedPitch;               // its bytes per row
-  uint32_t passCount;                // passes whose input was taken (frame ends since start)
   bool windowed;                     // the picture is shown in a desktop window, not full screen
+  bool wideMode;                     // -640: 640x480 display
 };
 
 // Printed after "Failed to set screen mode" when the start goes on in a window.

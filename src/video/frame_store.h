@@ -20,6 +20,12 @@ struct FrameStore {
 
 extern FrameStore frameStore;
 
+// One host palette entry, laid out as the system's palette entry.
+struct PaletteColour {
+  uint8_t red, green, blue, flags;
+};
+
+
 // Offset in the store of column 0 of a working-frame line (margin lines included).
 inline constexpr int frameOffset(int line) { return (FRAME_TOP + line) * FRAME_STORE_WIDTH; }
 // Pointer to column 0 of a working-frame line (may be in the margins).

@@ -56,7 +56,7 @@ bool loadPalette(const uint8_t* bytes, size_t size, char* message, int messageSi
   fillColourTable(entries);
   // The host palette gets the file's colours as they are; only matching is brightened.
   for (int k = 0; k < 256; ++k)
-    displayContext.paletteEntries[k] = PaletteColour{entries[k][2], entries[k][1], entries[k][0], 0};
+    colourTables.hostPalette[k] = PaletteColour{entries[k][2], entries[k][1], entries[k][0], 0};
   return true;
 }
 

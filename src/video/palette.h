@@ -8,7 +8,10 @@ inline constexpr int PALETTE_FILE_OFFSET = 54;   // colour table of a 256-colour
 inline constexpr int PALETTE_FILE_MINIMUM = 1078; // header plus 256 four-byte entries
 inline constexpr int PEN_LOOKUP_SIZE = 2048;
 
+#include "video/frame_store.h"
+
 struct ColourTables {
+  PaletteColour hostPalette[256];      // pal.bmp's colours, which the picture's indices name
   uint8_t colourTable[65536];          // board colour word -> nearest host index
   uint8_t penLookup[PEN_LOOKUP_SIZE];  // board palette entry -> host index, per frame
 };

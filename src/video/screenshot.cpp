@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "platform/platform.h"
 #include "video/display.h"
 #include "video/frame_store.h"
+#include "video/palette.h"
 
 ScreenshotState screenshotState;
 
@@ -39,7 +40,7 @@ bool writeBitmap(FileKind kind, const char* fileName) {
   fillHeader(file);
   uint8_t* colours = file + BITMAP_HEADER_SIZE;
   for (int k = 0; k < 256; ++k) {
-    const PaletteColour& c = displayContext.paletteEntries[k];
+    const PaletteColour& c = colourTables.hostPalette[k];
     colours[4 * k] = c.blue;
     colours[4 * k + 1] = c.green;
     colours[4 * k + 2] = c.red;

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 
 inline constexpr int32_t FRAME_SHOT_LIMIT = 100; // highest file number written
 inline constexpr uint32_t BITMAP_FILE_SIZE = 77878;

@@ -9,8 +9,9 @@ inline constexpr uint8_t UNKNOWN_SIZE_CODE = 0x28;
 
 struct SpriteState {
   uint32_t zoomedSpriteCount; // scaled sprites drawn since start; drives the colour shift
-  bool inspecting;            // the inspector is on: only inspectedSlot is drawn, its address printed
-  uint8_t inspectedSlot;      // the scan index the inspector shows
+  uint32_t inspector;         // key I: the desktop holds the emulation and shows one sprite entry
+  uint8_t inspectedSlot;      // F5/F6: the scan index the inspector shows
+  bool inspecting;            // this composition draws only inspectedSlot (the desktop's inspector)
 };
 
 extern SpriteState spriteState;

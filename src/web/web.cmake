@@ -17,7 +17,7 @@ foreach(name ${BOARD_SET_FILES})
 endforeach()
 
 add_executable(quillomark-web ${CMAKE_SOURCE_DIR}/src/web/web_main.cpp)
-target_link_libraries(quillomark-web quillomark_core quillomark_headless_backend)
+target_link_libraries(quillomark-web quillomark_core)
 set_target_properties(quillomark-web PROPERTIES OUTPUT_NAME quillomark SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${QUILLOMARK_WEB_OUTPUT} LINK_DEPENDS "${web_demo_files}")
 target_link_options(quillomark-web PRIVATE

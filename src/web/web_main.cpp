@@ -13,7 +13,7 @@
 #include "cpu68k/cpu_state.h"
 #include "driver/board.h"
 #include "driver/memory.h"
-#include "host/core.h"
+#include "core/core.h"
 #include "platform/headless/headless.h"
 #include "video/frame_store.h"
 #include "video/palette.h"
@@ -157,7 +157,7 @@ EMSCRIPTEN_KEEPALIVE bool webRunPass() {
 EMSCRIPTEN_KEEPALIVE const uint32_t* webPicture() { return web.picture; }
 
 // Passes since the set was loaded.
-EMSCRIPTEN_KEEPALIVE uint32_t webPass() { return coreFrameCount(); }
+EMSCRIPTEN_KEEPALIVE uint32_t webPass() { return corePassCount(); }
 
 // The program counter, for the page's hang note.
 EMSCRIPTEN_KEEPALIVE uint32_t webProgramCounter() { return web.loaded ? getPc() : 0; }

@@ -5,7 +5,7 @@
 
 #include "cpu/cpu_fixture.h"
 #include "cpu68k/exceptions.h"
-#include "driver/symbols.h"
+#include "debug/symbols.h"
 #include "driver/memory.h"
 #include "driver/warnings.h"
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <tuple>
 
-#include "driver/file_read.h"
+#include "files/file_read.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "host/window_proc.h"
 #include "support/test_support.h"
 

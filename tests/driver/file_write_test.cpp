@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "support/test_support.h"
 
 namespace {

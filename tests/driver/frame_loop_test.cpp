@@ -56,7 +56,7 @@ TEST(Options, AnExactMinus640SelectsWideModeAndTheLastOfWindowAndFullScreenCount
     std::vector<char*> argv;
     for (std::string& s : storage) argv.push_back(s.data());
     EXPECT_EQ(captureStdout([&] { parseOptions(int(argv.size()), argv.data()); }), "");
-    EXPECT_EQ(frameLoopState.wideMode, c.wide) << storage.size();
+    EXPECT_EQ(displayContext.wideMode, c.wide) << storage.size();
     EXPECT_EQ(displayContext.windowed, c.windowed) << storage.size();
   }
 }

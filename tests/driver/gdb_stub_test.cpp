@@ -6,7 +6,8 @@
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/frame_loop.h"
-#include "driver/gdb_stub.h"
+#include "debug/debugger.h"
+#include "debug/gdb_stub.h"
 #include "driver/memory.h"
 #include "support/test_support.h"
 
@@ -60,6 +61,7 @@ TEST(GdbStub, BreakpointsStepsAndWatchpointsStopTheWatchingLoop) {
   std::copy(image.begin(), image.end(), machineMemory);
   resetCpu();
   gdbStub.attached = true;
+  watchWithDebugger();
   uint32_t left = 0;
   std::string reply;
   EXPECT_EQ(answer("Z2,80014,4"), "OK");

@@ -2,8 +2,8 @@
 
 #include "driver/memory.h"
 #include "driver/rom_loader.h"
-#include "host/core.h"
-#include "host/rom_files.h"
+#include "core/core.h"
+#include "driver/rom_files.h"
 #include "support/test_support.h"
 
 namespace {

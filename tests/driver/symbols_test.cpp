@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "driver/symbols.h"
+#include "debug/symbols.h"
 #include "support/test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 # where the top level compiles every library with coverage and the sanitizers; this adds
 # libFuzzer's driver (package libclang-rt-14-dev) to the one executable.
 add_executable(quillomark_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz_target.cpp)
-target_link_libraries(quillomark_fuzz quillomark_core quillomark_headless_backend)
+target_link_libraries(quillomark_fuzz quillomark_desktop quillomark_headless_backend)
 target_link_options(quillomark_fuzz PRIVATE -fsanitize=fuzzer)
 # The video code compares every pixel: tracing those compares for libFuzzer's value profile would
 # cost most of each run, so it keeps only the edge counters.

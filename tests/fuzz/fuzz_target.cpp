@@ -16,13 +16,13 @@
 #include "driver/frame_loop.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
-#include "driver/symbols.h"
+#include "debug/symbols.h"
 #include "driver/warnings.h"
 #include "host/controls.h"
-#include "host/core.h"
+#include "core/core.h"
 #include "host/input_log.h"
-#include "host/program_loop.h"
-#include "host/rom_files.h"
+#include "driver/program_loop.h"
+#include "driver/rom_files.h"
 #include "host/window_proc.h"
 #include "video/display.h"
 #include "video/frame_store.h"
@@ -133,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   hostControls = HostControls{};
   hostControls.appActive = appActive;
   resetCpu();
-  const uint32_t firstPass = displayContext.passCount;
+  const uint32_t firstPass = frameLoopState.passCount;
   uint32_t sinceFrame = 0;
-  for (uint32_t run = 0; run < FUZZ_INSTRUCTIONS && displayContext.passCount - firstPass < FUZZ_FRAMES;
+  for (uint32_t run = 0; run < FUZZ_INSTRUCTIONS && frameLoopState.passCount - firstPass < FUZZ_FRAMES;
        run += FUZZ_STEP) {
-    const uint32_t passes = displayContext.passCount;
+    const uint32_t passes = frameLoopState.passCount;
     runInstructions(FUZZ_STEP, renderFrame);
-    sinceFrame = displayContext.passCount == passes ? sinceFrame + FUZZ_STEP : 0;
+    sinceFrame = frameLoopState.passCount == passes ? sinceFrame + FUZZ_STEP : 0;
     if (sinceFrame >= FORCED_FRAME_INSTRUCTIONS) {
       endFrame();
       renderFrame();

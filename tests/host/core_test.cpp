@@ -5,12 +5,17 @@
 #include <vector>
 
 #include "driver/rom_loader.h"
-#include "host/core.h"
-#include "host/records.h"
-#include "host/rewind.h"
+#include "core/core.h"
+#include "core/records.h"
+#include "core/rewind.h"
 #include "video/compose.h"
+#include "driver/board.h"
+#include "driver/memory.h"
+#include "host/controls.h"
+#include "host/key_map.h"
+#include "host/keyboard.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
+#include "core/save_state.h"
 #include "platform/headless/headless.h"
 #include "support/test_support.h"
 #include "video/frame_store.h"
@@ -55,7 +60,7 @@ std::vector<uint64_t> runInProcess(const SetBytes& set, int frames) {
     EXPECT_EQ(coreRunFrame(), CORE_FRAME_ENDED);
     digests.push_back(pictureNow());
   }
-  EXPECT_EQ(coreFrameCount(), uint32_t(frames));
+  EXPECT_EQ(corePassCount(), uint32_t(frames));
   return digests;
 }
 
@@ -178,7 +183,7 @@ TEST(Core, AHungProgramReturnsAfterItsBudget) {
   ASSERT_TRUE(coreLoadRomSet(files.data(), int(files.size()), message, sizeof message));
   const uint64_t before = pictureNow();
   EXPECT_EQ(coreRunFrame(), CORE_FRAME_HUNG);
-  EXPECT_EQ(coreFrameCount(), 0u);
+  EXPECT_EQ(corePassCount(), 0u);
   EXPECT_EQ(pictureNow(), before);
   coreEnd();
 }
@@ -192,7 +197,6 @@ TEST(Rewind, GoesBackToThePicturesOfEarlierPasses) {
   char message[CORE_MESSAGE_SIZE];
   ASSERT_TRUE(coreLoadRomSet(set.files.data(), int(set.files.size()), message, sizeof message));
   ASSERT_TRUE(coreLoadPalette(set.palette.data(), set.palette.size(), message, sizeof message));
-  rewindHistory.enabled = true;
   constexpr int PASSES = 1200; // 20 seconds
   std::vector<uint64_t> digests;
   for (int i = 0; i < PASSES; ++i) {
@@ -215,6 +219,68 @@ TEST(Rewind, GoesBackToThePicturesOfEarlierPasses) {
   // Going on from there goes on as the run did from that pass.
   coreRunFrame();
   EXPECT_EQ(pictureNow(), digests[at + 1]);
+  coreEnd();
+}
+
+// A key pressed and let go between two frames reaches the board for one frame, whether the front end
+// gives it between frames (the page) or at the frame end before composing (the desktop's pump); a
+// scripted run, which does not hold taps, sees it never.
+TEST(Core, AShortTapIsSeenForOneFrame) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo ROM set in this build";
+  const SetBytes set = readSet(SET_DIRS[0]);
+  for (const bool hold : {true, false})
+    for (const bool atFrameEnd : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "hold " << hold << ", at the frame end " << atFrameEnd);
+      freshMachine();
+      coreHoldShortTaps(hold);
+      runInProcess(set, 2);
+      const auto left = [] { return machineMemory[PLAYER_INPUTS_ADDRESS] & INPUT_LEFT; };
+      machineMemory[PLAYER_INPUTS_ADDRESS] &= ~INPUT_LEFT;
+      uint32_t rest;
+      if (atFrameEnd) {
+        ASSERT_EQ(coreRunSlice(LOOP_PLAIN, CORE_FRAME_BUDGET, &rest), SLICE_FRAME_ENDED);
+      }
+      coreQueueKey(VKEY_LEFT, true);
+      coreQueueKey(VKEY_LEFT, false);
+      coreQueueKey(VKEY_UP, true); // after the held release: waits with it
+      if (!atFrameEnd) {
+        ASSERT_EQ(coreRunSlice(LOOP_PLAIN, CORE_FRAME_BUDGET, &rest), SLICE_FRAME_ENDED);
+      }
+      EXPECT_EQ(left(), hold ? INPUT_LEFT : 0);
+      EXPECT_EQ(machineMemory[PLAYER_INPUTS_ADDRESS] & INPUT_UP, hold ? 0 : INPUT_UP);
+      coreCompose();
+      ASSERT_EQ(coreRunSlice(LOOP_PLAIN, CORE_FRAME_BUDGET, &rest), SLICE_FRAME_ENDED);
+      EXPECT_EQ(left(), 0);
+      EXPECT_EQ(machineMemory[PLAYER_INPUTS_ADDRESS] & INPUT_UP, INPUT_UP);
+    }
+  coreHoldShortTaps(true);
+  coreEnd();
+}
+
+// A set loaded again resets the machine (passes, autofire, rewind's history of the old machine) and
+// keeps the person's run (key settings, the chosen slot).
+TEST(Core, ALoadResetsTheMachineAndKeepsTheRun) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo ROM set in this build";
+  const SetBytes set = readSet(SET_DIRS[0]);
+  freshMachine();
+  keyMap.keys[0].codes[0] = uint8_t(VKEY_F12);
+  hostControls.stateSlot = 3;
+  runInProcess(set, 5);
+  coreQueueKey(VKEY_CONTROL, true);
+  for (int i = 0; i < 3; ++i) {
+    coreRunFrame();
+    keepRewindState();
+  }
+  ASSERT_EQ(boardInputs.autofire, 1u);
+  ASSERT_GT(rewindDepth(), 0u);
+  runInProcess(set, 1);
+  EXPECT_EQ(corePassCount(), 1u);
+  EXPECT_EQ(boardInputs.autofire, 0u);
+  EXPECT_EQ(rewindDepth(), 0u);
+  EXPECT_EQ(keyMap.keys[0].codes[0], uint8_t(VKEY_F12));
+  EXPECT_EQ(hostControls.stateSlot, 3);
   coreEnd();
 }
 

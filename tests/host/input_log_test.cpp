@@ -10,7 +10,7 @@
 #include "cpu68k/cpu_state.h"
 #include "driver/board.h"
 #include "driver/memory.h"
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "host/controls.h"
 #include "host/window_proc.h"
 #include "host/input_log.h"

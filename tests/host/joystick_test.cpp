@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/keyboard.h"
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
@@ -72,13 +73,13 @@ TEST(Joystick, ButtonsDriveFireAndAutofireOnChange) {
   windowProc(nullptr, MSG_KEYDOWN, VKEY_CONTROL, 0);
   player() = 0x30;
   stick(32768, 32768, 2); // button 2 while Ctrl autofire is on
-  EXPECT_EQ(hostControls.autofire, 0u);
+  EXPECT_EQ(boardInputs.autofire, 0u);
   EXPECT_EQ(player(), 0x10);
   stick(32768, 32768, 3); // button 1 too: autofire, bit 4 follows button 2, bit 5 untouched
-  EXPECT_EQ(hostControls.autofire, 1u);
+  EXPECT_EQ(boardInputs.autofire, 1u);
   EXPECT_EQ(player(), 0x10);
   stick(32768, 32768, 2); // button 1 released while 2 held
-  EXPECT_EQ(hostControls.autofire, 0u);
+  EXPECT_EQ(boardInputs.autofire, 0u);
   EXPECT_EQ(player(), 0x10);
   player() = 0x30;
   stick(32768, 32768, 2 | 4); // button 3 changes the mask: steps re-applied
@@ -93,7 +94,7 @@ TEST(Joystick, FailedReadDuringPollChangesNothing) {
   headlessPlatform.joystickAnswers = false;
   stick(0, 0, 3);
   EXPECT_EQ(player(), 0x0F);
-  EXPECT_EQ(hostControls.autofire, 0u);
+  EXPECT_EQ(boardInputs.autofire, 0u);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <string>
 
+#include "video/sprites.h"
+#include "host/keyboard.h"
 #include "cpu68k/cpu_state.h"
 #include "driver/board.h"
 #include "driver/memory.h"
@@ -91,10 +93,10 @@ TEST(Autofire, CtrlArmsWithoutTouchingBitsAndReleaseClearsBoth) {
   freshMachine();
   player() = 0x30 | 0x01;
   key(MSG_KEYDOWN, VKEY_CONTROL);
-  EXPECT_EQ(hostControls.autofire, 1u);
+  EXPECT_EQ(boardInputs.autofire, 1u);
   EXPECT_EQ(player(), 0x31);
   key(MSG_KEYUP, VKEY_CONTROL);
-  EXPECT_EQ(hostControls.autofire, 0u);
+  EXPECT_EQ(boardInputs.autofire, 0u);
   EXPECT_EQ(player(), 0x01);
 }
 
@@ -120,8 +122,8 @@ TEST(IgnoredKeys, ChangeNoInputByteNorControl) {
     EXPECT_EQ(player(), MEMORY_FILL) << std::hex << code;
     EXPECT_EQ(switches(), MEMORY_FILL) << std::hex << code;
     const HostControls zero{};
-    EXPECT_EQ(hostControls.spriteInspector, zero.spriteInspector);
-    EXPECT_EQ(hostControls.inspectedSlot, zero.inspectedSlot);
+    EXPECT_EQ(spriteState.inspector, 0u);
+    EXPECT_EQ(spriteState.inspectedSlot, 0);
     EXPECT_EQ(hostControls.frameShotsOn, zero.frameShotsOn);
   }
 }
@@ -129,16 +131,16 @@ TEST(IgnoredKeys, ChangeNoInputByteNorControl) {
 TEST(ControlKeys, ActOnEveryKeyDownIncludingRepeats) {
   freshMachine();
   key(MSG_KEYDOWN, VKEY_I);
-  EXPECT_EQ(hostControls.spriteInspector, 1u);
+  EXPECT_EQ(spriteState.inspector, 1u);
   key(MSG_KEYDOWN, VKEY_I);
-  EXPECT_EQ(hostControls.spriteInspector, 0u);
+  EXPECT_EQ(spriteState.inspector, 0u);
   key(MSG_KEYUP, VKEY_I);
-  EXPECT_EQ(hostControls.spriteInspector, 0u);
+  EXPECT_EQ(spriteState.inspector, 0u);
   key(MSG_KEYDOWN, VKEY_F6);
-  EXPECT_EQ(hostControls.inspectedSlot, 255);
+  EXPECT_EQ(spriteState.inspectedSlot, 255);
   key(MSG_KEYDOWN, VKEY_F5);
   key(MSG_KEYDOWN, VKEY_F5);
-  EXPECT_EQ(hostControls.inspectedSlot, 1);
+  EXPECT_EQ(spriteState.inspectedSlot, 1);
   key(MSG_KEYDOWN, VKEY_F11);
   key(MSG_KEYUP, VKEY_F11);
   EXPECT_EQ(hostControls.frameShotsOn, 1u);
@@ -178,7 +180,7 @@ TEST(WindowProc, SystemKeysDriveTheInputsButRunNoCommand) {
   EXPECT_EQ(player(), 0x01);
   windowProc(nullptr, MSG_SYSKEYDOWN, VKEY_I, 0); // control keys stay key-down only
   windowProc(nullptr, MSG_SYSKEYDOWN, VKEY_F11, 0);
-  EXPECT_EQ(hostControls.spriteInspector, 0u);
+  EXPECT_EQ(spriteState.inspector, 0u);
   EXPECT_EQ(hostControls.frameShotsOn, 0u);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/keyboard.h"
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
@@ -86,30 +87,12 @@ TEST(Pump, QuitMessageEndsThePumpBeforeAutofire) {
   freshMachine();
   openWindow();
   player() = 0;
-  hostControls.autofire = 1;
+  boardInputs.autofire = 1;
   headlessScript(1, MSG_QUIT, 0);
   headlessScript(1, MSG_KEYDOWN, VKEY_LEFT);
   pass(1);
   EXPECT_EQ(player(), 0); // no autofire step, the key not yet taken
   EXPECT_TRUE(platformPeekMessage());
-}
-
-// On the desktop a tap within one pass still reaches the board: its release waits a pass, and what
-// came after it waits too. Scripted runs (no holding) keep their meaning.
-TEST(Pump, ShortTapHeldForOnePassOnTheDesktopOnly) {
-  for (const bool desktop : {true, false}) {
-    freshMachine();
-    openWindow();
-    hostControls.holdShortTaps = desktop;
-    player() = 0;
-    headlessScript(1, MSG_KEYDOWN, VKEY_SPACE);
-    headlessScript(1, MSG_KEYUP, VKEY_SPACE);
-    headlessScript(1, MSG_KEYDOWN, VKEY_LEFT);
-    pass(1);
-    EXPECT_EQ(player(), desktop ? INPUT_FIRE : INPUT_LEFT) << desktop;
-    pass(2);
-    EXPECT_EQ(player(), INPUT_LEFT) << desktop;
-  }
 }
 
 // Waiting with nothing left to come destroys the headless window; a close request destroys it too.

@@ -6,8 +6,9 @@
 #include <functional>
 #include <string>
 
+#include "host/keyboard.h"
 #include "cpu68k/cpu_state.h"
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "driver/frame_loop.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
@@ -16,7 +17,7 @@
 #include "host/joystick.h"
 #include "host/run_end.h"
 #include "host/on_screen.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "host/window_proc.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -41,12 +42,12 @@ std::vector<uint8_t> machineBytes() {
   append(bytes, soundCommandQueue);
   append(bytes, layerState);
   append(bytes, spriteState);
-  append(bytes, hostControls.autofire);
-  append(bytes, hostControls.spriteInspector);
-  append(bytes, hostControls.inspectedSlot);
-  append(bytes, joystickState.lastAxisX);
-  append(bytes, joystickState.lastAxisY);
-  append(bytes, joystickState.lastButtons);
+  append(bytes, boardInputs.autofire);
+  append(bytes, spriteState.inspector);
+  append(bytes, spriteState.inspectedSlot);
+  append(bytes, boardInputs.joystickAxisX);
+  append(bytes, boardInputs.joystickAxisY);
+  append(bytes, boardInputs.joystickButtons);
   return bytes;
 }
 
@@ -62,12 +63,12 @@ void scribble(uint8_t seed) {
   soundCommandQueue.readIndex = seed * 5;
   memset(&layerState, seed + 2, sizeof layerState);
   spriteState.zoomedSpriteCount = seed * 11u;
-  hostControls.autofire = seed & 1;
-  hostControls.spriteInspector = seed & 2;
-  hostControls.inspectedSlot = seed + 3;
-  joystickState.lastAxisX = -seed;
-  joystickState.lastAxisY = seed * 2;
-  joystickState.lastButtons = seed * 3;
+  boardInputs.autofire = seed & 1;
+  spriteState.inspector = seed & 2;
+  spriteState.inspectedSlot = seed + 3;
+  boardInputs.joystickAxisX = -seed;
+  boardInputs.joystickAxisY = seed * 2;
+  boardInputs.joystickButtons = seed * 3;
 }
 
 TEST(SaveState, EveryPartComesBackAndNothingElseMoves) {
@@ -78,17 +79,17 @@ TEST(SaveState, EveryPartComesBackAndNothingElseMoves) {
     ASSERT_TRUE(saveMachineState(STATE_FILE));
     scribble(2);
     // Not in a state: the pass count, the replay position, wide mode, frame shots, the joystick's id.
-    displayContext.passCount = 99;
+    frameLoopState.passCount = 99;
     inputLog.replayNext = 5;
-    frameLoopState.wideMode = true;
+    displayContext.wideMode = true;
     hostControls.frameShotsOn = 1;
     joystickState.joystickId = 0;
     ASSERT_NE(machineBytes(), saved);
     ASSERT_EQ(loadMachineState(STATE_FILE), STATE_LOADED);
     EXPECT_TRUE(machineBytes() == saved);
-    EXPECT_EQ(displayContext.passCount, 99u);
+    EXPECT_EQ(frameLoopState.passCount, 99u);
     EXPECT_EQ(inputLog.replayNext, 5u);
-    EXPECT_TRUE(frameLoopState.wideMode);
+    EXPECT_TRUE(displayContext.wideMode);
     EXPECT_EQ(hostControls.frameShotsOn, 1u);
     EXPECT_EQ(joystickState.joystickId, 0);
   }));

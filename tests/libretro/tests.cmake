@@ -7,7 +7,7 @@ endif()
 add_executable(quillomark_libretro_tests ${CMAKE_CURRENT_LIST_DIR}/front_end_tests.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp)
 target_include_directories(quillomark_libretro_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${LIBRETRO_INCLUDE_DIR})
-target_link_libraries(quillomark_libretro_tests quillomark_core quillomark_headless_backend quillomark_test_helpers
+target_link_libraries(quillomark_libretro_tests quillomark_desktop quillomark_headless_backend quillomark_test_helpers
   PkgConfig::LIBZIP GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS})
 target_compile_definitions(quillomark_libretro_tests PRIVATE
   QUILLOMARK_LIBRETRO="$<TARGET_FILE:quillomark_libretro>"

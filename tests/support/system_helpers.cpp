@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "driver/file_read.h"
+#include "files/file_read.h"
 
 namespace {
 

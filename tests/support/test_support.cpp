@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "driver/memory.h"
-#include "host/core.h"
-#include "host/records.h"
-#include "host/rom_files.h"
+#include "core/core.h"
+#include "host/run_records.h"
+#include "driver/rom_files.h"
 #include "host/window_proc.h"
 #include "platform/headless/headless.h"
 #include "video/display.h"
@@ -18,8 +18,9 @@
 void freshMachine() {
   if (!machineMemory)
     machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
-  resetRecords();
+  resetAllRecords();
   headlessReset();
+  coreHoldShortTaps(false); // each key lands where the test gives it; the hold has a test of its own
 }
 
 std::string startDisplay() {

@@ -7,6 +7,7 @@
 #include "platform/headless/headless.h"
 #include "support/test_support.h"
 #include "video/display.h"
+#include "video/palette.h"
 
 namespace {
 
@@ -54,11 +55,11 @@ TEST(DisplaySetup, WideModeAsksFor640x480AndOpensTheWindowActive) {
   const std::string dir = makeScratchDir("display-wide");
   writeRomSet(dir, {});
   freshMachine();
-  frameLoopState.wideMode = true;
+  displayContext.wideMode = true;
   ASSERT_TRUE(inDirectory(dir, [] { EXPECT_EQ(startDisplay(), ""); }));
   EXPECT_EQ(headlessPlatform.width, 640);
   EXPECT_EQ(headlessPlatform.height, 480);
-  EXPECT_EQ(displayContext.paletteEntries[200].red, 200); // pal.bmp's colours as they are
+  EXPECT_EQ(colourTables.hostPalette[200].red, 200); // pal.bmp's colours as they are
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "driver/board.h"
+#include "driver/frame_loop.h"
 #include "host/on_screen.h"
 #include "platform/headless/headless.h"
 #include "video/video_fixture.h"
@@ -47,7 +48,7 @@ TEST(Display, LockFailureEndsThePassEvenWhileInspecting) {
   for (const auto& [result, restores] : {std::pair{PLATFORM_FAILED, 0u}, {PLATFORM_SURFACE_LOST, 1u}}) {
     ASSERT_TRUE(inDirectory(paletteScratch("display-lock", grey), [&] {
       openDisplay();
-      hostControls.spriteInspector = 1;
+      spriteState.inspector = 1;
       headlessFail(STEP_LOCK, result, 1);
       EXPECT_EQ(captureStdout(renderFrame), "180ef0\nLock failed\n");
       EXPECT_EQ(headlessPlatform.presentCount, 0u);
@@ -61,14 +62,14 @@ TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
   ASSERT_TRUE(inDirectory(paletteScratch("display-inspector", grey), [] {
     openDisplay();
     ASSERT_EQ(mkdir("bmps", 0755), 0);
-    hostControls.spriteInspector = 1;
-    hostControls.inspectedSlot = 255;
+    spriteState.inspector = 1;
+    spriteState.inspectedSlot = 255;
     hostControls.frameShotsOn = 1;
     headlessScript(1, MSG_KEYDOWN, VKEY_F5); // 255 + 1 shows 0
     headlessScript(3, MSG_KEYDOWN, VKEY_I);  // the third pass returns
     headlessFail(STEP_PRESENT, PLATFORM_SURFACE_LOST, 1);
     EXPECT_EQ(captureStdout(renderFrame), "180ef0\nFlip failed\n180ef0\n");
-    EXPECT_EQ(displayContext.passCount, 3u);
+    EXPECT_EQ(frameLoopState.passCount, 3u);
     EXPECT_EQ(headlessPlatform.presentCount, 2u);
     EXPECT_EQ(headlessPlatform.restoreCount, 1u);
     EXPECT_STREQ(headlessPlatform.text, "0   ");

@@ -51,7 +51,7 @@ TEST(ColourTable, MatchesBrightenedValuesButKeepsTheFileColours) {
   // Greys 0, 64, 128 (matched as 0, 127, 180), then white, then red.
   const auto colour = [](int k) { return k < 3 ? grey(64 * k) : k == 3 ? grey(255) : std::array{0, 0, 200}; };
   ASSERT_TRUE(inDirectory(paletteScratch("palette", colour), [] { EXPECT_EQ(startDisplay(), ""); }));
-  const PaletteColour& p = displayContext.paletteEntries[1];
+  const PaletteColour& p = colourTables.hostPalette[1];
   EXPECT_EQ((std::array<int, 4>{p.red, p.green, p.blue, p.flags}), (std::array{64, 64, 64, 0}));
   const int expected[][2] = {{16 | 16 << 5 | 16 << 10, 1}, {0x7FFF, 3}, {0xFFFF, 3}, {0x001F, 4}, {0x8000, 0}};
   for (const auto& [word, entry] : expected)

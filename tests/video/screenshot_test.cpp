@@ -1,6 +1,6 @@
 #include <sys/stat.h>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "video/video_fixture.h"
 
 TEST(Bitmap, HeaderPaletteRowsAndBordersAreExact) {
@@ -10,7 +10,7 @@ TEST(Bitmap, HeaderPaletteRowsAndBordersAreExact) {
       for (int x = 0; x < FRAME_STORE_WIDTH; ++x)
         pixelAt(x, line) = uint8_t(3 * line + x);
     for (int k = 0; k < 256; ++k)
-      displayContext.paletteEntries[k] = PaletteColour{uint8_t(k), uint8_t(255 - k), uint8_t(k / 2), 0x99};
+      colourTables.hostPalette[k] = PaletteColour{uint8_t(k), uint8_t(255 - k), uint8_t(k / 2), 0x99};
     writeSnapshotBitmap();
     const std::vector<uint8_t> file = readFile("vortane.bmp");
     ASSERT_EQ(file.size(), BITMAP_FILE_SIZE);

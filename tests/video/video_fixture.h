@@ -10,7 +10,7 @@
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
-#include "host/program_loop.h"
+#include "driver/program_loop.h"
 #include "support/test_support.h"
 #include "video/display.h"
 #include "video/frame_store.h"

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <set>
 
-#include "host/core.h"
+#include "core/core.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
+#include "host/state_files.h"
 #include "video/video_fixture.h"
 
 namespace {
@@ -85,7 +85,7 @@ TEST(Inspector, APaletteBuiltFromADumpShowsItsProgramsColoursExactly) {
     words.insert((dump[PALETTE_RAM + 4 * n + 1] << 8 | dump[PALETTE_RAM + 4 * n + 3]) & 0x7FFF);
   for (const int word : words) {
     const int entry = colourTables.colourTable[word];
-    const PaletteColour& shown = displayContext.paletteEntries[entry];
+    const PaletteColour& shown = colourTables.hostPalette[entry];
     const uint8_t values[3] = {shown.red, shown.green, shown.blue};
     for (int c = 0; c < 3; ++c)
       EXPECT_EQ(std::abs(matchValue(values[c]) - 8 * (word >> (5 * c) & 31)), bestDistance(word >> (5 * c) & 31))

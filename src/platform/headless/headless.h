@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "video/picture_digest.h"
 
 inline constexpr int HEADLESS_MAX_WIDTH = 640;
 inline constexpr int HEADLESS_MAX_HEIGHT = 480;
@@ -76,8 +77,6 @@ void headlessReset();
 void headlessScript(uint32_t pass, uint32_t message, uintptr_t wParam);
 // Makes the next count calls of a display step return result.
 void headlessFail(HeadlessStep step, int32_t result, uint32_t count);
-// FNV-1a 64-bit digest of the 256x240 picture at x 32 of a picture with the given pitch.
-uint64_t pictureDigest(const uint8_t* picture, int pitch);
 
 // Parses a key-script file and queues its messages; on error queues none, fills message (naming the
 // file, the line, the bad token and what was expected) and returns false.

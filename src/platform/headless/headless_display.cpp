@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "platform/headless/headless.h"
 
 // Returns the failure asked for this step, or PLATFORM_OK.
@@ -14,16 +14,6 @@ static int32_t stepResult(HeadlessStep step) {
 
 void headlessFail(HeadlessStep step, int32_t result, uint32_t count) {
   headlessPlatform.failures[step] = HeadlessFailure{result, count};
-}
-
-uint64_t pictureDigest(const uint8_t* picture, int pitch) {
-  uint64_t digest = 0xcbf29ce484222325ull;
-  for (int y = 0; y < 240; ++y)
-    for (int x = 32; x < 32 + 256; ++x) {
-      digest ^= picture[y * pitch + x];
-      digest *= 0x100000001b3ull;
-    }
-  return digest;
 }
 
 int32_t platformCreateDisplay() { return stepResult(STEP_CREATE_DISPLAY); }

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "platform/headless/headless.h"
 #include "platform/shared/queued_window.h"
 

@@ -17,10 +17,11 @@ endif()
 
 file(GLOB SDL2_BACKEND_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/shared/*.cpp)
+list(REMOVE_ITEM SDL2_BACKEND_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/shared/posix_files.cpp)
 add_library(quillomark_sdl2_backend STATIC ${SDL2_BACKEND_SOURCES})
 target_include_directories(quillomark_sdl2_backend PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # The backend calls back into the core to end the run when the display is lost.
-target_link_libraries(quillomark_sdl2_backend PUBLIC SDL2::SDL2 quillomark_core)
+target_link_libraries(quillomark_sdl2_backend PUBLIC SDL2::SDL2 quillomark_core quillomark_files)
 find_package(X11 QUIET)
 if(X11_FOUND)
   # A lost X display is caught through Xlib's error handlers.
@@ -30,4 +31,4 @@ endif()
 
 include(cmake/toml.cmake)
 add_executable(quillomark src/app/desktop_main.cpp)
-target_link_libraries(quillomark quillomark_program quillomark_settings quillomark_core quillomark_sdl2_backend)
+target_link_libraries(quillomark quillomark_program quillomark_settings quillomark_desktop quillomark_sdl2_backend)

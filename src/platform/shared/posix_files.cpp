@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "platform/platform.h"
 
 namespace {

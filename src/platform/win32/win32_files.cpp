@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/file_write.h"
+#include "files/file_write.h"
 #include "platform/platform.h"
 
 namespace {

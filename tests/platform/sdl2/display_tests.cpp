@@ -9,7 +9,7 @@
 #include "platform/sdl2/sdl2_platform.h"
 #include "platform/sdl2/sdl2_test_support.h"
 #include "support/system_helpers.h"
-#include "host/core.h"
+#include "core/core.h"
 #include "host/window_proc.h"
 #include "video/display.h"
 

@@ -4,6 +4,7 @@
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "host/joystick.h"
+#include "host/keyboard.h"
 #include "host/window_proc.h"
 #include "platform/sdl2/sdl2_platform.h"
 #include "platform/sdl2/sdl2_test_support.h"
@@ -115,7 +116,7 @@ TEST(Sdl2Joystick, DetectionAndPollSetThePlayerInputs) {
   freshInputs();
   VirtualStick stick = attachStick();
   ASSERT_EQ(stick.index, 0) << "no other joystick may be attached for this test";
-  joystickState = JoystickState{-1, {}, 0, 0, 0};
+  joystickState = NO_JOYSTICK;
   detectJoystick();
   ASSERT_EQ(joystickState.joystickId, 0);
   uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
@@ -140,7 +141,7 @@ TEST(Sdl2Joystick, DetectionAndPollSetThePlayerInputs) {
     setStick(stick, s.x, s.y, s.heldButtons);
     pollJoystick();
     EXPECT_EQ(port, s.port) << s.x << "," << s.y << " buttons " << s.heldButtons;
-    EXPECT_EQ(hostControls.autofire, s.autofire) << s.x << "," << s.y << " buttons " << s.heldButtons;
+    EXPECT_EQ(boardInputs.autofire, s.autofire) << s.x << "," << s.y << " buttons " << s.heldButtons;
   }
   // Unplugged: reads fail and the port keeps what it had.
   setStick(stick, -32768, 0, 0);
@@ -262,14 +263,14 @@ TEST(Sdl2Gamepad, PadsPluggedInAndOutWhileRunning) {
   SDL_JoystickSetVirtualButton(first.handle, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
   dispatchKeys();
   EXPECT_EQ(port, INPUT_FIRE | INPUT_LEFT);
-  EXPECT_EQ(hostControls.autofire, 1u);
+  EXPECT_EQ(boardInputs.autofire, 1u);
   VirtualStick second = attachPad();
   SDL_JoystickSetVirtualAxis(second.handle, SDL_CONTROLLER_AXIS_LEFTX, -32768);
   EXPECT_EQ(dispatchKeys(), std::vector<KeyMessage>{}) << "left is already down";
   unplug(first);
   EXPECT_EQ(dispatchKeys(), (std::vector<KeyMessage>{up(VKEY_SPACE), up(VKEY_CONTROL)}));
   EXPECT_EQ(port, INPUT_LEFT);
-  EXPECT_EQ(hostControls.autofire, 0u);
+  EXPECT_EQ(boardInputs.autofire, 0u);
   unplug(second);
   EXPECT_EQ(dispatchKeys(), std::vector<KeyMessage>{up(VKEY_LEFT)});
   EXPECT_EQ(port, 0);
@@ -292,7 +293,7 @@ TEST(Sdl2Gamepad, PlainJoysticksStayOnTheJoystickPath) {
   freshInputs();
   detachVirtualSticks();
   VirtualStick pad = attachPad();
-  joystickState = JoystickState{-1, {}, 0, 0, 0};
+  joystickState = NO_JOYSTICK;
   detectJoystick();
   EXPECT_EQ(joystickState.joystickId, -1) << "the pad is not read as a joystick too";
   VirtualStick stick = attachStick(false);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/core.h"
+#include "core/records.h"
 #include "driver/board.h"
 #include "driver/memory.h"
 #include "host/controls.h"
@@ -67,7 +69,8 @@ void pushWindowEvent(SDL_WindowEventID windowEvent) {
 void freshInputs() {
   if (!machineMemory)
     machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
-  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
+  resetMachineRecords();
+  coreHoldShortTaps(false);
   machineMemory[PLAYER_INPUTS_ADDRESS] = 0;
   machineMemory[SWITCH_INPUTS_ADDRESS] = 0;
   hostControls = HostControls{};

@@ -18,7 +18,7 @@ endif()
 
 add_executable(quillomark-wine-check ${CMAKE_CURRENT_LIST_DIR}/wine_check.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp)
-target_link_libraries(quillomark-wine-check quillomark_core quillomark_headless_backend quillomark_test_helpers
+target_link_libraries(quillomark-wine-check quillomark_test_helpers quillomark_desktop quillomark_headless_backend
   GTest::gtest)
 
 foreach(mode 320 640 window)

@@ -1,4 +1,4 @@
-// Rewind: the desktop programs keep the passes just played as the differences between consecutive
+// Rewind: a front end may keep the passes just played as the differences between consecutive
 // states, so that holding R (or a pad's left shoulder) runs the game backwards a pass at a time.
 #pragma once
 #include <cstddef>
@@ -10,7 +10,6 @@
 inline constexpr size_t REWIND_MEMORY_LIMIT = size_t(64) << 20;
 
 struct RewindHistory {
-  bool enabled;                            // the desktop programs keep rewind states; the headless one never
   std::vector<uint64_t> latest;            // the state after the newest pass kept, in whole words
   std::vector<uint64_t> scratch;           // the state being compared with it
   std::deque<std::vector<uint64_t>> steps; // newest last: each takes a kept state back to the one before

@@ -1,4 +1,4 @@
-#include "driver/file_read.h"
+#include "files/file_read.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

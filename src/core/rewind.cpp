@@ -1,9 +1,9 @@
-#include "host/rewind.h"
+#include "core/rewind.h"
 
 #include <cstring>
 #include <utility>
 
-#include "host/save_state.h"
+#include "core/save_state.h"
 
 RewindHistory rewindHistory;
 
@@ -54,8 +54,6 @@ size_t bytesOf(const std::vector<uint64_t>& step) { return step.size() * sizeof(
 
 void keepRewindState() {
   RewindHistory& h = rewindHistory;
-  if (!h.enabled)
-    return;
   saveWords(h.scratch);
   if (h.latest.size() == h.scratch.size()) {
     std::vector<uint64_t> step = stepBetween(h.latest, h.scratch);

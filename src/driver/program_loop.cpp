@@ -1,24 +1,30 @@
-#include "host/program_loop.h"
+#include "driver/program_loop.h"
 
+#include <chrono>
 #include <cstdio>
 
-#include "cpu68k/cpu_state.h"
-#include "driver/debugger.h"
-#include "driver/frame_loop.h"
-#include "driver/symbols.h"
+#include "core/core.h"
+#include "video/compose.h"
+#include "core/rewind.h"
+#include "debug/debugger.h"
+#include "debug/symbols.h"
 #include "driver/warnings.h"
 #include "host/controls.h"
 #include "host/input_log.h"
 #include "host/joystick.h"
 #include "host/message_pump.h"
 #include "host/on_screen.h"
-#include "host/rewind.h"
 #include "host/run_end.h"
-#include "host/save_state.h"
-#include "video/compose.h"
+#include "host/state_files.h"
 #include "video/display.h"
 #include "video/screenshot.h"
 #include "video/sprites.h"
+
+ProgramLoop programLoop;
+
+double steadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 // While fast-forwarding, a pass is shown only when a display period has passed since the last one shown.
 static bool presentDue() {
@@ -33,32 +39,31 @@ static bool presentDue() {
 
 void renderFrame() {
   do {
-    platformPassStarting(displayContext.passCount + 1);
+    platformPassStarting(corePassCount() + 1);
     if (!pumpMessages())
       return;
     pollJoystick();
     replayInputs();
     logInputs();
-    logSoundCommands(displayContext.passCount + 1);
-    ++displayContext.passCount;
-    spriteState.inspecting = hostControls.spriteInspector != 0;
-    spriteState.inspectedSlot = hostControls.inspectedSlot;
-    composeFrame();
+    logSoundCommands(corePassCount() + 1);
+    spriteState.inspecting = spriteState.inspector != 0;
+    coreCompose();
     if (presentDue()) {
       if (!showPicture())
         return;
-      if (hostControls.spriteInspector) {
+      if (spriteState.inspector) {
         char text[16];
-        const int length = snprintf(text, sizeof text, "%d   ", hostControls.inspectedSlot);
+        const int length = snprintf(text, sizeof text, "%d   ", spriteState.inspectedSlot);
         platformDrawText(displayContext.window, text, length);
       }
       refreshOverlay();
     }
-    saveStateAfterPass(displayContext.passCount); // quillomark-headless --save-state
+    saveStateAfterPass(corePassCount()); // quillomark-headless --save-state
     if (hostControls.frameShotsOn)
       writeFrameShot();
-    keepRewindState();
-  } while (hostControls.spriteInspector);
+    if (hostControls.rewindOn)
+      keepRewindState();
+  } while (spriteState.inspector);
 }
 
 // A pass backwards while R is held: the messages taken, the machine one kept pass back, its picture
@@ -66,7 +71,9 @@ void renderFrame() {
 static void rewindPass() {
   if (!pumpMessages() || !hostControls.rewinding)
     return;
-  if (!rewindOnePass())
+  if (rewindOnePass())
+    followLoadedState();
+  else
     showMessage("Rewind: no older pass kept");
   composeFrame();
   if (showPicture())
@@ -74,7 +81,7 @@ static void rewindPass() {
 }
 
 bool watchForHang() {
-  FrameLoopState& fl = frameLoopState;
+  ProgramLoop& fl = programLoop;
   const double now = steadySeconds();
   if (now - fl.lastFrameSeconds < HANG_SECONDS)
     return false;
@@ -82,8 +89,8 @@ bool watchForHang() {
     fl.hangReported = true;
     reportSuppressedWarnings();
     char name[PLACE_NAME_SIZE];
-    printf("No frame for 1 s: the program at PC %08x%s is not reaching its idle loop\n", getPc(),
-           symbolSuffix(getPc(), name, sizeof name));
+    printf("No frame for 1 s: the program at PC %08x%s is not reaching its idle loop\n", corePc(),
+           symbolSuffix(corePc(), name, sizeof name));
     fflush(stdout);
     if (fl.exitOnHang) {
       runEnd.afterHang = true;
@@ -109,7 +116,7 @@ bool watchForHang() {
 static LoopKind wantedLoop() {
   if (debuggerWanted())
     return LOOP_WATCHING;
-  return frameLoopState.countInstructions ? LOOP_COUNTING : LOOP_PLAIN;
+  return programLoop.countInstructions ? LOOP_COUNTING : LOOP_PLAIN;
 }
 
 // A stop for gdb: served until gdb lets the machine run on; true when the run is to end (a kill, a
@@ -118,12 +125,13 @@ static bool serveGdbStop() {
   if (!gdbStub.stopPending || !gdbStub.link.serveStop)
     return false;
   const bool end = gdbStub.link.serveStop();
-  frameLoopState.lastFrameSeconds = steadySeconds();
+  programLoop.lastFrameSeconds = steadySeconds();
   return end || endRequested();
 }
 
 void runFrameLoop() {
-  FrameLoopState& fl = frameLoopState;
+  ProgramLoop& fl = programLoop;
+  watchWithDebugger();
   if (wantedLoop() == LOOP_COUNTING)
     fl.loopStartSeconds = steadySeconds();
   fl.lastFrameSeconds = steadySeconds();
@@ -143,7 +151,7 @@ void runFrameLoop() {
       continue;
     }
     uint32_t left;
-    switch (runSlice(wantedLoop(), HANG_WATCH_INSTRUCTIONS, &left)) {
+    switch (coreRunSlice(wantedLoop(), HANG_WATCH_INSTRUCTIONS, &left)) {
     case SLICE_FRAME_ENDED:
       renderFrame();
       if (endRequested())

@@ -1,15 +1,17 @@
-#include "driver/debugger.h"
+#include "debug/debugger.h"
 
 #include <algorithm>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/disassemble.h"
 #include "cpu68k/exceptions.h"
-#include "driver/file_write.h"
-#include "driver/symbols.h"
-#include "video/display.h"
+#include "files/file_write.h"
+#include "debug/symbols.h"
+#include "driver/frame_loop.h"
 
 Debugger debugger;
+
+void watchWithDebugger() { loopWatch = LoopWatch{watchInstruction, watchAfterInstruction}; }
 
 void closeTrace() {
   if (debugger.trace && fclose(debugger.trace) != 0)
@@ -30,7 +32,7 @@ static void checkTraceWrite(int printed) {
 // interrupt, after the last instruction of the frame).
 static void noteException(uint32_t vector, uint32_t handler) {
   Debugger& d = debugger;
-  if (!d.trace || displayContext.passCount < d.traceFrom)
+  if (!d.trace || frameLoopState.passCount < d.traceFrom)
     return;
   if (d.exceptionCount < MAX_EXCEPTIONS_PER_INSTRUCTION) {
     d.exceptionVector[d.exceptionCount] = vector;
@@ -55,7 +57,7 @@ bool startTrace(const char* path, uint32_t from, uint64_t limit) {
 void reportBreakpointsMissed() {
   if (debugger.breakpoints.empty() || debugger.breakpointReached)
     return;
-  printf("No breakpoint reached in %u passes\n", displayContext.passCount);
+  printf("No breakpoint reached in %u passes\n", frameLoopState.passCount);
   fflush(stdout);
 }
 
@@ -67,7 +69,7 @@ void addBreakpoint(uint32_t address) {
 void printBreak(uint32_t pc) {
   buildSr();
   char name[PLACE_NAME_SIZE];
-  printf("Breakpoint at %08x%s in pass %u\n", pc, symbolSuffix(pc, name, sizeof name), displayContext.passCount);
+  printf("Breakpoint at %08x%s in pass %u\n", pc, symbolSuffix(pc, name, sizeof name), frameLoopState.passCount);
   for (int row = 0; row < 4; ++row) {
     const int n = 4 * (row % 2);
     const char kind = row < 2 ? 'D' : 'A';
@@ -90,7 +92,7 @@ bool watchInstruction() {
   }
   if (gdbStub.attached && gdbStopsBefore(pc)) [[unlikely]]
     return true;
-  const uint32_t pass = displayContext.passCount;
+  const uint32_t pass = frameLoopState.passCount;
   if (!d.trace || pass < d.traceFrom)
     return false;
   if (d.traceLeft == 0) {
@@ -123,7 +125,7 @@ void finishTraceLine() {
   }
   for (uint32_t i = 0; i < d.exceptionCount && d.trace; ++i) {
     char name[PLACE_NAME_SIZE];
-    checkTraceWrite(fprintf(d.trace, "%u exception %u -> %08x%s\n", displayContext.passCount, d.exceptionVector[i],
+    checkTraceWrite(fprintf(d.trace, "%u exception %u -> %08x%s\n", frameLoopState.passCount, d.exceptionVector[i],
                             d.exceptionHandler[i], symbolSuffix(d.exceptionHandler[i], name, sizeof name)));
   }
   d.exceptionCount = 0;

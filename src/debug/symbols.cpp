@@ -1,4 +1,4 @@
-#include "driver/symbols.h"
+#include "debug/symbols.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "cpu68k/exceptions.h"
-#include "driver/file_read.h"
+#include "files/file_read.h"
 
 SymbolTable symbolTable;
 

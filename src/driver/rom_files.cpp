@@ -1,4 +1,4 @@
-#include "host/rom_files.h"
+#include "driver/rom_files.h"
 
 #include <cstdio>
 #include <iterator>

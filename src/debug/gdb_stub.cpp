@@ -1,4 +1,4 @@
-#include "driver/gdb_stub.h"
+#include "debug/gdb_stub.h"
 
 #include <algorithm>
 #include <cstdio>

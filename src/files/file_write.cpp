@@ -1,4 +1,4 @@
-#include "driver/file_write.h"
+#include "files/file_write.h"
 
 #include <unistd.h>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cpu68k/disassemble.h"
-#include "driver/gdb_stub.h"
+#include "debug/gdb_stub.h"
 
 inline constexpr uint32_t DEFAULT_TRACE_FROM = 1;        // the first pass traced
 inline constexpr uint64_t DEFAULT_TRACE_LIMIT = 1000000; // instructions written at most
@@ -33,6 +33,8 @@ extern Debugger debugger;
 // True when a trace, breakpoints or gdb were asked for: the frame loop runs its watching variant.
 inline bool debuggerWanted() { return debugger.trace || !debugger.breakpoints.empty() || gdbStub.attached; }
 
+// Makes the frame loop's watching variant ask the debugger before and after each instruction.
+void watchWithDebugger();
 // Opens the trace file for writing from pass `from` for at most `limit` instructions; false
 // (errno set) when it cannot be created.
 bool startTrace(const char* path, uint32_t from, uint64_t limit);

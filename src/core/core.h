@@ -1,17 +1,21 @@
 // The embedding interface: the whole board as plain functions for a front end that owns the loop,
-// the pacing and the files (the libretro core, the browser page, tests). Nothing here opens a file,
-// prints, waits or ends the process: errors come back as the programs' own one-line messages.
+// the pacing and the files (the desktop programs, the libretro core, the browser page, tests).
+// Nothing here opens a file, prints, waits or ends the process: errors come back as the programs'
+// own one-line messages.
 //
-// A front end loads a ROM set and a palette from memory, then calls coreRunFrame once per frame,
-// reading the picture after each call. Inputs given between two calls reach the board at the next
-// frame end, exactly where the desktop program's message pump applies them.
+// A front end loads a ROM set and a palette from memory, then runs the board a pass at a time: either
+// coreRunFrame, or the two halves of it, coreRunSlice to the frame end and coreCompose, with the front
+// end's own work (messages, input, logs) between them. Inputs given while the board stands at a frame
+// end not yet composed apply at once; inputs given at any other time wait for the next frame end.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
+#include "core/save_state.h"
+#include "driver/frame_loop.h"
 #include "driver/rom_loader.h"
-#include "host/save_state.h"
-#include "platform/platform.h"
+#include "host/key_codes.h"
+#include "video/frame_store.h"
 
 // Room for a start-up message, its terminator included.
 inline constexpr int CORE_MESSAGE_SIZE = 160;
@@ -47,17 +51,38 @@ bool coreLoadPalette(const uint8_t* bytes, size_t size, char* message, int messa
 // Runs the board's program until it ends a frame, then applies the queued inputs, steps autofire
 // and composes the picture; or returns CORE_FRAME_HUNG after CORE_FRAME_BUDGET instructions.
 CoreFrameResult coreRunFrame();
+// Runs at most count instructions of the loop variant kind, returning at the first frame end (with
+// the vertical-blank interrupt taken and the inputs given meanwhile applied) or, for the watching
+// variant, at a stop; left gets the count not run.
+SliceEnd coreRunSlice(LoopKind kind, uint32_t count, uint32_t* left);
+// One pass's picture of the frame just ended: the pass counted, the palette, layers and sprites
+// composed. Called again without a run, it composes the same machine again (the sprite inspector).
+void coreCompose();
 // The picture of the last frame end (CORE_PICTURE_WIDTH x CORE_PICTURE_HEIGHT, pitch
 // CORE_PICTURE_PITCH), as host palette indices.
 const uint8_t* corePicture();
 // The host palette the picture's indices name: pal.bmp's 256 colours.
 const PaletteColour* corePalette();
-// Frame ends since the ROM set was loaded (the programs' pass count).
-uint32_t coreFrameCount();
+// Passes composed since the ROM set was loaded.
+uint32_t corePassCount();
+// The digest of the last picture, as the programs' --digests lines give it.
+uint64_t corePictureDigest();
+// The program counter: where the board's program stands.
+uint32_t corePc();
+// The two input bytes as the board reads them now.
+void coreInputBytes(uint8_t* playerInputs, uint8_t* switchInputs);
 
-// Queues a key going down or up (a virtual-key code of platform.h), applied at the next frame end
-// as the desktop's keyboard would apply it: the board's buttons, switches and autofire.
+// A key going down or up (a virtual-key code of key_codes.h), applied as the desktop's keyboard
+// applies it (the board's buttons, switches and autofire) at once when the board stands at a frame
+// end not yet composed, otherwise at the next frame end. When short taps are held, a key let go
+// before the board ran since it was pressed is let go only at the next frame end, and every key
+// after it waits too, in order: the board sees every tap for a frame at least.
 void coreQueueKey(uint32_t keyCode, bool down);
+// Whether short taps are held (the default; a scripted run turns it off so that each key lands on
+// the pass its script names). It stays set across loads until coreEnd.
+void coreHoldShortTaps(bool hold);
+// Steps autofire: the front end that composes with coreCompose calls it once a pass, after its input.
+void coreStepAutofire();
 // Sets both input bytes at the next frame end (after the queued keys), replacing what keys did.
 void coreSetInputs(uint8_t playerInputs, uint8_t switchInputs);
 
@@ -78,3 +103,17 @@ void coreSetWarningSink(void (*sink)(const char* line));
 void coreReset();
 // Lets the machine go: its memory is released and every record is as in a fresh process.
 void coreEnd();
+
+// The interface's own record: inputs given between two frames.
+inline constexpr int CORE_KEY_QUEUE_SIZE = 64;
+struct CoreInputs {
+  uint32_t keys[CORE_KEY_QUEUE_SIZE]; // waiting for the next frame end: key code, bit 31 set for a key going down
+  int keyCount;
+  bool bytesSet;                      // coreSetInputs was called: its bytes follow the keys
+  uint8_t playerInputs, switchInputs;
+  bool atFrameEnd;                    // the board stands at a frame end not yet composed
+  uint64_t pressed[KEY_CODES / 64];   // keys pressed at this frame end, for holding short taps
+  bool holding;                       // a release is held back: the keys after it wait too
+  bool tapsUnheld;                    // the front end turned holding off; kept across loads
+};
+extern CoreInputs coreInputs;
