@@ -12,10 +12,15 @@
 #include <cstdint>
 
 #include "core/save_state.h"
+#include "driver/board.h"
 #include "driver/frame_loop.h"
 #include "driver/rom_loader.h"
 #include "host/key_codes.h"
 #include "video/frame_store.h"
+#include "video/palette.h"
+
+// Frames a second the board shows: a front end's pace.
+inline constexpr uint32_t CORE_FRAME_RATE = BOARD_FRAME_RATE;
 
 // Room for a start-up message, its terminator included.
 inline constexpr int CORE_MESSAGE_SIZE = 160;

@@ -3,6 +3,9 @@
 #pragma once
 #include <cstdint>
 
+// Frames the board shows a second: the pace of its program and of every front end.
+inline constexpr uint32_t BOARD_FRAME_RATE = 60;
+
 inline constexpr uint32_t IDLE_LOOP_PC = 0xA34;            // the game's idle loop
 inline constexpr uint32_t FRAME_FLAG_POINTER = 0x80014;    // long: address of the frame-flag byte
 inline constexpr uint32_t PALETTE_RAM = 0x90000;           // 2048 entries of 4 bytes

@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/rom_loader.h"
 #include "core/core.h"
-#include "video/palette.h"
 
 namespace {
 // One file of the set: its name, the bytes the board takes of it, and what was read.

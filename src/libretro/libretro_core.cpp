@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/core.h"
 #include "core/version.h"
-#include "cpu68k/cpu_state.h"
 #include "libretro/content.h"
 #include "libretro/retropad.h"
 
@@ -115,7 +115,7 @@ void retro_get_system_av_info(retro_system_av_info* info) {
   *info = {};
   info->geometry = {CORE_PICTURE_WIDTH, CORE_PICTURE_HEIGHT, CORE_PICTURE_WIDTH, CORE_PICTURE_HEIGHT,
                     float(LIBRETRO_ASPECT)};
-  info->timing = {double(PRESENT_RATE), double(LIBRETRO_SAMPLE_RATE)};
+  info->timing = {double(CORE_FRAME_RATE), double(LIBRETRO_SAMPLE_RATE)};
 }
 
 // One RetroPad on port 0, whatever device the front end names.
@@ -142,7 +142,7 @@ void retro_run() {
       fe.hangShown = true;
       char text[LIBRETRO_TEXT_SIZE];
       snprintf(text, sizeof text, "No frame for %u instructions: the program at PC %08x is not reaching its idle loop",
-               unsigned(CORE_FRAME_BUDGET), unsigned(getPc()));
+               unsigned(CORE_FRAME_BUDGET), unsigned(corePc()));
       showMessage(RETRO_LOG_WARN, text);
     }
   } else {

@@ -6,18 +6,18 @@
 
 #include "core/core.h"
 #include "libretro.h"
-#include "platform/platform.h"
+
 
 // The files a player may pick; also the .info file's supported_extensions (libretro.cmake reads it).
 inline constexpr char LIBRETRO_EXTENSIONS[] = "bin|zip|bmp";
 // No sound is emulated: silence at this rate, a frame's worth per retro_run, for front ends that
 // pace themselves by audio.
 inline constexpr unsigned LIBRETRO_SAMPLE_RATE = 48000;
-inline constexpr unsigned LIBRETRO_AUDIO_FRAMES = LIBRETRO_SAMPLE_RATE / PRESENT_RATE;
+inline constexpr unsigned LIBRETRO_AUDIO_FRAMES = LIBRETRO_SAMPLE_RATE / CORE_FRAME_RATE;
 // The board's monitor: a 4:3 arcade tube, whatever the picture's pixel count.
 inline constexpr double LIBRETRO_ASPECT = 4.0 / 3.0;
 // How long a message stays on the front end's screen, in frames.
-inline constexpr unsigned LIBRETRO_MESSAGE_FRAMES = 3 * PRESENT_RATE;
+inline constexpr unsigned LIBRETRO_MESSAGE_FRAMES = 3 * CORE_FRAME_RATE;
 // Room for a message line (a path may be long), its terminator included.
 inline constexpr int LIBRETRO_TEXT_SIZE = 512;
 // A state: the core's bytes, then the RetroPad's last buttons as a little-endian 32-bit word.

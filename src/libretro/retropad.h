@@ -1,10 +1,10 @@
-// The RetroPad of port 0 as the board's keyboard: each button sends a virtual key of platform.h,
+// The RetroPad of port 0 as the board's keyboard: each button sends a virtual key of key_codes.h,
 // so the pad drives the player port, autofire and the seven switches exactly as the keys do.
 #pragma once
 #include <cstdint>
 
 #include "libretro.h"
-#include "platform/platform.h"
+#include "core/core.h"
 
 struct PadButton {
   unsigned id;       // RETRO_DEVICE_ID_JOYPAD_*

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "driver/board.h"
 #include "host/key_codes.h"
 #include "video/frame_store.h"
 
@@ -109,7 +110,7 @@ bool platformUserSettingsFolder(char* folder, int folderSize);
 
 // Pictures shown a second at most: the backends pace presents to it where vsync does not hold them,
 // and the host presents no more often while it fast-forwards.
-inline constexpr uint32_t PRESENT_RATE = 60;
+inline constexpr uint32_t PRESENT_RATE = BOARD_FRAME_RATE;
 
 // Display results: 0 success, PLATFORM_SURFACE_LOST when surface memory was lost.
 inline constexpr int32_t PLATFORM_OK = 0;

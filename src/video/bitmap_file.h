@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/platform.h"
+#include "video/frame_store.h"
 
 // A bitmap file of width x height pixels, rows given top first: 8-bit with a table of 256 colours
 // when colours is not null (one index a pixel), otherwise 24-bit (red, green, blue a pixel).

@@ -7,7 +7,6 @@
 
 #include "driver/board.h"
 #include "driver/memory.h"
-#include "video/display.h"
 
 ColourTables colourTables;
 

@@ -10,13 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cpu68k/cpu_state.h"
-#include "driver/board.h"
-#include "driver/memory.h"
 #include "core/core.h"
-#include "platform/headless/headless.h"
-#include "video/frame_store.h"
-#include "video/palette.h"
 
 namespace {
 // Names the load table gives more than once count once.
@@ -147,8 +141,10 @@ EMSCRIPTEN_KEEPALIVE bool webRunPass() {
     return false;
   convertPicture();
   if (web.keyLog.size() + KEY_RECORD_SIZE <= KEY_LOG_LIMIT) {
-    web.keyLog.push_back(machineMemory[PLAYER_INPUTS_ADDRESS]);
-    web.keyLog.push_back(machineMemory[SWITCH_INPUTS_ADDRESS]);
+    uint8_t player, switches;
+    coreInputBytes(&player, &switches);
+    web.keyLog.push_back(player);
+    web.keyLog.push_back(switches);
   }
   return true;
 }
@@ -160,12 +156,12 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* webPicture() { return web.picture; }
 EMSCRIPTEN_KEEPALIVE uint32_t webPass() { return corePassCount(); }
 
 // The program counter, for the page's hang note.
-EMSCRIPTEN_KEEPALIVE uint32_t webProgramCounter() { return web.loaded ? getPc() : 0; }
+EMSCRIPTEN_KEEPALIVE uint32_t webProgramCounter() { return web.loaded ? corePc() : 0; }
 
 // The headless program's digest of the last picture, as its --digests lines write it.
 EMSCRIPTEN_KEEPALIVE const char* webDigest() {
   snprintf(web.digest, sizeof web.digest, "%016llx",
-           static_cast<unsigned long long>(pictureDigest(corePicture() - SCREEN_X, CORE_PICTURE_PITCH)));
+           static_cast<unsigned long long>(corePictureDigest()));
   return web.digest;
 }
 
