@@ -1,12 +1,10 @@
-// The decode build: figures of the expansion and sharing pass (in total and
-// per row, against decode_rows.txt), decode edge cases, the handler list, and
-// the build's reaction to broken tables.
+// The decode build: figures of the expansion and sharing pass, decode edge
+// cases, the handler list, and the build's reaction to broken tables.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "cpu/cpu_fixture.h"
@@ -192,36 +190,6 @@ TEST(DecodeBuild, DoubleMatchIsReportedAndTheLaterRowStands) {
     EXPECT_EQ(expansion.doubleMatches, 1);
     EXPECT_EQ(table[0x4E71].mnemonic, c.stands);
   }
-}
-
-// Per row: opcodes produced and handler classes whose lowest opcode the row produced.
-std::vector<std::string> rowFigures() {
-  cpuMachine({});
-  std::vector<InstrEntry>& scratch = scratchTable();
-  std::vector<std::string> lines;
-  for (int r = 0; r < PATTERN_ROW_COUNT; ++r) {
-    clearDecodeTable(scratch.data());
-    const int produced = expandPatternRows(&patternRows[r], 1, mnemonicTable, scratch.data()).produced;
-    int groups = 0;
-    for (uint32_t op = 0; op < OPCODE_COUNT; ++op)
-      groups += scratch[op].produced && entry(op).mnemonic != MN_ILLEGAL &&
-                entry(op).representative == NO_REPRESENTATIVE;
-    lines.push_back(std::to_string(produced) + " " + std::to_string(groups) + " " + patternRows[r].text);
-  }
-  return lines;
-}
-
-TEST(DecodeBuild, EveryRowProducesItsKnownOpcodesAndGroups) {
-  const std::vector<uint8_t> bytes = readFile(std::string(QUILLOMARK_TESTS_DIR) + "/cpu/decode_rows.txt");
-  std::istringstream in(std::string(bytes.begin(), bytes.end()));
-  std::vector<std::string> known;
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty() && line[0] != '#')
-      known.push_back(line);
-  const std::vector<std::string> now = rowFigures();
-  for (size_t r = 0; r < std::max(now.size(), known.size()); ++r)
-    EXPECT_EQ(r < now.size() ? now[r] : "(no row)", r < known.size() ? known[r] : "(no line)")
-        << "row " << r << ": opcodes, groups, text";
 }
 
 using DeathTest = testing::TestWithParam<PatternRow>;

@@ -161,14 +161,6 @@ TEST(ControlKeys, F1ResetsTheCpuOnly) {
   EXPECT_EQ(player(), 0x03);
 }
 
-TEST(WindowProc, ActivationFollowsWParam) {
-  freshMachine();
-  windowProc(nullptr, MSG_ACTIVATEAPP, 1, 0);
-  EXPECT_EQ(hostControls.appActive, 1u);
-  windowProc(nullptr, MSG_ACTIVATEAPP, 0, 0);
-  EXPECT_EQ(hostControls.appActive, 0u);
-}
-
 TEST(WindowProc, SystemKeysDriveTheInputsButRunNoCommand) {
   freshMachine();
   player() = 0;

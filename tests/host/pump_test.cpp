@@ -2,6 +2,7 @@
 
 #include "host/keyboard.h"
 #include "driver/board.h"
+#include "debug/gdb_stub.h"
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "host/input_log.h"
@@ -72,6 +73,17 @@ TEST(Pump, InactiveApplicationWaitsForActivation) {
   pass(1);
   EXPECT_EQ(hostControls.appActive, 1u);
   EXPECT_EQ(player(), 0x0A);
+}
+
+// Under gdb the person types in gdb's terminal: the window losing the focus must not stop the machine.
+TEST(Pump, DeactivationUnderGdbDoesNotHoldThePump) {
+  freshMachine();
+  openWindow();
+  gdbStub.attached = true;
+  headlessScript(1, MSG_ACTIVATEAPP, 0);
+  pass(1); // a wait would have found nothing coming and destroyed the window
+  EXPECT_FALSE(endRequested());
+  gdbStub.attached = false;
 }
 
 TEST(Pump, EmptyQueueNeverWaitsEvenWhenInactive) {
