@@ -1,9 +1,7 @@
 #include "libretro/content.h"
 
-#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <cerrno>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/file_read.h"
 #include "driver/rom_loader.h"
 #include "host/core.h"
 #include "video/palette.h"
@@ -45,34 +44,18 @@ int listSetFiles(SetFile* files) {
 // opened stays unfound (the board then names it as missing).
 bool readFolderFile(const std::string& folder, SetFile& file, char* message, int messageSize) {
   const std::string path = folder + "/" + file.name;
-  // Non-blocking, so that a FIFO in the set's place cannot stall the open.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
+  // Refused unread and without waiting when it is a FIFO, a device or a folder.
+  file.found = readRegularFileStart(path.c_str(), file.need, file.bytes);
+  if (file.found)
     return true;
-  struct stat status;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(fd);
+  if (errno == EISDIR || errno == EINVAL) {
     snprintf(message, messageSize, "%s is not a regular file", path.c_str());
     return false;
   }
-  file.bytes.resize(file.need);
-  size_t got = 0;
-  while (got < file.need) {
-    const ssize_t n = read(fd, file.bytes.data() + got, file.need - got);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0) {
-      snprintf(message, messageSize, "Cannot read %s: %s", path.c_str(), strerror(errno));
-      close(fd);
-      return false;
-    }
-    if (n == 0)
-      break;
-    got += size_t(n);
+  if (errno == EIO) { // opened, but its bytes could not be had
+    snprintf(message, messageSize, "Cannot read %s: %s", path.c_str(), strerror(errno));
+    return false;
   }
-  close(fd);
-  file.bytes.resize(got);
-  file.found = true;
   return true;
 }
 
