@@ -21,6 +21,9 @@
 
 namespace {
 
+// The largest vector file read; a larger one, like a pipe or a folder, is unreadable.
+constexpr size_t VECTOR_FILE_LIMIT = size_t(256) << 20;
+
 struct VectorState {
   uint32_t regs[19]; // D0-D7, A0-A6, USP, SSP, SR, PC
   uint32_t prefetch[2];
@@ -322,7 +325,7 @@ int main(int argc, char** argv) {
   for (const std::string& file : files) {
     std::vector<uint8_t> bytes;
     Reader in{bytes, 0};
-    if (!readWholeFile((dir + "/" + file).c_str(), bytes) || in.u32() != 0x1A3F5D71) {
+    if (!readRegularFile((dir + "/" + file).c_str(), VECTOR_FILE_LIMIT, bytes) || in.u32() != 0x1A3F5D71) {
       fprintf(report, "%s: unreadable\n", file.c_str());
       broken = true;
       continue;

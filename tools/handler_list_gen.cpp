@@ -26,8 +26,9 @@ std::string templateArgs(const HandlerKey& k) {
 }
 
 bool writeIfChanged(const std::string& path, const std::string& text) {
+  // A file longer than the text is refused unread: it differs anyway.
   std::vector<uint8_t> existing;
-  if (readWholeFile(path.c_str(), existing) && std::string(existing.begin(), existing.end()) == text)
+  if (readRegularFile(path.c_str(), text.size(), existing) && std::string(existing.begin(), existing.end()) == text)
     return true;
   FILE* out = fopen(path.c_str(), "wb");
   if (!out)

@@ -1,38 +1,50 @@
 #include "driver/rom_files.h"
 
-#include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
+#include "files/file_read.h"
 #include "driver/rom_loader.h"
 #include "video/palette.h"
 
-// Reads at most limit bytes of path; false when it cannot be opened. The bytes keep their room, so
-// even an empty file's data pointer is not null (null means missing to layRomSet).
-static bool readFileStart(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
-  FILE* file = fopen(path, "rb");
-  if (!file)
-    return false;
-  bytes.resize(limit);
-  bytes.resize(fread(bytes.data(), 1, limit, file));
-  fclose(file);
-  return true;
+namespace {
+// What an empty file lends layRomSet: it is there (not null), only short.
+const uint8_t NO_BYTES[1] = {};
+
+// Reads at most limit bytes of path, a regular file; null when it cannot be had (missing, or a pipe,
+// a device or a folder, refused without waiting).
+const uint8_t* readFileStart(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
+  if (!readRegularFileStart(path, limit, bytes))
+    return nullptr;
+  return bytes.empty() ? NO_BYTES : bytes.data();
 }
+} // namespace
 
 bool loadRomSetFiles(char* message, int messageSize) {
   constexpr int LOAD_COUNT = int(std::size(ROM_LOADS));
   std::vector<uint8_t> images[LOAD_COUNT];
   RomFile files[LOAD_COUNT];
-  for (int i = 0; i < LOAD_COUNT; ++i) {
-    const char* name = ROM_LOADS[i].fileName;
-    const bool read = readFileStart(name, ROM_IMAGE_SIZE, images[i]);
-    files[i] = RomFile{name, read ? images[i].data() : nullptr, images[i].size()};
+  int count = 0;
+  // In load order, each file once; the first that cannot be laid ends the reading, so that no file
+  // after it is opened and its message is the one given.
+  for (const RomLoad& load : ROM_LOADS) {
+    bool read = false;
+    for (int i = 0; i < count; ++i)
+      read |= strcmp(files[i].name, load.fileName) == 0;
+    if (read)
+      continue;
+    const uint8_t* data = readFileStart(load.fileName, ROM_IMAGE_SIZE, images[count]);
+    const RomFile& file = files[count] = RomFile{load.fileName, data, images[count].size()};
+    ++count;
+    if (!file.data || file.size < ROM_IMAGE_SIZE)
+      break;
   }
-  return layRomSet(files, LOAD_COUNT, message, messageSize);
+  return layRomSet(files, count, message, messageSize);
 }
 
 bool loadPaletteFile(char* message, int messageSize) {
   std::vector<uint8_t> bytes;
-  const bool read = readFileStart(PALETTE_FILE, PALETTE_FILE_MINIMUM, bytes);
-  return loadPalette(read ? bytes.data() : nullptr, bytes.size(), message, messageSize);
+  const uint8_t* data = readFileStart(PALETTE_FILE, PALETTE_FILE_MINIMUM, bytes);
+  return loadPalette(data, bytes.size(), message, messageSize);
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 
 namespace {
 // Bytes asked of one read call.
@@ -63,23 +62,6 @@ bool readRegular(const char* path, size_t limit, bool wholeOnly, std::vector<uin
   return ok;
 }
 } // namespace
-
-bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  FILE* file = fopen(path, "rb");
-  if (!file)
-    return false;
-  // Read in chunks rather than by the size the file claims: a pipe or a growing file has none.
-  uint8_t chunk[CHUNK_SIZE];
-  size_t got;
-  while ((got = fread(chunk, 1, CHUNK_SIZE, file)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  const bool ok = !ferror(file);
-  const int readError = errno;
-  fclose(file);
-  errno = readError; // fclose must not hide why the read failed
-  return ok;
-}
 
 bool readRegularFile(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
   return readRegular(path, limit, true, bytes);

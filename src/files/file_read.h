@@ -1,11 +1,9 @@
-// Reading a file whole, for the few files the program and its tools take in at once.
+// The one way the programs and their tools read a file: a regular file only, never waited on.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-// Replaces bytes with the whole content of path; false (errno telling why) if it cannot be opened or read.
-bool readWholeFile(const char* path, std::vector<uint8_t>& bytes);
 // Replaces bytes with the whole content of path, a regular file (or a link to one) of at most limit
 // bytes. Anything else is refused before a byte is read and without waiting: false with errno EISDIR
 // for a folder, EINVAL for a pipe, a device or a socket, EFBIG for a larger file, or why it could not

@@ -1,5 +1,7 @@
 #include "host/window_proc.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -63,9 +65,8 @@ static void showSlotMessage(const char* text) {
 static void saveSlot() {
   char name[STATE_NAME_SIZE];
   stateFileName(hostControls.stateSlot, name, sizeof name);
-  FILE* existing = fopen(name, "rb");
-  if (existing)
-    fclose(existing);
+  struct stat status;
+  const bool existing = stat(name, &status) == 0; // asked of the folder: the file is not opened
   if (!saveMachineState(name))
     showSlotMessage("State not saved");
   else

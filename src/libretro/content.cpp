@@ -1,9 +1,7 @@
 #include "libretro/content.h"
 
-#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <cerrno>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "core/core.h"
+#include "files/file_read.h"
 
 namespace {
 // One file of the set: its name, the bytes the board takes of it, and what was read.
@@ -40,37 +39,17 @@ int listSetFiles(SetFile* files) {
 }
 
 // Reads folder/NAME, when it is a regular file, up to what the board takes; a file that cannot be
-// opened stays unfound (the board then names it as missing).
+// opened, or is no regular file (a FIFO, a device or a folder, refused unread and without waiting),
+// stays unfound: the board then names it as missing, as the programs do.
 bool readFolderFile(const std::string& folder, SetFile& file, char* message, int messageSize) {
   const std::string path = folder + "/" + file.name;
-  // Non-blocking, so that a FIFO in the set's place cannot stall the open.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
+  file.found = readRegularFileStart(path.c_str(), file.need, file.bytes);
+  if (file.found)
     return true;
-  struct stat status;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(fd);
-    snprintf(message, messageSize, "%s is not a regular file", path.c_str());
+  if (errno == EIO) { // opened, but its bytes could not be had
+    snprintf(message, messageSize, "Cannot read %s: %s", path.c_str(), strerror(errno));
     return false;
   }
-  file.bytes.resize(file.need);
-  size_t got = 0;
-  while (got < file.need) {
-    const ssize_t n = read(fd, file.bytes.data() + got, file.need - got);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0) {
-      snprintf(message, messageSize, "Cannot read %s: %s", path.c_str(), strerror(errno));
-      close(fd);
-      return false;
-    }
-    if (n == 0)
-      break;
-    got += size_t(n);
-  }
-  close(fd);
-  file.bytes.resize(got);
-  file.found = true;
   return true;
 }
 
@@ -142,9 +121,14 @@ bool readFolder(const char* path, SetFile* files, int count, char* message, int 
     const size_t slash = folder.rfind('/');
     folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
   }
-  for (int i = 0; i < count; ++i)
+  // In load order: the first file the board cannot take ends the reading, so that none after it is
+  // opened and its message is the one given.
+  for (int i = 0; i < count; ++i) {
     if (!readFolderFile(folder, files[i], message, messageSize))
       return false;
+    if (!files[i].found || files[i].bytes.size() < files[i].need)
+      break;
+  }
   return true;
 }
 

@@ -16,26 +16,28 @@
 
 namespace {
 
-TEST(ReadWholeFile, ReadsPastOneChunkAndNamesWhyItFails) {
+TEST(ReadRegularFile, ReadsPastOneChunkAndNamesWhyItFails) {
   const std::string dir = makeScratchDir("file-read");
   std::vector<uint8_t> written(200000);
   for (size_t i = 0; i < written.size(); ++i)
     written[i] = uint8_t(i * 7 + i / 251);
   ASSERT_TRUE(writeFile(dir + "/data.bin", written));
   std::vector<uint8_t> bytes = {1, 2, 3};
-  EXPECT_TRUE(readWholeFile((dir + "/data.bin").c_str(), bytes));
+  EXPECT_TRUE(readRegularFile((dir + "/data.bin").c_str(), SIZE_MAX, bytes));
   EXPECT_EQ(bytes, written);
 
-  EXPECT_FALSE(readWholeFile((dir + "/missing.bin").c_str(), bytes));
+  EXPECT_FALSE(readRegularFile((dir + "/missing.bin").c_str(), SIZE_MAX, bytes));
   EXPECT_EQ(errno, ENOENT);
   EXPECT_TRUE(bytes.empty());
-  // A folder opens like a file here; the read is what fails.
-  EXPECT_FALSE(readWholeFile(dir.c_str(), bytes));
+  // A folder opens like a file; it is refused before the read.
+  EXPECT_FALSE(readRegularFile(dir.c_str(), SIZE_MAX, bytes));
   EXPECT_EQ(errno, EISDIR);
 
-  // The bounded reader takes the same file whole, or its start, and no more than the limit.
+  // The same file whole at its exact size, or its start, and no more than the limit.
   EXPECT_TRUE(readRegularFile((dir + "/data.bin").c_str(), written.size(), bytes));
   EXPECT_EQ(bytes, written);
+  EXPECT_FALSE(readRegularFile((dir + "/data.bin").c_str(), written.size() - 1, bytes));
+  EXPECT_EQ(errno, EFBIG);
   EXPECT_TRUE(readRegularFileStart((dir + "/data.bin").c_str(), 70000, bytes));
   EXPECT_EQ(bytes, std::vector<uint8_t>(written.begin(), written.begin() + 70000));
 }

@@ -2,14 +2,18 @@
 // dlopen, its callbacks answered, the RetroPad driven from a script and every picture kept.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "driver/rom_loader.h"
+#include "core/core.h"
+#include "host/run_end.h"
 #include "libretro.h"
 #include "support/test_support.h"
 #include "video/palette.h"
@@ -236,12 +240,18 @@ TEST(LibretroFrontEnd, AStateReplaysTheSameFramesAndCarriesThePadsButtons) {
   stopCore();
 }
 
-// Writes a .zip of the demo's files under a folder, with one entry replaced (null: left out).
-void writeDemoZip(const std::string& path, const std::string& replaced, const std::vector<uint8_t>* bytes) {
+// pal.bmp, then the distinct files of ROM_LOADS in load order.
+std::vector<std::string> setFileNames() {
   std::vector<std::string> names = {PALETTE_FILE};
   for (const RomLoad& load : ROM_LOADS)
     if (std::find(names.begin(), names.end(), load.fileName) == names.end())
       names.push_back(load.fileName);
+  return names;
+}
+
+// Writes a .zip of the demo's files under a folder, with one entry replaced (null: left out).
+void writeDemoZip(const std::string& path, const std::string& replaced, const std::vector<uint8_t>* bytes) {
+  const std::vector<std::string> names = setFileNames();
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(archive, nullptr);
@@ -320,12 +330,46 @@ INSTANTIATE_TEST_SUITE_P(
                     BadSet{"short", "18b_d02.bin", 1, false, "18b_d02.bin is not 64K long"},
                     BadSet{"no_palette", PALETTE_FILE, 0, false, "Cannot read the 256 colours of pal.bmp"},
                     BadSet{"short_palette", PALETTE_FILE, 1, false, "Cannot read the 256 colours of pal.bmp"},
-                    BadSet{"folder", "17b_l.bin", 2, false, "/17b_l.bin is not a regular file"},
+                    BadSet{"folder", "17b_l.bin", 2, false, "Failed to open rom file 17b_l.bin"},
                     BadSet{"zip_missing", "18c_d05.bin", 0, true, "Failed to open rom file 18c_d05.bin"},
                     BadSet{"zip_short", "17b_u.bin", 1, true, "17b_u.bin is not 64K long"},
                     BadSet{"zip_huge", PALETTE_FILE, 3, true, "claims 17825792 bytes"},
                     BadSet{"not_zip", "", 4, true, "as a zip archive: Not a zip archive"}),
     [](const testing::TestParamInfo<BadSet>& info) { return std::string(info.param.name); });
+
+// Each file of the set as a FIFO, a device and a folder: refused at once with the message of a missing
+// file, by quillomark-headless and by the core, never waited on. A short file ahead of a FIFO is the
+// one both name.
+TEST(LibretroFrontEnd, AFileOfTheSetThatIsNoRegularFileIsRefusedAtOnce) {
+  constexpr unsigned REFUSAL_SECONDS = 5; // a refusal takes far less; an open that waits never ends
+  const std::string headless = "timeout " + std::to_string(REFUSAL_SECONDS) + " '" + QUILLOMARK_HEADLESS +
+                               "' --frames 1 > out.txt 2> err.txt";
+  const std::string copy = "sh -c \"cp '" + demoFile("") + "'/*.bin '" + demoFile(PALETTE_FILE) + "' . && rm ";
+  struct Case {
+    std::string name, make, says;
+  };
+  std::vector<Case> cases = {{"18b_d02.bin", "head -c 100 /dev/zero > 18b_d02.bin && rm 17c_u.bin && mkfifo 17c_u.bin",
+                              "18b_d02.bin is not 64K long"}};
+  for (const std::string& name : setFileNames())
+    for (const char* make : {"mkfifo ", "ln -s /dev/zero ", "mkdir "}) {
+      char missing[CORE_MESSAGE_SIZE];
+      snprintf(missing, sizeof missing, ROM_MISSING_FORMAT, name.c_str());
+      cases.push_back({name, make + name, name == PALETTE_FILE ? "Cannot read the 256 colours of pal.bmp" : missing});
+    }
+  for (const Case& c : cases) {
+    const std::string dir = makeScratchDir("libretro-irregular");
+    ASSERT_EQ(runIn(dir, copy + c.name + " && " + c.make + "\""), 0) << c.make;
+    EXPECT_EQ(runIn(dir, headless), EXIT_CODE_END) << c.make;
+    const std::vector<uint8_t> out = readFile(dir + "/out.txt");
+    EXPECT_NE(std::string(out.begin(), out.end()).find(c.says + "\n"), std::string::npos) << c.make;
+    alarm(REFUSAL_SECONDS); // the core's load is in this process
+    EXPECT_FALSE(startCore(dir));
+    alarm(0);
+    ASSERT_EQ(frontEnd.messages.size(), 1u) << c.make;
+    EXPECT_NE(frontEnd.messages[0].find(c.says), std::string::npos) << frontEnd.messages[0] << c.make;
+    call("retro_deinit");
+  }
+}
 
 TEST(LibretroFrontEnd, AHangKeepsThePictureAndIsReportedOncePerHangWarningsGoToTheLog) {
   const std::string dir = makeScratchDir("libretro-hang");

@@ -13,7 +13,7 @@ std::string makeScratchDir(const std::string& name);
 void removeScratchDirs();
 // Writes bytes to a file; returns false on failure.
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-// Reads a whole file (empty if missing or unreadable).
+// Reads a whole regular file (empty if missing, unreadable or not a regular file).
 std::vector<uint8_t> readFile(const std::string& path);
 // Runs fn with dir as the working directory, then returns to the one before;
 // false if dir cannot be entered (fn is not run then) or the way back fails.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/file_read.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -24,6 +25,8 @@ constexpr KeyName KEY_NAMES[] = {
 constexpr uint32_t FUNCTION_KEY_COUNT = 12;
 constexpr uint32_t LARGEST_KEY_CODE = 0xFF;
 
+// The longest script read: some six million lines.
+constexpr size_t KEY_SCRIPT_LIMIT = size_t(64) << 20;
 // The longest script line, its line end not counted.
 constexpr int MAX_LINE_LENGTH = 255;
 // A line is PASS ACTION VALUE; one more word is read only to name it.
@@ -82,11 +85,11 @@ __attribute__((format(printf, 2, 3))) bool scriptError(const ScriptPlace& place,
 
 enum LineRead { LINE_READ, LINE_NONE, LINE_TOO_LONG, LINE_WITH_NUL };
 
-// Reads one line without its end into line (MAX_LINE_LENGTH + 1 bytes).
-LineRead readLine(FILE* file, char* line) {
+// Takes one line of bytes from at, without its end, into line (MAX_LINE_LENGTH + 1 bytes).
+LineRead readLine(const std::vector<uint8_t>& bytes, size_t& at, char* line) {
   int length = 0;
-  int c;
-  while ((c = getc(file)) != EOF && c != '\n') {
+  int c = EOF;
+  while (at < bytes.size() && (c = bytes[at++]) != '\n') {
     if (length == MAX_LINE_LENGTH)
       return LINE_TOO_LONG;
     if (c == 0)
@@ -189,19 +192,23 @@ bool checkRegularFile(const char* what, const char* path, char* message, int mes
 }
 
 bool loadKeyScript(const char* path, char* message, int messageSize) {
-  // A directory would read as an empty script, a pipe or a device might never end.
-  if (!checkRegularFile("key script", path, message, messageSize))
-    return false;
-  FILE* file = fopen(path, "rb");
-  if (!file) {
-    snprintf(message, size_t(messageSize), "cannot open key script %s: %s", path, strerror(errno));
+  // Read whole at once: a folder, a pipe or a device (which might never end) is refused unread.
+  std::vector<uint8_t> bytes;
+  if (!readRegularFile(path, KEY_SCRIPT_LIMIT, bytes)) {
+    if (errno == EISDIR || errno == EINVAL)
+      snprintf(message, size_t(messageSize), "key script %s is not a regular file", path);
+    else if (errno == EFBIG)
+      snprintf(message, size_t(messageSize), "key script %s is longer than %zu bytes", path, KEY_SCRIPT_LIMIT);
+    else
+      snprintf(message, size_t(messageSize), "cannot open key script %s: %s", path, strerror(errno));
     return false;
   }
   char line[MAX_LINE_LENGTH + 1];
   ScriptPlace place{path, 0, message, messageSize};
   std::vector<ScriptedMessage> parsed;
   bool ok = true;
-  for (LineRead read; ok && (read = readLine(file, line)) != LINE_NONE;) {
+  size_t at = 0;
+  for (LineRead read; ok && (read = readLine(bytes, at, line)) != LINE_NONE;) {
     ++place.lineNumber;
     if (read == LINE_TOO_LONG)
       ok = scriptError(place, "line longer than %d bytes", MAX_LINE_LENGTH);
@@ -210,11 +217,6 @@ bool loadKeyScript(const char* path, char* message, int messageSize) {
     else
       ok = parseLine(line, place, parsed);
   }
-  if (ok && ferror(file)) {
-    snprintf(message, size_t(messageSize), "cannot read key script %s: %s", path, strerror(errno));
-    ok = false;
-  }
-  fclose(file);
   if (!ok)
     return false;
   // Queued in pass order, so that each lands at the end of the script: a script whose passes run
