@@ -8,18 +8,11 @@
 
 #include "app/install_folders.h"
 
-#include "cpu68k/cpu_state.h"
-#include "cpu68k/cpu_tables.h"
-#include "driver/frame_loop.h"
 #include "debug/gdb_stub.h"
-#include "core/core.h"
-#include "host/joystick.h"
 #include "driver/program_loop.h"
-#include "driver/rom_files.h"
+#include "driver/start_up.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
-#include "host/state_files.h"
-#include "host/window_proc.h"
 #include "platform/platform.h"
 #include "video/display.h"
 
@@ -111,36 +104,10 @@ static void enterRunFolder() {
     printf("Writing the run's files to %s: %s is not writable\n", runFolder, romFolder.string().c_str());
 }
 
-// A start-up step failed: its message on the console, and in a message box where nobody sees that.
-static bool failStart(const char* message, bool romSetFailed) {
-  printf("%s\n", message);
-  fflush(stdout);
-  showStartFailure(message, romSetFailed);
-  return false;
-}
+// What the start-up takes from the program.
+static const StartUpSteps PROGRAM_STEPS = {printBanner, parseOptions, enterRunFolder, showStartFailure, endRun};
 
-bool startQuillomark(int argc, char** argv) {
-  platformSetEndRoutine(endRun);
-  printBanner();
-  parseOptions(argc, argv);
-  detectJoystick();
-  char message[CORE_MESSAGE_SIZE];
-  printf("Building CPU table...\n");
-  if (!buildCpuTables(message, sizeof message))
-    return failStart(message, false);
-  if (!loadRomSetFiles(message, sizeof message))
-    return failStart(message, true);
-  resetCpu();
-  printf("Building color table.\n");
-  if (!loadPaletteFile(message, sizeof message))
-    return failStart(message, true);
-  enterRunFolder();
-  if (!initDisplay(windowProc, message, sizeof message))
-    return failStart(message, false);
-  watchEndSignals();
-  applyPendingState(); // a state asked for at start (quillomark-headless --load-state)
-  return true;
-}
+bool startQuillomark(int argc, char** argv) { return startUp(argc, argv, PROGRAM_STEPS); }
 
 void runQuillomark(int argc, char** argv, const char* greeting) {
   if (!startQuillomark(argc, argv))
