@@ -19,6 +19,7 @@
 #include "host/input_log.h"
 #include "host/run_records.h"
 #include "driver/program_loop.h"
+#include "host/steady_clock.h"
 #include "host/run_end.h"
 #include "host/state_files.h"
 #include "platform/headless/headless.h"

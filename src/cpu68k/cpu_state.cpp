@@ -3,8 +3,12 @@
 CpuState cpuState;
 CcrWord ccrWord;
 
-// The address space's warnings name the PC of the instruction making the access.
-uint32_t (*accessPc)() = getPc;
+// The address space's warnings name the PC of the instruction making the access: the CPU lends it
+// before anything runs.
+static const bool ACCESS_PC_LENT = [] {
+  accessPc = getPc;
+  return true;
+}();
 
 void buildSr() {
   const CcrWord f = ccrWord;

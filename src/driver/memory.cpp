@@ -5,6 +5,7 @@
 #include "driver/warnings.h"
 
 uint8_t* machineMemory;
+uint32_t (*accessPc)();
 
 static unsigned long warningPc() { return accessPc ? accessPc() : 0; }
 

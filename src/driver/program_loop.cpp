@@ -1,6 +1,5 @@
 #include "driver/program_loop.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "core/core.h"
@@ -16,15 +15,12 @@
 #include "host/on_screen.h"
 #include "host/run_end.h"
 #include "host/state_files.h"
+#include "host/steady_clock.h"
 #include "video/display.h"
 #include "video/screenshot.h"
 #include "video/sprites.h"
 
 ProgramLoop programLoop;
-
-double steadySeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // While fast-forwarding, a pass is shown only when a display period has passed since the last one shown.
 static bool presentDue() {

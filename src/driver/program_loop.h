@@ -26,8 +26,6 @@ struct ProgramLoop {
 
 extern ProgramLoop programLoop;
 
-// Seconds on a steady clock.
-double steadySeconds();
 // Runs the board until an end is asked for (a closed window, a signal, a frame limit, a breakpoint).
 void runFrameLoop();
 // One pass (repeated while the sprite inspector is on): input, composition, presentation; returns at

@@ -16,14 +16,14 @@
 static bool failStart(const StartUpSteps& steps, const char* message, bool romSetFailed) {
   printf("%s\n", message);
   fflush(stdout);
-  steps.showFailure(message, romSetFailed);
+  steps.failure(message, romSetFailed);
   return false;
 }
 
 bool startUp(int argc, char** argv, const StartUpSteps& steps) {
   platformSetEndRoutine(steps.end);
-  steps.printBanner();
-  steps.parseOptions(argc, argv);
+  steps.banner();
+  steps.options(argc, argv);
   detectJoystick();
   char message[CORE_MESSAGE_SIZE];
   printf("Building CPU table...\n");
@@ -35,7 +35,7 @@ bool startUp(int argc, char** argv, const StartUpSteps& steps) {
   printf("Building color table.\n");
   if (!loadPaletteFile(message, sizeof message))
     return failStart(steps, message, true);
-  steps.enterRunFolder();
+  steps.runFolder();
   if (!initDisplay(windowProc, message, sizeof message))
     return failStart(steps, message, false);
   watchEndSignals();

@@ -6,13 +6,13 @@
 #include "platform/platform.h"
 
 struct StartUpSteps {
-  void (*printBanner)();
-  void (*parseOptions)(int argc, char** argv);
-  void (*enterRunFolder)();                                     // once the set and pal.bmp are read
-  void (*showFailure)(const char* message, bool romSetFailed); // after the failure's console line
-  EndRoutine end;                                               // the backend's ending routine
+  void (*banner)();
+  void (*options)(int argc, char** argv);
+  void (*runFolder)();                                     // once the set and pal.bmp are read
+  void (*failure)(const char* message, bool romSetFailed); // after the failure's console line
+  EndRoutine end;                                          // the backend's ending routine
 };
 
 // Starts the machine in order, up to the frame loop; false after a failure, whose one line has been
-// printed (and shown by showFailure).
+// printed (and shown by failure).
 bool startUp(int argc, char** argv, const StartUpSteps& steps);

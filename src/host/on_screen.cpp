@@ -1,5 +1,5 @@
 #include "host/on_screen.h"
-#include "driver/program_loop.h"
+#include "host/steady_clock.h"
 
 #include <cstdio>
 #include <cstring>
