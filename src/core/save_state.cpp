@@ -182,6 +182,12 @@ StateLoadResult loadState(const uint8_t* bytes, size_t size) {
   return result;
 }
 
+const char* stateLoadText(StateLoadResult result) {
+  static const char* const LOAD_TEXTS[] = {"State loaded", "No state to load", "State file truncated",
+                                           "State file corrupted", "State file from another version"};
+  return LOAD_TEXTS[result];
+}
+
 bool stateHoldsRecord(int record) {
   for (const StatePart& part : STATE_PARTS)
     if (part.record == record)

@@ -19,6 +19,8 @@ void saveState(uint8_t* buffer);
 // Checks a state in memory (every part, no checksum) and, when it holds, makes it the running
 // machine; on any other result the machine is untouched.
 StateLoadResult loadState(const uint8_t* bytes, size_t size);
+// The one-line text for a load result ("State loaded", "No state to load", ...).
+const char* stateLoadText(StateLoadResult result);
 // True when some part of a state belongs to the registry's record (a RecordId).
 bool stateHoldsRecord(int record);
 

@@ -16,9 +16,6 @@ namespace {
 // The largest state file of another version that is read to tell it from a damaged file.
 constexpr size_t OTHER_VERSION_LIMIT = size_t(16) << 20;
 
-const char* const LOAD_TEXTS[] = {"State loaded", "No state to load", "State file truncated",
-                                  "State file corrupted", "State file from another version"};
-
 void putWord(uint8_t* at, uint32_t value) { memcpy(at, &value, STATE_WORD_BYTES); }
 } // namespace
 
@@ -63,8 +60,6 @@ StateLoadResult loadMachineState(const char* path) {
     followLoadedState();
   return result;
 }
-
-const char* stateLoadText(StateLoadResult result) { return LOAD_TEXTS[result]; }
 
 void applyPendingState() {
   if (stateRequests.pendingLoad.empty())

@@ -30,8 +30,6 @@ StateLoadResult loadMachineState(const char* path);
 // Reads path whole into bytes and checks every part of it; bytes are fit to apply only when the
 // result is STATE_LOADED.
 StateLoadResult readStateFile(const char* path, std::vector<uint8_t>& bytes);
-// The one-line text for a load result ("State loaded", "No state to load", ...).
-const char* stateLoadText(StateLoadResult result);
 // At start-up's end: applies stateRequests.pendingLoad, if any, and lets it go.
 void applyPendingState();
 // After a pass is presented: writes the state asked for this pass, if any.
