@@ -1,6 +1,6 @@
 // gdb's connection for the programs on Linux: one TCP listener (127.0.0.1 unless an address is
 // given), one gdb at a time, answered while the machine is stopped and looked at between slices
-// while it runs. The protocol's answers are the core's (driver/gdb_stub.h).
+// while it runs. The protocol's answers are the debugger's (debug/gdb_stub.h).
 #pragma once
 #include <string>
 
