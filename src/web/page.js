@@ -21,7 +21,7 @@ const TEST_PASSES_PER_TIMER = 20;
 const STATE_DATABASE = 'quillomark';
 const STATE_STORE = 'states';
 
-// Virtual-key codes of src/platform/platform.h (Windows values) the board's keys send.
+// Virtual-key codes of src/host/key_codes.h (Windows values) the board's keys send.
 const VKEY = {
   RETURN: 0x0D, SHIFT: 0x10, CONTROL: 0x11, MENU: 0x12, SPACE: 0x20,
   LEFT: 0x25, UP: 0x26, RIGHT: 0x27, DOWN: 0x28, DIGIT0: 0x30,

@@ -165,7 +165,7 @@ EMSCRIPTEN_KEEPALIVE const char* webDigest() {
   return web.digest;
 }
 
-// Queues a key going down or up (a virtual-key code of platform.h) for the next frame end.
+// Gives a key going down or up (a virtual-key code of key_codes.h) to the board at the next frame end.
 EMSCRIPTEN_KEEPALIVE void webQueueKey(uint32_t keyCode, bool down) { coreQueueKey(keyCode, down); }
 
 // The board's reset (F1).
