@@ -14,6 +14,9 @@ target_compile_definitions(quillomark_libretro_tests PRIVATE
   QUILLOMARK_HEADLESS="$<TARGET_FILE:quillomark-headless>"
   QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo")
 add_dependencies(quillomark_libretro_tests quillomark_libretro demo_roms)
+if(TARGET quillomark)
+  target_compile_definitions(quillomark_libretro_tests PRIVATE QUILLOMARK_DESKTOP="$<TARGET_FILE:quillomark>")
+endif()
 gtest_discover_tests(quillomark_libretro_tests DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 120 ENVIRONMENT "${QUILLOMARK_TEST_ENVIRONMENT}")
 
