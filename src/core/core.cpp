@@ -103,7 +103,6 @@ SliceEnd coreRunSlice(LoopKind kind, uint32_t count, uint32_t* left) {
 }
 
 void coreCompose() {
-  coreInputs.atFrameEnd = false;
   ++frameLoopState.passCount;
   composeFrame();
 }
@@ -116,6 +115,7 @@ CoreFrameResult coreRunFrame() {
     return CORE_FRAME_HUNG;
   stepAutofire();
   coreCompose();
+  coreInputs.atFrameEnd = false; // inputs given before the next call wait for its frame end
   return CORE_FRAME_ENDED;
 }
 

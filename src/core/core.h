@@ -5,8 +5,9 @@
 //
 // A front end loads a ROM set and a palette from memory, then runs the board a pass at a time: either
 // coreRunFrame, or the two halves of it, coreRunSlice to the frame end and coreCompose, with the front
-// end's own work (messages, input, logs) between them. Inputs given while the board stands at a frame
-// end not yet composed apply at once; inputs given at any other time wait for the next frame end.
+// end's own work (messages, input, logs) between them. Inputs given while the board stands at the
+// frame end coreRunSlice reached (until the next run) apply at once; inputs given between two
+// coreRunFrame calls, or while the board runs, wait for the next frame end.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -78,8 +79,8 @@ uint32_t corePc();
 void coreInputBytes(uint8_t* playerInputs, uint8_t* switchInputs);
 
 // A key going down or up (a virtual-key code of key_codes.h), applied as the desktop's keyboard
-// applies it (the board's buttons, switches and autofire) at once when the board stands at a frame
-// end not yet composed, otherwise at the next frame end. When short taps are held, a key let go
+// applies it (the board's buttons, switches and autofire) at once when the board stands at the frame
+// end coreRunSlice reached, otherwise at the next frame end. When short taps are held, a key let go
 // before the board ran since it was pressed is let go only at the next frame end, and every key
 // after it waits too, in order: the board sees every tap for a frame at least.
 void coreQueueKey(uint32_t keyCode, bool down);
@@ -116,7 +117,7 @@ struct CoreInputs {
   int keyCount;
   bool bytesSet;                      // coreSetInputs was called: its bytes follow the keys
   uint8_t playerInputs, switchInputs;
-  bool atFrameEnd;                    // the board stands at a frame end not yet composed
+  bool atFrameEnd;                    // the board stands at the frame end coreRunSlice reached
   uint64_t pressed[KEY_CODES / 64];   // keys pressed at this frame end, for holding short taps
   bool holding;                       // a release is held back: the keys after it wait too
   bool tapsUnheld;                    // the front end turned holding off; kept across loads
