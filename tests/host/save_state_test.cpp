@@ -1,6 +1,7 @@
 // Save states: every part comes back, a bad file changes nothing, and a run loaded from a state goes
 // on exactly as the run that saved it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <functional>
@@ -112,6 +113,12 @@ TEST(SaveState, SlotsAndTheirMessages) {
     EXPECT_EQ(key(VKEY_F3), "State loaded");
     EXPECT_EQ(key(VKEY_F1), "Reset");
     EXPECT_FALSE(readFile("state9.qms").empty());
+    // A pipe in a slot's place is never opened: F3 refuses it, F2 puts the state in its place.
+    ASSERT_EQ(mkfifo("state1.qms", 0600), 0);
+    EXPECT_EQ(key(VKEY_F8), "Slot 1 (state1.qms)");
+    EXPECT_EQ(key(VKEY_F3), "Slot 1: No state to load: not a regular file");
+    EXPECT_EQ(key(VKEY_F2), "Slot 1: State saved over the old one");
+    EXPECT_EQ(key(VKEY_F3), "Slot 1: State loaded");
   }));
 }
 
