@@ -134,6 +134,10 @@ bool parseHeadlessOptions(int argc, char** argv, HeadlessOptions* options, char*
       continue;
     }
     if (strcmp(arg, "--save-state") == 0) {
+      if (options->saveStatePass != 0) {
+        snprintf(message, size_t(messageSize), "--save-state is given once: a run writes one state");
+        return false;
+      }
       if (i + 2 >= argc || !parseWholeNumber(value, &options->saveStatePass) || options->saveStatePass == 0) {
         snprintf(message, size_t(messageSize), "--save-state needs a positive pass number and a file name");
         return false;

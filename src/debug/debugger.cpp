@@ -61,6 +61,14 @@ void reportBreakpointsMissed() {
   fflush(stdout);
 }
 
+void reportTraceEmpty() {
+  if (!debugger.tracePath || debugger.traceWritten)
+    return;
+  printf("No instruction traced: the run ended after %u passes, and the trace begins after pass %u\n",
+         frameLoopState.passCount, debugger.traceFrom);
+  fflush(stdout);
+}
+
 void addBreakpoint(uint32_t address) {
   std::vector<uint32_t>& points = debugger.breakpoints;
   points.insert(std::upper_bound(points.begin(), points.end(), address), address);
@@ -119,9 +127,11 @@ void finishTraceLine() {
       if (ccr & bits[i])
         flags[i] = "XNZVC"[i];
     char name[PLACE_NAME_SIZE];
-    if (d.trace)
+    if (d.trace) {
       checkTraceWrite(fprintf(d.trace, "%u %08x %-40s %s%s\n", d.linePass, d.linePc, d.lineText, flags,
                               symbolSuffix(d.linePc, name, sizeof name)));
+      d.traceWritten = true;
+    }
   }
   for (uint32_t i = 0; i < d.exceptionCount && d.trace; ++i) {
     char name[PLACE_NAME_SIZE];

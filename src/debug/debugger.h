@@ -17,6 +17,7 @@ struct Debugger {
   const char* tracePath;
   uint32_t traceFrom;                // the first pass whose instructions are written
   uint64_t traceLeft;                // instructions still to write
+  bool traceWritten;                 // a line has been written
   std::vector<uint32_t> breakpoints; // sorted addresses that end the run when the PC reaches one
   bool breakpointReached;            // the run stopped at one
   // The trace line of the instruction being run, finished once its condition codes are known.
@@ -42,6 +43,8 @@ bool startTrace(const char* path, uint32_t from, uint64_t limit);
 void closeTrace();
 // At the end of a run with breakpoints none of which was reached: says so on standard output.
 void reportBreakpointsMissed();
+// At the end of a run whose trace caught nothing: says so on standard output.
+void reportTraceEmpty();
 // Adds a breakpoint address.
 void addBreakpoint(uint32_t address);
 // Before an instruction: at a breakpoint prints the stop and returns true (the instruction must not

@@ -27,6 +27,7 @@ int finishRun(bool displayLost) {
   closeTrace();
   closeSoundLog(frameLoopState.passCount + 1);
   reportBreakpointsMissed();
+  reportTraceEmpty();
   reportStateNotSaved();
   platformShutdown(displayLost);
   writeDump();

@@ -71,7 +71,7 @@ TEST(HeadlessOptions, RejectedWithTheArgumentNamed) {
       {"--bogus"}, {"--HELP"}, {"-help"}, {"-641"}, {"--frames"}, {"--frames", "0"}, {"--frames", "x"}, {"--keys"}, {"--replay"}, {"-"},
       {"--trace"}, {"--trace-limit", "0"}, {"--break", "0x"}, {"--break"}, {"--break", "9main"}, {"second", "folder"},
       {"--frames", " 3"}, {"--frames", "+3"}, {"--frames", "5", "--save-state", "6", "s"},
-      {"--save-state", "9", "s", "--frames", "8"}, {"--gdb"}, {"--symbols"}};
+      {"--save-state", "9", "s", "--frames", "8"}, {"--gdb"}, {"--symbols"}, {"--save-state", "1", "a", "--save-state", "2", "b"}};
   for (const auto& args : cases) {
     std::vector<std::string> storage = {"q"};
     storage.insert(storage.end(), args.begin(), args.end());

@@ -241,6 +241,8 @@ TEST(Programs, TheEndSaysWhatWasAskedForAndNotDone) {
       {"--break 0x500 --save-state 3 s.qms", EXIT_CODE_WRITE_FAILED, "Breakpoint at 00000500 in pass 1\n",
        "No state written to ", },
       {"--frames 2 --break 0x600", EXIT_CODE_END, "No breakpoint reached in 2 passes\n", ""},
+      {"--frames 2 --trace t.txt --trace-from 5", EXIT_CODE_END,
+       "No instruction traced: the run ended after 2 passes, and the trace begins after pass 5\n", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options);
