@@ -43,6 +43,11 @@ void renderFrame() {
     logInputs();
     logSoundCommands(corePassCount() + 1);
     spriteState.inspecting = spriteState.inspector != 0;
+    if (spriteState.inspecting) {
+      // The inspected entry's address, before any warning its drawing gives; on time, even in a pipe.
+      printf("%x\n", spriteEntryAddress(spriteState.inspectedSlot));
+      fflush(stdout);
+    }
     coreCompose();
     if (presentDue()) {
       if (!showPicture())

@@ -153,13 +153,9 @@ uint32_t spriteEntryAddress(int i) {
 
 void drawSprites() {
   for (int i = 0; i < SPRITE_COUNT; ++i) {
-    const uint32_t address = spriteEntryAddress(i);
-    if (spriteState.inspecting) {
-      if (i != spriteState.inspectedSlot)
-        continue;
-      printf("%x\n", address);
-    }
-    const uint8_t* entry = machineMemory + address;
+    if (spriteState.inspecting && i != spriteState.inspectedSlot)
+      continue;
+    const uint8_t* entry = machineMemory + spriteEntryAddress(i);
     // Off-screen and sizeless entries still reach drawEntry, which names an unknown size every frame.
     const SpriteVerdict verdict = spriteVerdict(entry, i);
     if (verdict == SPRITE_NOT_ITS_INDEX || verdict == SPRITE_HIDDEN || verdict == SPRITE_ZERO_ZOOM)

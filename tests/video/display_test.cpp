@@ -1,3 +1,4 @@
+#include <stdio_ext.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -68,7 +69,14 @@ TEST(Display, InspectorRepeatsPassesAndAFailedFlipStillGivesTextAndShot) {
     headlessScript(1, MSG_KEYDOWN, VKEY_F5); // 255 + 1 shows 0
     headlessScript(3, MSG_KEYDOWN, VKEY_I);  // the third pass returns
     headlessFail(STEP_PRESENT, PLATFORM_SURFACE_LOST, 1);
-    EXPECT_EQ(captureStdout(renderFrame), "180ef0\nFlip failed\n180ef0\n");
+    size_t pending = 1;
+    // Each line is out as it is printed, so that a pipe or file sees it during the run.
+    EXPECT_EQ(captureStdout([&] {
+                renderFrame();
+                pending = __fpending(stdout);
+              }),
+              "180ef0\nFlip failed\n180ef0\n");
+    EXPECT_EQ(pending, 0u);
     EXPECT_EQ(frameLoopState.passCount, 3u);
     EXPECT_EQ(headlessPlatform.presentCount, 2u);
     EXPECT_EQ(headlessPlatform.restoreCount, 1u);
