@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "core/core.h"
 #include "cpu68k/cpu_state.h"
@@ -21,6 +23,36 @@
 #include "video/display.h"
 #include "video/screenshot.h"
 #include "video/sprites.h"
+
+// Room the snapshot's message leaves for its folder on the message line.
+constexpr size_t SNAPSHOT_FOLDER_ROOM = OVERLAY_TEXT_SIZE - 1 - sizeof "vortane.bmp replaced in ";
+constexpr char ELLIPSIS[] = "...";
+
+// F12: vortane.bmp, and where it went: "vortane.bmp written in FOLDER", or "replaced in" when an
+// earlier one was there. The folder is the run's, the home folder as ~, its end kept when it is long.
+static void takeSnapshot() {
+  struct stat status;
+  const bool replacing = stat(SNAPSHOT_FILE, &status) == 0;
+  if (!writeSnapshotBitmap())
+    return;
+  std::error_code error;
+  const std::string path = std::filesystem::current_path(error).string();
+  const char* folder = error ? "the run's folder" : path.c_str();
+  const char* home = getenv("HOME");
+  const size_t homeLength = home ? strlen(home) : 0;
+  const bool inHome = homeLength > 1 && strncmp(folder, home, homeLength) == 0 &&
+                      (folder[homeLength] == '/' || folder[homeLength] == 0);
+  char shown[OVERLAY_TEXT_SIZE];
+  snprintf(shown, sizeof shown, "%s%s", inHome ? "~" : "", inHome ? folder + homeLength : folder);
+  const size_t length = strlen(inHome ? folder + homeLength : folder) + (inHome ? 1 : 0);
+  if (length > SNAPSHOT_FOLDER_ROOM) {
+    const char* full = inHome ? folder + homeLength : folder;
+    snprintf(shown, sizeof shown, "%s%s", ELLIPSIS, full + strlen(full) - (SNAPSHOT_FOLDER_ROOM - strlen(ELLIPSIS)));
+  }
+  static char text[2 * OVERLAY_TEXT_SIZE]; // the folder is cut to fit the line already
+  snprintf(text, sizeof text, "%s %s in %s", SNAPSHOT_FILE, replacing ? "replaced" : "written", shown);
+  showMessage(text);
+}
 
 // Control keys act on key-down only, auto-repeats included.
 static bool runControlKey(uint32_t keyCode) {
@@ -39,12 +71,16 @@ static bool runControlKey(uint32_t keyCode) {
     --spriteState.inspectedSlot;
     return true;
   case VKEY_F11:
+    // The series is written once a run: after its last file, F11 says so rather than record nothing.
+    if (frameSeriesComplete()) {
+      showMessage(FRAME_SERIES_COMPLETE_TEXT);
+      return true;
+    }
     hostControls.frameShotsOn = 1;
     showMessage("Recording frames");
     return true;
   case VKEY_F12:
-    if (writeSnapshotBitmap())
-      showMessage("Snapshot written");
+    takeSnapshot();
     return true;
   default:
     return false;

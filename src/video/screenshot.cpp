@@ -59,8 +59,10 @@ bool writeBitmap(FileKind kind, const char* fileName) {
 
 bool writeSnapshotBitmap() { return writeBitmap(FILE_SNAPSHOT, SNAPSHOT_FILE); }
 
+bool frameSeriesComplete() { return screenshotState.frameShotCount > FRAME_SHOT_LIMIT; }
+
 void writeFrameShot() {
-  if (screenshotState.frameShotCount > FRAME_SHOT_LIMIT)
+  if (frameSeriesComplete())
     return;
   if (screenshotState.frameShotCount == 0 && !platformCreateFolder(FRAME_SHOT_FOLDER))
     reportWriteFailure(FILE_FRAME_SHOT, FRAME_SHOT_FOLDER);

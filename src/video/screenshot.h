@@ -24,6 +24,10 @@ extern ScreenshotState screenshotState;
 bool writeBitmap(FileKind kind, const char* fileName);
 // Writes vortane.bmp; false when it could not be written.
 bool writeSnapshotBitmap();
+// Said by F11 once the run's series has been written.
+inline constexpr char FRAME_SERIES_COMPLETE_TEXT[] = "Frames recorded: bmps/000-100.bmp is complete";
+// True once the run's series of frame shots has been written to its last number.
+bool frameSeriesComplete();
 // Writes the next bmps/NNN.bmp, at most 101 files per run, creating bmps first; a file that cannot
 // be written is reported and skipped.
 void writeFrameShot();

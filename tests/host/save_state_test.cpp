@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <functional>
 #include <string>
@@ -22,6 +24,7 @@
 #include "host/window_proc.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
+#include "video/screenshot.h"
 #include "video/display.h"
 #include "video/layers.h"
 #include "video/sprites.h"
@@ -119,6 +122,17 @@ TEST(SaveState, SlotsAndTheirMessages) {
     EXPECT_EQ(key(VKEY_F3), "Slot 1: No state to load: not a regular file");
     EXPECT_EQ(key(VKEY_F2), "Slot 1: State saved over the old one");
     EXPECT_EQ(key(VKEY_F3), "Slot 1: State loaded");
+    // F12 names the file and the folder it went to (its end kept on the line), and a replaced one.
+    const std::string folder = std::filesystem::current_path().filename().string();
+    for (const char* done : {"written", "replaced"}) {
+      const std::string said = key(VKEY_F12);
+      EXPECT_EQ(said.rfind(std::string("vortane.bmp ") + done + " in ", 0), 0u) << said;
+      EXPECT_TRUE(said.ends_with("/" + folder) && said.size() < size_t(OVERLAY_TEXT_SIZE)) << said;
+    }
+    // F11 after the series was written says so instead of recording nothing.
+    EXPECT_EQ(key(VKEY_F11), "Recording frames");
+    screenshotState.frameShotCount = FRAME_SHOT_LIMIT + 1;
+    EXPECT_EQ(key(VKEY_F11), FRAME_SERIES_COMPLETE_TEXT);
   }));
 }
 
