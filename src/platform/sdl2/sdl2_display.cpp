@@ -42,9 +42,9 @@ bool presentPicture(bool withText) {
   if (sp.panel[0])
     drawShadedLines(corner, pitch / 4, shownWidth, shownHeight, sp.panel);
   if (sp.overlay[0] && shownHeight >= GLYPH_SIZE) {
-    // The message line sits on the shown picture's last glyph row, the picture still seen under it.
+    // The message line takes the shown picture's last glyph row, on black as the Windows program's.
     uint32_t* line = corner + ptrdiff_t(shownHeight - GLYPH_SIZE) * (pitch / 4);
-    drawShadedLines(line, pitch / 4, shownWidth, GLYPH_SIZE, sp.overlay);
+    drawMessageLine(line, pitch / 4, shownWidth, sp.overlay);
   }
   SDL_UnlockTexture(sp.texture);
   sp.textShown = withText;

@@ -1,6 +1,6 @@
-// A small built-in 8x8 font for the inspector's number and the on-screen messages: digits,
-// capital letters (small ones are drawn as capitals, in the demo's letter shapes), blank, minus,
-// plus, comma, colon, full stop and square brackets; any other character shows as an open box.
+// A small built-in 8x8 font for the inspector's number and the on-screen messages: every printable
+// ASCII character, small letters drawn as capitals (in the demo's letter shapes); any other byte
+// shows as an open box.
 #include <cstring>
 
 #include "platform/sdl2/sdl2_platform.h"
@@ -45,6 +45,31 @@ constexpr SignGlyph SIGN_GLYPHS[] = {
     {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x00}},
     {'[', {0x3C, 0x30, 0x30, 0x30, 0x30, 0x30, 0x3C, 0x00}},
     {']', {0x3C, 0x0C, 0x0C, 0x0C, 0x0C, 0x0C, 0x3C, 0x00}},
+    {'(', {0x0C, 0x18, 0x30, 0x30, 0x30, 0x18, 0x0C, 0x00}},
+    {')', {0x30, 0x18, 0x0C, 0x0C, 0x0C, 0x18, 0x30, 0x00}},
+    {'{', {0x0E, 0x18, 0x18, 0x70, 0x18, 0x18, 0x0E, 0x00}},
+    {'}', {0x70, 0x18, 0x18, 0x0E, 0x18, 0x18, 0x70, 0x00}},
+    {'<', {0x0C, 0x18, 0x30, 0x60, 0x30, 0x18, 0x0C, 0x00}},
+    {'>', {0x30, 0x18, 0x0C, 0x06, 0x0C, 0x18, 0x30, 0x00}},
+    {'/', {0x02, 0x06, 0x0C, 0x18, 0x30, 0x60, 0x40, 0x00}},
+    {'\\', {0x40, 0x60, 0x30, 0x18, 0x0C, 0x06, 0x02, 0x00}},
+    {'|', {0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x00}},
+    {'~', {0x00, 0x00, 0x32, 0x4C, 0x00, 0x00, 0x00, 0x00}},
+    {'\'', {0x18, 0x18, 0x30, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    {'`', {0x30, 0x18, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    {'"', {0x66, 0x66, 0x24, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    {'^', {0x18, 0x3C, 0x66, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    {'_', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7E}},
+    {'?', {0x3C, 0x66, 0x06, 0x0C, 0x18, 0x00, 0x18, 0x00}},
+    {'!', {0x18, 0x18, 0x18, 0x18, 0x18, 0x00, 0x18, 0x00}},
+    {'=', {0x00, 0x00, 0x7E, 0x00, 0x7E, 0x00, 0x00, 0x00}},
+    {';', {0x00, 0x30, 0x30, 0x00, 0x30, 0x30, 0x60, 0x00}},
+    {'#', {0x24, 0x24, 0x7E, 0x24, 0x7E, 0x24, 0x24, 0x00}},
+    {'*', {0x00, 0x66, 0x3C, 0xFF, 0x3C, 0x66, 0x00, 0x00}},
+    {'&', {0x38, 0x6C, 0x38, 0x76, 0xDC, 0xCC, 0x76, 0x00}},
+    {'@', {0x3C, 0x66, 0x6E, 0x6E, 0x60, 0x62, 0x3C, 0x00}},
+    {'%', {0x62, 0x66, 0x0C, 0x18, 0x30, 0x66, 0x46, 0x00}},
+    {'$', {0x18, 0x3E, 0x60, 0x3C, 0x06, 0x7C, 0x18, 0x00}},
 };
 
 const Glyph& glyphFor(char c) {
@@ -65,11 +90,13 @@ const Glyph& glyphFor(char c) {
 // for the board's own bright text not to read through, light enough to see what goes on.
 static uint32_t shade(uint32_t pixel) { return 0xFF000000u | (pixel >> 2 & 0x3F3F3F); }
 
+// What a glyph's ground is: paper, the picture darkened to a quarter, or black.
+enum GlyphGround { GROUND_PAPER, GROUND_SHADE, GROUND_BLACK };
+
 // Draws cells characters from the top-left of pixels, the first length of them from text and the rest
-// blank, clipped to width x height: ink on paper, or with shaded, light ink on the picture darkened
-// to a quarter.
+// blank, clipped to width x height: ink on paper, or light ink on the darkened picture or on black.
 static void drawGlyphs(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length,
-                       int cells, bool shaded) {
+                       int cells, GlyphGround ground) {
   for (int i = 0; i < cells && i * GLYPH_SIZE < width; ++i) {
     const Glyph& glyph = i < length ? glyphFor(text[i]) : BLANK_GLYPH;
     const int left = i * GLYPH_SIZE;
@@ -78,13 +105,22 @@ static void drawGlyphs(uint32_t* pixels, int pitchPixels, int width, int height,
       for (int column = 0; column < columns; ++column) {
         uint32_t& pixel = pixels[row * pitchPixels + left + column];
         const bool ink = glyph[row] & (0x80 >> column);
-        pixel = shaded ? (ink ? SHADED_INK : shade(pixel)) : (ink ? TEXT_INK : TEXT_PAPER);
+        if (ground == GROUND_PAPER)
+          pixel = ink ? TEXT_INK : TEXT_PAPER;
+        else
+          pixel = ink ? SHADED_INK : ground == GROUND_SHADE ? shade(pixel) : MESSAGE_GROUND;
       }
   }
 }
 
 void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, const char* text, int length) {
-  drawGlyphs(pixels, pitchPixels, width, height, text, length, length, false);
+  drawGlyphs(pixels, pitchPixels, width, height, text, length, length, GROUND_PAPER);
+}
+
+void drawMessageLine(uint32_t* pixels, int pitchPixels, int width, const char* text) {
+  // The whole row is black, so no letter of the board's own text line shows through or beside it.
+  drawGlyphs(pixels, pitchPixels, width, GLYPH_SIZE, text, int(strlen(text)), (width + GLYPH_SIZE - 1) / GLYPH_SIZE,
+             GROUND_BLACK);
 }
 
 void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, const char* text) {
@@ -98,7 +134,8 @@ void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, c
   int top = 0;
   for (const char* line = text; *line && top < height; top += GLYPH_SIZE) {
     const int length = int(strcspn(line, "\n"));
-    drawGlyphs(pixels + ptrdiff_t(top) * pitchPixels, pitchPixels, width, height - top, line, length, widest, true);
+    drawGlyphs(pixels + ptrdiff_t(top) * pitchPixels, pitchPixels, width, height - top, line, length, widest,
+               GROUND_SHADE);
     line += length + (line[length] == '\n');
   }
 }

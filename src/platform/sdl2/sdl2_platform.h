@@ -15,6 +15,7 @@ inline constexpr int GLYPH_SIZE = 8;           // the built-in font's cells are 
 inline constexpr uint32_t TEXT_INK = 0xFF000000;   // black on white, as a fresh device context draws
 inline constexpr uint32_t TEXT_PAPER = 0xFFFFFFFF;
 inline constexpr uint32_t SHADED_INK = 0xFFFFFFFF; // messages and the panel: light on the darkened picture
+inline constexpr uint32_t MESSAGE_GROUND = 0xFF000000; // the message line's row: black
 
 inline constexpr int MAX_GAMEPADS = 8;         // pads plugged in beyond these are ignored
 inline constexpr int GAMEPAD_STICK_AXES = 2;   // the left stick's x and y
@@ -101,6 +102,8 @@ void drawOverlayText(uint32_t* pixels, int pitchPixels, int width, int height, c
 // Draws lines of text ('\n' between them) in the built-in font from the top-left of an ARGB picture,
 // light on the picture darkened to a quarter, every line's ground as wide as the longest; clipped to it.
 void drawShadedLines(uint32_t* pixels, int pitchPixels, int width, int height, const char* text);
+// Draws the message line: text light on a black row the whole width wide.
+void drawMessageLine(uint32_t* pixels, int pitchPixels, int width, const char* text);
 // Expands the whole back buffer through the palette into the picture, as a flip shows it.
 void expandBackBuffer();
 // Stretches a rectangle of the back buffer through the palette onto one of the picture

@@ -85,8 +85,12 @@ TEST(Sdl2Display, ViewportIsTheLargestWholeScaleCentred) {
 TEST(Sdl2Display, GlyphsAreDistinctAndClippedToThePicture) {
   constexpr uint32_t UNTOUCHED = 0x12345678;
   std::set<std::vector<uint32_t>> shapes;
-  const char* characters = "0123456789 -?+,[]";
-  for (const char* c = characters; *c; ++c) {
+  // Every printable character but the small letters (drawn as capitals), and one byte with no glyph.
+  std::string characters = "\x7f";
+  for (char c = ' '; c <= '~'; ++c)
+    if (c < 'a' || c > 'z')
+      characters += c;
+  for (const char* c = characters.c_str(); *c; ++c) {
     std::vector<uint32_t> cell(GLYPH_SIZE * GLYPH_SIZE, UNTOUCHED);
     drawOverlayText(cell.data(), GLYPH_SIZE, GLYPH_SIZE, GLYPH_SIZE, c, 1);
     for (uint32_t p : cell)
@@ -95,7 +99,7 @@ TEST(Sdl2Display, GlyphsAreDistinctAndClippedToThePicture) {
     EXPECT_EQ(blank, *c == ' ') << "'" << *c << "'";
     shapes.insert(cell);
   }
-  EXPECT_EQ(shapes.size(), strlen(characters));
+  EXPECT_EQ(shapes.size(), characters.size());
   // A text wider and taller than the picture stops at its edges: every picture pixel it
   // covers is drawn, nothing after the picture is.
   for (int width : {96, 13, 3}) {
@@ -188,8 +192,9 @@ TEST(Sdl2Display, InspectorTextStaysOverThePictureWhileItIsDrawnEachPass) {
   EXPECT_EQ(textCorner(readScreen()), without);
 }
 
-// The panel (and the message line) stand on the picture darkened to a quarter, as wide as their longest
-// line, shown at once and taken away by an empty text.
+// The panel stands on the picture darkened to a quarter, as wide as its longest line; the message
+// line on a black row the picture's width, so that no letter of the board's shows through. Both
+// show at once and go with an empty text.
 TEST(Sdl2Display, PanelAndMessageStandOnTheDarkenedPicture) {
   ASSERT_NO_FATAL_FAILURE(openDisplay(recordingProcedure, 320, 240, palette.entries));
   int32_t pitch = 0;
@@ -210,7 +215,8 @@ TEST(Sdl2Display, PanelAndMessageStandOnTheDarkenedPicture) {
   EXPECT_EQ(cells(readScreen(), {{0, 0}, {1, 0}, {8, 0}, {16, 0}, {8, 8}, {0, 16}}),
             (std::vector<uint32_t>{dark, SHADED_INK, dark, picture, dark, picture}));
   platformShowOverlay("7");
-  EXPECT_EQ(cells(readScreen(), {{0, 232}, {1, 232}, {8, 232}}), (std::vector<uint32_t>{dark, SHADED_INK, picture}));
+  EXPECT_EQ(cells(readScreen(), {{0, 232}, {1, 232}, {8, 232}, {319, 239}, {319, 231}}),
+            (std::vector<uint32_t>{MESSAGE_GROUND, SHADED_INK, MESSAGE_GROUND, MESSAGE_GROUND, picture}));
   platformShowPanel("");
   platformShowOverlay("");
   EXPECT_EQ(cells(readScreen(), {{0, 0}, {1, 0}, {0, 232}}), (std::vector<uint32_t>{picture, picture, picture}));
