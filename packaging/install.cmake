@@ -105,15 +105,25 @@ if(HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
       set(executable ${QUILLOMARK_CHECK_M68000})
     endif()
     set(includes --include ${man}/all.h2m)
+    set(keys_include)
     if(program STREQUAL "quillomark" OR program STREQUAL "quillomark-headless")
       list(APPEND includes --include ${man}/emulator.h2m)
+    endif()
+    if(program STREQUAL "quillomark")
+      # The desktop program's keys, as its --help lists them.
+      set(keys_include ${man}/${program}-keys.h2m)
+      add_custom_command(OUTPUT ${keys_include}
+        COMMAND sh ${CMAKE_SOURCE_DIR}/packaging/man/keys_h2m.sh ${executable} ${keys_include}
+        DEPENDS ${executable} ${CMAKE_SOURCE_DIR}/packaging/man/keys_h2m.sh VERBATIM)
+      list(APPEND includes --include ${keys_include})
     endif()
     add_custom_command(
       OUTPUT ${man}/${program}.1.gz
       COMMAND ${HELP2MAN} --no-info --name ${description} ${includes} --output ${man}/${program}.1
               "sh ${CMAKE_SOURCE_DIR}/packaging/man/help2man_view.sh ${executable}"
       COMMAND gzip -9nf ${man}/${program}.1
-      DEPENDS ${executable} ${man}/all.h2m ${man}/emulator.h2m ${CMAKE_SOURCE_DIR}/packaging/man/help2man_view.sh
+      DEPENDS ${executable} ${man}/all.h2m ${man}/emulator.h2m ${keys_include}
+              ${CMAKE_SOURCE_DIR}/packaging/man/help2man_view.sh
       COMMENT "Writing the man page of ${program}"
       VERBATIM)
     list(APPEND pages ${man}/${program}.1.gz)

@@ -41,19 +41,47 @@ static const char DESKTOP_USAGE[] =
     "  --window       a resizable window (also when QUILLOMARK_WINDOWED=1; taken by itself when\n"
     "                 the full-screen mode cannot be set)\n"
     "  --full-screen  the full screen (the default)\n"
-    "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
-    GDB_USAGE
     "  --help         prints this text and exits\n"
     "  --version      prints the version and exits\n"
+    "\n"
+    "Keys:\n";
+// After the keys: the settings file, then what programmers of the board use, and the exit codes.
+static const char DESKTOP_USAGE_END[] =
     "The keys, pad buttons, window and scale are set in the settings file, written with the\n"
     "defaults on the first run: " SETTINGS_PLACE_TEXT ".\n"
+    "Each action takes a list of keys: window = [\"F9\", \"F10\"] switches between window and full\n"
+    "screen with F9 or F10.\n"
     "Other options are ignored. With no terminal (started from an icon), a start-up failure is\n"
-    "shown in a message box too, unless QUILLOMARK_NO_DIALOGS=1.\n" PROGRAM_EXIT_CODES_TEXT;
+    "shown in a message box too, unless QUILLOMARK_NO_DIALOGS=1.\n"
+    "\n"
+    "Developer options:\n"
+    "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
+    GDB_USAGE
+    "\n" PROGRAM_EXIT_CODES_TEXT;
+
+// The usage text with the keys between its two halves, as the controls list (H) gives them by default.
+static void printDesktopHelp() {
+  resetKeyMap();
+  char keys[PANEL_TEXT_SIZE];
+  describeControls(keys, sizeof keys);
+  printf("%s", DESKTOP_USAGE);
+  // The list's rows, indented as the options are.
+  for (const char* line = keys; *line;) {
+    const size_t length = strcspn(line, "\n");
+    printf("  %.*s\n", int(length), line);
+    line += length + (line[length] == '\n');
+  }
+  printf("\n%s", DESKTOP_USAGE_END);
+  fflush(stdout);
+}
 
 int main(int argc, char** argv) {
   // Looked for before the core starts: the core would open the window first.
   if (const ProgramInfo info = findProgramInfo(argc, argv)) {
-    printProgramInfo(info, "quillomark", DESKTOP_USAGE);
+    if (info == INFO_HELP)
+      printDesktopHelp();
+    else
+      printProgramInfo(info, "quillomark", DESKTOP_USAGE);
     return EXIT_CODE_HELP;
   }
   resetAllRecords();

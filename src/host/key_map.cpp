@@ -81,6 +81,9 @@ constexpr ControlsRow CONTROLS_ROWS[] = {
     {"Inspector", ACTION_INSPECTOR, 3}, {"Controls", ACTION_CONTROLS, 1},
 };
 constexpr int CONTROLS_TITLE_WIDTH = 14; // the keys start in this column
+// The way out, which no setting moves: the system's close shortcut, or the window's close box. Esc
+// does nothing, as on the board's first host.
+constexpr const char* QUIT_ROW = "Quit          Alt+F4, or close the window\n";
 
 uint32_t hostKey(int action) { return ACTIONS[action].keys[0]; }
 
@@ -216,4 +219,5 @@ void describeControls(char* text, int size) {
       }
     append("\n");
   }
+  append(QUIT_ROW);
 }

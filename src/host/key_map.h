@@ -60,5 +60,5 @@ void describeKeyNames(char* text, int size);
 GamepadButton gamepadButtonNamed(const char* name);
 // A pad button's name.
 const char* gamepadButtonName(GamepadButton button);
-// The controls list as lines: each row's keys and what they do, as bound now.
+// The controls list as lines: each row's keys and what they do, as bound now, then the way out.
 void describeControls(char* text, int size);
