@@ -88,8 +88,16 @@ void endRun(bool displayLost) {
 // The ROM set has been read from the working directory. When the user may not write there (an
 // installed set), the run's own files (keys.bin, dump.bin, bitmaps, states) go to the user's folder
 // for the set, named after the set's folder, which becomes the working directory; said once.
+// The installed demo's folder is never written, whoever runs it (root writes anywhere), so that the
+// package leaves it as it put it.
+static bool isInstalledDemo() {
+  std::error_code error;
+  return *INSTALLED_DEMO_FOLDER && std::filesystem::equivalent(".", INSTALLED_DEMO_FOLDER, error) && !error;
+}
+
 static void enterRunFolder() {
-  if (platformFolderWritable("."))
+  const bool installed = isInstalledDemo();
+  if (!installed && platformFolderWritable("."))
     return;
   std::error_code error;
   const std::filesystem::path romFolder = std::filesystem::current_path(error);
@@ -97,11 +105,12 @@ static void enterRunFolder() {
   if (setName.empty())
     setName = "quillomark"; // the root folder has no name of its own
   char runFolder[FOLDER_MESSAGE_SIZE];
+  const char* why = installed ? "holds the installed demo" : "is not writable";
   if (!platformUserRunFolder(setName.c_str(), runFolder, sizeof runFolder) || !platformEnterFolder(runFolder))
-    printf("%s is not writable, and no folder for the run's files could be made in the user's: %s\n",
-           romFolder.string().c_str(), strerror(errno));
+    printf("%s %s, and no folder for the run's files could be made in the user's: %s\n", romFolder.string().c_str(),
+           why, strerror(errno));
   else
-    printf("Writing the run's files to %s: %s is not writable\n", runFolder, romFolder.string().c_str());
+    printf("Writing the run's files to %s: %s %s\n", runFolder, romFolder.string().c_str(), why);
 }
 
 // What the start-up takes from the program.

@@ -82,6 +82,24 @@ cmp -s "$work/headless-data/quillomark/demo/vortane.bmp" "$demo_tests/attract.bm
 check_run "$work/headless/out.txt" "$work/headless-data" 300
 step "the installed headless program: the attract digests and snapshot, its files in the user's folder"
 
+# Root may write anywhere, yet the installed demo's folder stays as the package put it: the unpacked
+# one is put in the installed place, in a mount namespace of its own, and run there by root.
+installed=/usr/share/quillomark/demo
+if [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; then
+  chmod -R u+w "$demo"
+  unshare --mount sh -c 'mount -t tmpfs none /usr/share && mkdir -p "$2" && mount --bind "$1" "$2" &&
+    cd "$2" && env XDG_DATA_HOME="$3" timeout 60 "$4" --frames 5 >"$5" 2>&1' sh "$demo" "$installed" \
+    "$work/root-data" "$root/usr/bin/quillomark-headless" "$work/root.out"
+  [[ $(grep -cxF "Writing the run's files to $work/root-data/quillomark/demo: $installed holds the installed demo" \
+    "$work/root.out") == 1 ]] || fail "root's run of the installed demo: $(cat "$work/root.out")"
+  [[ $(ls "$demo" | wc -l) == "${#ROM_SET_FILES[@]}" ]] || fail "root's run wrote into the installed demo: $(ls "$demo")"
+  [[ -s $work/root-data/quillomark/demo/dump.bin ]] || fail "root's run left no dump.bin in its data folder"
+  chmod -R a-w "$demo"
+  step "root's run of the installed demo: its files in root's data folder, none in the demo's"
+else
+  step "skipped root's run of the installed demo: it needs root and a mount namespace"
+fi
+
 # The package is unpacked, not installed: Exec's program is found in its bin folder, absolute paths under it.
 read -ra words <<<"$(sed -n 's/^Exec=//p' "$desktop_file")"
 command=("$root/usr/bin/${words[0]}")
