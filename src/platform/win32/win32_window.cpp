@@ -110,6 +110,11 @@ static MSG systemMessage(const PlatformMessage* message) {
 PlatformWindow platformCreateWindow(WindowProcedure procedure, const char* className, const char* title,
                                     int width, int height) {
   Win32Platform& wp = win32Platform;
+  // Started from an icon, the program got a console window of its own that nobody reads: it goes
+  // before the game's window comes. A command prompt's console stays, with the output and exit code,
+  // and so does a console with no window (a terminal's, under Wine), which still brings Ctrl+C.
+  if (!platformHasTerminal() && GetConsoleWindow())
+    FreeConsole();
   // Set before the class exists: creation already sends messages to it.
   wp.procedure = procedure;
   wp.instance = GetModuleHandleA(nullptr);
