@@ -11,6 +11,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/program_info.h"
@@ -48,7 +49,8 @@ inline constexpr int EXIT_USAGE = 2;
 inline constexpr int PROGRAM_ROM_COUNT = 2;
 
 inline constexpr size_t DATA_LINE_BYTES = 16; // a dc.w line of data holds eight words
-const char COMMENT[] = "|"; // starts an assembler comment
+const char COMMENT[] = "|";    // starts an assembler comment
+const char CUT_MARK[] = "..."; // ends a name printed cut at SYMBOL_NAME_LIMIT
 const char LD_OPTIONS[] = "ld options:";
 // Register names the assembler will not take as labels, besides d0-d7 and a0-a7.
 const char* const REGISTER_NAMES[] = {"sp", "fp", "pc", "sr", "ccr", "usp"};
@@ -65,10 +67,10 @@ struct Options {
 
 // A listing being printed.
 struct Listing {
-  bool source;                // an assembler source: the texts without address and words
-  bool exact;                 // texts that assemble back to their own bytes
-  unsigned long left;         // lines still to print (--count)
-  std::set<std::string> used; // names taken as labels
+  bool source;                     // an assembler source: the texts without address and words
+  bool exact;                      // texts that assemble back to their own bytes
+  unsigned long left;              // lines still to print (--count)
+  std::set<std::string_view> used; // names taken as labels, inside the file's bytes
 };
 
 // Bytes listed one way from their address, with the symbols that name lines among them.
@@ -201,7 +203,7 @@ size_t lineAt(const Listing& l, const Region& r, size_t at, size_t stop, char* t
 }
 
 // True when the assembler takes name as a label: a plain name, not a register's.
-bool labelName(const std::string& name) {
+bool labelName(std::string_view name) {
   if (name.empty() || isdigit((unsigned char)name[0]))
     return false;
   std::string lower;
@@ -219,35 +221,46 @@ bool labelName(const std::string& name) {
   return true;
 }
 
-// A name from the file as it may stand in a line: its control characters as '?'.
-std::string printable(const std::string& name) {
-  std::string text = name;
+// A name from the file as far as a line shows it: SYMBOL_NAME_LIMIT bytes and one more when it is
+// longer, so that neither the listing nor the search along a name grows with the file's names.
+std::string_view shownName(const char* name) { return std::string_view(name, strnlen(name, SYMBOL_NAME_LIMIT + 1)); }
+
+// A shown name as it may stand in a line: its control characters as '?', cut at the limit and marked.
+std::string printable(std::string_view name) {
+  std::string text(name.substr(0, SYMBOL_NAME_LIMIT));
   for (char& c : text)
     if (iscntrl((unsigned char)c))
       c = '?';
-  return text;
+  return name.size() > SYMBOL_NAME_LIMIT ? text + CUT_MARK : text;
 }
 
-// A symbol as a line "name:"; a name the assembler cannot take as a new label as a comment.
-void printLabel(Listing& l, const std::string& name) {
-  if (labelName(name) && l.used.insert(name).second)
-    printf("%s:\n", name.c_str());
+// A symbol as a line "name:"; a shown name the assembler cannot take as a new label, or a cut one,
+// as a comment.
+void printLabel(Listing& l, std::string_view name) {
+  if (name.size() <= SYMBOL_NAME_LIMIT && labelName(name) && l.used.insert(name).second)
+    printf("%.*s:\n", int(name.size()), name.data());
   else
     printf("%s %s\n", COMMENT, printable(name).c_str());
 }
 
-// Lists the region, each label on a line before its address, no line running past a label; false
-// when --count ran out.
+// Lists the region, each label on a line before its address (a name once there), no line running
+// past a label; false when --count ran out.
 bool listRegion(Listing& l, const Region& r) {
   static const std::vector<Symbol> none;
   const std::vector<Symbol>& labels = r.labels ? *r.labels : none;
   char text[DISASSEMBLY_TEXT_SIZE];
-  size_t next = 0; // the first label not printed yet
+  size_t next = 0;                 // the first label not printed yet
+  std::set<std::string_view> here; // the names printed at the address of the last one
   for (size_t at = 0;;) {
     if (at < r.size && l.left == 0)
       return false;
-    for (; next < labels.size() && labels[next].address - r.address <= at; ++next)
-      printLabel(l, labels[next].name);
+    for (; next < labels.size() && labels[next].address - r.address <= at; ++next) {
+      if (next > 0 && labels[next].address != labels[next - 1].address)
+        here.clear();
+      const std::string_view name = shownName(labels[next].name);
+      if (here.insert(name).second)
+        printLabel(l, name);
+    }
     if (at == r.size)
       return true;
     const size_t stop = next < labels.size() ? labels[next].address - r.address : r.size;
@@ -272,12 +285,12 @@ void listElf(const char* path, Listing& l) {
   if (l.source) {
     printf("%s %s --entry=0x%x", COMMENT, LD_OPTIONS, image.entry);
     for (const ElfSection& section : image.sections)
-      printf(" --section-start=%s=0x%x", printable(section.name).c_str(), section.address);
+      printf(" --section-start=%s=0x%x", printable(shownName(section.name)).c_str(), section.address);
     printf("\n");
   }
   for (const ElfSection& section : image.sections) {
     const bool code = section.flags & ELF_SECTION_CODE;
-    std::string directive = ".section " + printable(section.name) + ",\"a";
+    std::string directive = ".section " + printable(shownName(section.name)) + ",\"a";
     directive += std::string(section.flags & ELF_SECTION_WRITE ? "w" : "") + (code ? "x" : "") + "\"";
     printLine(l, section.address, nullptr, 0, directive.c_str());
     if (!listRegion(l, Region{section.address, section.bytes, section.size, code, &section.labels}))

@@ -53,7 +53,7 @@ uint32_t sectionField(const ElfView& elf, uint32_t index, size_t field) {
 
 bool refuse(char* message, int messageSize, const char* reason) {
   snprintf(message, size_t(messageSize), "%s", reason);
-  symbolTable.symbols.clear();
+  symbolTable = SymbolTable{};
   exceptionWatch.placeName = nullptr;
   return false;
 }
@@ -73,21 +73,21 @@ const char* openElf(ElfView& elf) {
   return nullptr;
 }
 
-// The zero-terminated text at offset in the string table of tableSize bytes at tableAt (inside the
-// file); false when it does not end inside the table.
-bool readName(const ElfView& elf, uint32_t tableAt, uint32_t tableSize, uint32_t offset, std::string& text) {
-  if (offset >= tableSize)
-    return false;
-  const char* start = reinterpret_cast<const char*>(elf.bytes + tableAt + offset);
-  const size_t length = strnlen(start, tableSize - offset);
-  text.assign(start, length);
-  return length < tableSize - offset;
+// The zero-terminated name at offset in the string table of tableSize bytes at tableAt (inside the
+// file), or nullptr outside the table. A table ends with a zero byte, which ends every name in it
+// without a search along the name: a table that does not gives nullptr too.
+const char* nameAt(const ElfView& elf, uint32_t tableAt, uint32_t tableSize, uint32_t offset) {
+  if (offset >= tableSize || elf.bytes[tableAt + tableSize - 1] != 0)
+    return nullptr;
+  return reinterpret_cast<const char*>(elf.bytes + tableAt + offset);
 }
 
 // Calls take(symbol, section index) for every named symbol of the symbol tables whose type and
-// section index wanted(type, index) accepts; the reason the file is refused, or nullptr.
+// section index wanted(type, index) accepts; the reason the file is refused, or nullptr. Symbol
+// tables never share bytes: together they are no bigger than the file, nor are the symbols read.
 template <typename Wanted, typename Take>
 const char* forEachSymbol(const ElfView& elf, Wanted wanted, Take take) {
+  uint64_t tablesSize = 0;
   for (uint32_t s = 0; s < elf.sectionCount; ++s) {
     if (sectionField(elf, s, SECTION_TYPE) != SECTION_SYMBOLS)
       continue;
@@ -95,6 +95,9 @@ const char* forEachSymbol(const ElfView& elf, Wanted wanted, Take take) {
     const uint32_t link = sectionField(elf, s, SECTION_LINK);
     if (!inside(elf, offset, length) || link >= elf.sectionCount)
       return "truncated or damaged symbol table";
+    tablesSize += length;
+    if (tablesSize > elf.size)
+      return "symbol tables share bytes of the file";
     const uint32_t namesAt = sectionField(elf, link, SECTION_OFFSET);
     const uint32_t namesSize = sectionField(elf, link, SECTION_SIZE);
     if (!inside(elf, namesAt, namesSize))
@@ -104,8 +107,9 @@ const char* forEachSymbol(const ElfView& elf, Wanted wanted, Take take) {
       const uint32_t index = half(elf, at + SYMBOL_SECTION);
       if (!wanted(type, index) || name == 0 || name >= namesSize)
         continue;
-      Symbol symbol{word(elf, at + SYMBOL_VALUE), word(elf, at + SYMBOL_SIZE), std::string()};
-      if (!readName(elf, namesAt, namesSize, name, symbol.name))
+      const Symbol symbol{word(elf, at + SYMBOL_VALUE), word(elf, at + SYMBOL_SIZE),
+                          nameAt(elf, namesAt, namesSize, name)};
+      if (!symbol.name)
         return "a symbol name runs past its table";
       take(symbol, index);
     }
@@ -122,7 +126,8 @@ bool codeSection(const ElfView& elf, uint32_t index) {
 }
 
 // The sections the program loads with bytes from the file, in file order; listed[i] is where
-// section i went, or -1. The reason the file is refused, or nullptr.
+// section i went, or -1. The reason the file is refused, or nullptr. Sections with bytes never share
+// them: together they are no bigger than the file, nor is a listing of them.
 const char* readSections(const ElfView& elf, ElfImage& image, std::vector<int>& listed) {
   listed.assign(elf.sectionCount, -1);
   const uint32_t names = half(elf, HEADER_SECTION_NAMES);
@@ -131,6 +136,7 @@ const char* readSections(const ElfView& elf, ElfImage& image, std::vector<int>& 
   const uint32_t namesSize = haveNames ? sectionField(elf, names, SECTION_SIZE) : 0;
   if (!inside(elf, namesAt, namesSize))
     return "truncated or damaged section names";
+  uint64_t loadedSize = 0;
   for (uint32_t s = 0; s < elf.sectionCount; ++s) {
     const uint32_t type = sectionField(elf, s, SECTION_TYPE), flags = sectionField(elf, s, SECTION_FLAGS);
     const uint32_t size = sectionField(elf, s, SECTION_SIZE), offset = sectionField(elf, s, SECTION_OFFSET);
@@ -138,25 +144,24 @@ const char* readSections(const ElfView& elf, ElfImage& image, std::vector<int>& 
       continue;
     if (!inside(elf, offset, size))
       return "a section lies outside the file";
-    ElfSection section{std::string(), sectionField(elf, s, SECTION_ADDRESS), flags, elf.bytes + offset, size, {}};
+    loadedSize += size;
+    if (loadedSize > elf.size)
+      return "sections share bytes of the file";
+    const char* name = nameAt(elf, namesAt, namesSize, sectionField(elf, s, SECTION_NAME));
+    ElfSection section{name, sectionField(elf, s, SECTION_ADDRESS), flags, elf.bytes + offset, size, {}};
     if (uint64_t(section.address) + size > ADDRESS_SPACE)
       return "a section runs past the end of the address space";
-    if (!readName(elf, namesAt, namesSize, sectionField(elf, s, SECTION_NAME), section.name))
+    if (!name)
       return "a section name lies outside its table";
     listed[s] = int(image.sections.size());
     image.sections.push_back(std::move(section));
   }
   return nullptr;
 }
-} // namespace
 
-bool isElfFile(const uint8_t* bytes, size_t size) {
-  return size >= sizeof ELF_MAGIC && memcmp(bytes, ELF_MAGIC, sizeof ELF_MAGIC) == 0;
-}
-
-bool loadSymbolsFrom(const uint8_t* bytes, size_t size, char* message, int messageSize) {
-  symbolTable.symbols.clear();
-  ElfView elf{bytes, size, 0, 0};
+// Reads the code symbols of symbolTable.file, which keeps their names; false with the reason in message.
+bool readSymbolTable(char* message, int messageSize) {
+  ElfView elf{symbolTable.file.data(), symbolTable.file.size(), 0, 0};
   const char* reason = openElf(elf);
   if (!reason)
     reason = forEachSymbol(
@@ -176,6 +181,17 @@ bool loadSymbolsFrom(const uint8_t* bytes, size_t size, char* message, int messa
     return a.address != b.address ? a.address < b.address : a.size > b.size;
   });
   return true;
+}
+} // namespace
+
+bool isElfFile(const uint8_t* bytes, size_t size) {
+  return size >= sizeof ELF_MAGIC && memcmp(bytes, ELF_MAGIC, sizeof ELF_MAGIC) == 0;
+}
+
+bool loadSymbolsFrom(const uint8_t* bytes, size_t size, char* message, int messageSize) {
+  symbolTable = SymbolTable{};
+  symbolTable.file.assign(bytes, bytes + size);
+  return readSymbolTable(message, messageSize);
 }
 
 bool readElfImage(const uint8_t* bytes, size_t size, ElfImage& image, char* message, int messageSize) {
@@ -212,16 +228,15 @@ bool readElfImage(const uint8_t* bytes, size_t size, ElfImage& image, char* mess
 }
 
 bool loadSymbols(const char* path, char* message, int messageSize) {
-  std::vector<uint8_t> bytes;
-  symbolTable.symbols.clear();
-  if (!readRegularFile(path, SYMBOL_FILE_LIMIT, bytes)) {
+  symbolTable = SymbolTable{};
+  if (!readRegularFile(path, SYMBOL_FILE_LIMIT, symbolTable.file)) {
     const bool special = errno == EISDIR || errno == EINVAL;
     snprintf(message, size_t(messageSize), "cannot read symbols from %s: %s", path,
              special ? "not a regular file" : strerror(errno));
     return false;
   }
   char reason[SYMBOL_TEXT_SIZE];
-  if (loadSymbolsFrom(bytes.data(), bytes.size(), reason, sizeof reason))
+  if (readSymbolTable(reason, sizeof reason))
     return true;
   snprintf(message, size_t(messageSize), "cannot read symbols from %s: %s", path, reason);
   return false;
@@ -229,7 +244,7 @@ bool loadSymbols(const char* path, char* message, int messageSize) {
 
 bool findSymbol(const char* name, uint32_t* address) {
   for (const Symbol& symbol : symbolTable.symbols)
-    if (symbol.name == name) {
+    if (strcmp(symbol.name, name) == 0) {
       *address = symbol.address;
       return true;
     }
@@ -250,10 +265,12 @@ bool nameAddress(uint32_t address, char* text, int size) {
   const uint32_t offset = address - symbol.address;
   if (symbol.size && offset >= symbol.size)
     return false;
+  // No more than the limit read of the name: a long one is cut by the text's size anyway.
+  const int limit = int(SYMBOL_NAME_LIMIT);
   if (offset)
-    snprintf(text, size_t(size), "%s+0x%x", symbol.name.c_str(), offset);
+    snprintf(text, size_t(size), "%.*s+0x%x", limit, symbol.name, offset);
   else
-    snprintf(text, size_t(size), "%s", symbol.name.c_str());
+    snprintf(text, size_t(size), "%.*s", limit, symbol.name);
   return true;
 }
 

@@ -4,21 +4,23 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "cpu68k/exceptions.h"
 
 inline constexpr int SYMBOL_TEXT_SIZE = PLACE_NAME_SIZE - 3; // room for "name+0x12345"; PLACE_NAME_SIZE holds " (...)"
 inline constexpr size_t SYMBOL_FILE_LIMIT = 256u << 20; // bigger files are refused
+inline constexpr size_t SYMBOL_NAME_LIMIT = 256;        // longer names are printed cut there
 
+// Names are not copied: a file of many symbols sharing one long name must not take its square in memory.
 struct Symbol {
   uint32_t address;
-  uint32_t size; // 0: a label, covering up to the next symbol
-  std::string name;
+  uint32_t size;    // 0: a label, covering up to the next symbol
+  const char* name; // zero-terminated, inside the file's bytes
 };
 
 struct SymbolTable {
+  std::vector<uint8_t> file;   // the ELF file read, which the names point into
   std::vector<Symbol> symbols; // code symbols, sorted by address
 };
 
@@ -30,7 +32,7 @@ inline constexpr uint32_t ELF_SECTION_CODE = 0x4;
 
 // A section of an ELF file that takes memory and has bytes in the file: code or data.
 struct ElfSection {
-  std::string name;
+  const char* name; // inside the file's bytes
   uint32_t address;
   uint32_t flags;
   const uint8_t* bytes; // inside the file's bytes
@@ -51,8 +53,8 @@ bool loadSymbolsFrom(const uint8_t* bytes, size_t size, char* message, int messa
 // True when bytes start as an ELF file does.
 bool isElfFile(const uint8_t* bytes, size_t size);
 // Reads the sections with bytes that a 68000 ELF32 big-endian file loads, and their symbols, into
-// image; false with a one-line reason in message when the file is no such file or is damaged.
-// The symbol table stays as it was.
+// image, which points into bytes; false with a one-line reason in message when the file is no such
+// file or is damaged. The symbol table stays as it was.
 bool readElfImage(const uint8_t* bytes, size_t size, ElfImage& image, char* message, int messageSize);
 // The address of the symbol called name; false when there is none.
 bool findSymbol(const char* name, uint32_t* address);

@@ -96,10 +96,16 @@ std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols, const st
     for (int i = bytes - 1; i >= 0; --i)
       out.push_back(uint8_t(value >> (8 * i)));
   };
+  const char* last = nullptr; // symbols in a row given the same name text share its one copy
+  uint32_t lastAt = 0;
   for (const TestSymbol& s : symbols) {
-    put(table, uint32_t(names.size()), 4);
-    names += s.name;
-    names += '\0';
+    if (s.name != last) {
+      last = s.name;
+      lastAt = uint32_t(names.size());
+      names += s.name;
+      names += '\0';
+    }
+    put(table, lastAt, 4);
     put(table, s.address, 4);
     put(table, s.size, 4);
     put(table, 0x1202, 2); // global function

@@ -25,7 +25,7 @@ struct TestSymbol {
   uint32_t address, size;
 };
 // A 68000 ELF32 big-endian file holding only a code section (code at 0x400) and the symbol table of
-// symbols, as --symbols reads it.
+// symbols, as --symbols reads it. Symbols in a row with the same name pointer share the name's bytes.
 std::vector<uint8_t> symbolFile(const std::vector<TestSymbol>& symbols, const std::vector<uint8_t>& code = {});
 // Splits a program image of big-endian words into the six ROM files of the board in dir,
 // and writes a grey-ramp pal.bmp.
