@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "core/core.h"
 #include "core/version.h"
@@ -72,12 +73,16 @@ void sendSilence() {
 // The libretro API this core was built against.
 unsigned retro_api_version() { return RETRO_API_VERSION; }
 
-// Keeps the environment callback and asks for the front end's log.
+// Keeps the environment callback, asks for the front end's log and names the one port: the board
+// has one player, so a front end offers no device for a second.
 void retro_set_environment(retro_environment_t environment) {
   LibretroFrontEnd& fe = libretroFrontEnd;
   fe.environment = environment;
   retro_log_callback log = {};
   fe.log = environment(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &log) ? log.log : nullptr;
+  static const retro_controller_description PAD_DEVICES[] = {{"RetroPad", RETRO_DEVICE_JOYPAD}};
+  static const retro_controller_info PORTS[] = {{PAD_DEVICES, unsigned(std::size(PAD_DEVICES))}, {nullptr, 0}};
+  environment(RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, const_cast<retro_controller_info*>(PORTS));
 }
 
 // Keeps the picture callback.

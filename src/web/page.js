@@ -171,21 +171,26 @@ function giveFile(index, bytes) {
   page.module.HEAPU8.set(room, at);
 }
 
-// Starts the board on the files given; the program's own message when one is missing or short.
+// Starts the board on the files given; the program's own message when one is missing or short, and
+// the game that was running goes on.
 function startSet(label) {
-  page.loaded = page.module._webLoad();
-  page.image = null;
-  if (page.loaded) {
+  if (page.module._webLoad()) {
+    page.loaded = true;
+    page.image = null;
     element('set-name').textContent = label;
     showMessage('');
     page.lastFrameTime = performance.now();
     page.hangReported = false;
     draw();
   } else {
-    element('set-name').textContent = '';
     showMessage(page.module.UTF8ToString(page.module._webMessage()));
   }
   showStatus();
+}
+
+// A read of name that fails gives an error whose message names it.
+function naming(name, promise) {
+  return promise.catch((error) => { throw new Error(`Cannot read ${name}: ${error.message}`); });
 }
 
 function loadDemo() {
@@ -204,26 +209,36 @@ async function loadFiles(files) {
   for (let index = 0; index < count; index += 1) {
     const file = byName.get(fileName(index).toLowerCase());
     const limit = page.module._webFileLimit(index);
-    chosen.push(file ? new Uint8Array(await file.slice(0, limit).arrayBuffer()) : null);
+    chosen.push(file ? new Uint8Array(await naming(file.name, file.slice(0, limit).arrayBuffer())) : null);
   }
   page.module._webClearFiles();
   chosen.forEach((bytes, index) => { if (bytes) giveFile(index, bytes); });
   startSet('The chosen set');
 }
 
-// The files of a drop: those dropped and those in dropped folders.
+// The files of a drop: those dropped (as the drop gives them: a page opened from disk cannot have
+// them through their entries) and those in dropped folders. A folder's reader gives its entries a
+// batch at a time (100 in Chromium) until it gives none.
 async function droppedFiles(transfer) {
-  const entries = [...transfer.items].map((item) => item.webkitGetAsEntry()).filter(Boolean);
-  const fileOf = (entry) => new Promise((resolve, reject) => entry.file(resolve, reject));
+  const items = [...transfer.items].map((item) => ({ entry: item.webkitGetAsEntry(), file: item.getAsFile() }));
+  const fileOf = (entry) => naming(entry.fullPath, new Promise((resolve, reject) => entry.file(resolve, reject)));
   const files = [];
-  for (const entry of entries) {
-    if (entry.isFile) files.push(await fileOf(entry));
+  for (const { entry, file } of items.filter((item) => item.entry)) {
+    if (entry.isFile) files.push(file);
     if (entry.isDirectory) {
-      const children = await new Promise((resolve, reject) => entry.createReader().readEntries(resolve, reject));
-      for (const child of children.filter((c) => c.isFile)) files.push(await fileOf(child));
+      const reader = entry.createReader();
+      const batch = () => naming(entry.fullPath, new Promise((resolve, reject) => reader.readEntries(resolve, reject)));
+      for (let children = await batch(); children.length > 0; children = await batch()) {
+        for (const child of children.filter((c) => c.isFile)) files.push(await fileOf(child));
+      }
     }
   }
   return files;
+}
+
+// Loads the set of a choice or a drop; a file or folder that cannot be read is named in the page.
+function loadGiven(files) {
+  files.then(loadFiles).catch((error) => showMessage(error.message));
 }
 
 function download(name, blob) {
@@ -403,10 +418,12 @@ function connectPage() {
       event.currentTarget.blur(); // keys go to the board, not to the button
     });
   }
-  element('set-files').addEventListener('change', (event) => {
-    loadFiles(event.target.files);
-    event.target.blur();
-  });
+  for (const id of ['set-files', 'set-folder']) {
+    element(id).addEventListener('change', (event) => {
+      loadGiven(Promise.resolve(event.target.files));
+      event.target.blur();
+    });
+  }
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
     document.body.classList.add('dragging');
@@ -415,7 +432,7 @@ function connectPage() {
   document.addEventListener('drop', (event) => {
     event.preventDefault();
     document.body.classList.remove('dragging');
-    droppedFiles(event.dataTransfer).then(loadFiles);
+    loadGiven(droppedFiles(event.dataTransfer));
   });
   const names = [];
   for (let index = 0; index < page.module._webFileCount(); index += 1) names.push(fileName(index));

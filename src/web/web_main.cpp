@@ -78,6 +78,33 @@ void convertPicture() {
 }
 
 void printWarning(const char* line) { puts(line); }
+
+int fileIndex(const char* name) {
+  int index = 0;
+  while (index < ROM_NAME_COUNT && std::string_view(FILE_NAMES[size_t(index)]) != name)
+    ++index;
+  return index;
+}
+
+// Whether the board would refuse the files given, checked as it checks them (ROM files in load
+// order, then pal.bmp), before anything of the running machine changes; web.message then has the
+// program's own message.
+bool setRefused() {
+  for (const RomLoad& load : ROM_LOADS) {
+    const int index = fileIndex(load.fileName);
+    const char* format = !web.fileGiven[index] ? ROM_MISSING_FORMAT
+                         : web.fileSizes[index] < int(ROM_IMAGE_SIZE) ? ROM_SHORT_FORMAT
+                                                                      : nullptr;
+    if (format) {
+      snprintf(web.message, sizeof web.message, format, load.fileName);
+      return true;
+    }
+  }
+  // A palette too short is refused by coreLoadPalette before it changes anything: its message.
+  const bool paletteShort = !web.fileGiven[PALETTE_INDEX] || web.fileSizes[PALETTE_INDEX] < PALETTE_FILE_MINIMUM;
+  return paletteShort && !coreLoadPalette(givenBytes(PALETTE_INDEX), size_t(web.fileSizes[PALETTE_INDEX]),
+                                          web.message, sizeof web.message);
+}
 } // namespace
 
 extern "C" {
@@ -111,8 +138,11 @@ EMSCRIPTEN_KEEPALIVE uint8_t* webFileBuffer(int index, int size) {
   return web.fileBytes[index];
 }
 
-// Starts the board afresh on the files given; false with the program's message (webMessage).
+// Starts the board afresh on the files given; false with the program's message (webMessage). A set
+// the board would refuse never reaches it: the game that was running goes on as it was.
 EMSCRIPTEN_KEEPALIVE bool webLoad() {
+  if (setRefused())
+    return false;
   CoreFile files[ROM_NAME_COUNT];
   for (int i = 0; i < ROM_NAME_COUNT; ++i)
     files[i] = CoreFile{FILE_NAMES[size_t(i)], givenBytes(i), size_t(web.fileSizes[i])};

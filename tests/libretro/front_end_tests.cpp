@@ -27,7 +27,7 @@ struct FrontEnd {
   std::vector<std::string> log;      // "LEVEL text"
   std::vector<std::string> messages; // on screen
   uint16_t pad;                      // buttons held, 1 << RETRO_DEVICE_ID_JOYPAD_*
-  int pixelFormat, descriptors, pictures;
+  int pixelFormat, descriptors, pictures, ports; // ports: those SET_CONTROLLER_INFO describes
   std::vector<uint32_t> picture;     // the last one, WIDTH x HEIGHT
   size_t audioFrames;
   bool audioSilent;
@@ -59,6 +59,10 @@ bool environment(unsigned command, void* data) {
     return true;
   case RETRO_ENVIRONMENT_SET_MESSAGE:
     frontEnd.messages.push_back(static_cast<const retro_message*>(data)->msg);
+    return true;
+  case RETRO_ENVIRONMENT_SET_CONTROLLER_INFO:
+    for (auto* port = static_cast<const retro_controller_info*>(data); port->types; ++port)
+      ++frontEnd.ports;
     return true;
   case RETRO_ENVIRONMENT_SET_PIXEL_FORMAT:
     frontEnd.pixelFormat = *static_cast<const retro_pixel_format*>(data);
@@ -199,6 +203,7 @@ TEST(LibretroFrontEnd, ThePadPlaysAsTheKeyboardAndThePicturesAreTheHeadlessProgr
   ASSERT_TRUE(startCore(demoFile(ROM_LOADS[0].fileName)));
   EXPECT_EQ(frontEnd.pixelFormat, RETRO_PIXEL_FORMAT_XRGB8888);
   EXPECT_EQ(frontEnd.descriptors, 14);
+  EXPECT_EQ(frontEnd.ports, 1);
   retro_system_av_info av;
   entry<void (*)(retro_system_av_info*)>("retro_get_system_av_info")(&av);
   EXPECT_EQ(av.geometry.base_width * 1000 + av.geometry.base_height, WIDTH * 1000 + HEIGHT);
@@ -221,6 +226,17 @@ TEST(LibretroFrontEnd, AStateReplaysTheSameFramesAndCarriesThePadsButtons) {
   ASSERT_TRUE(padAtSave & (1 << RETRO_DEVICE_ID_JOYPAD_START));
   const std::vector<uint8_t> state = serialize();
   const size_t size = state.size();
+  // The size the README gives players is the one the core reports.
+  const std::string digits = std::to_string(size);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0)
+      grouped.push_back(',');
+    grouped.push_back(digits[i]);
+  }
+  const std::vector<uint8_t> readme = readFile(QUILLOMARK_README);
+  const std::string text(readme.begin(), readme.end()), phrase = "States (" + grouped + " bytes";
+  EXPECT_NE(text.find(phrase), std::string::npos) << phrase;
   EXPECT_EQ(std::vector<uint8_t>(state.end() - 4, state.end()),
             (std::vector<uint8_t>{uint8_t(padAtSave), uint8_t(padAtSave >> 8), 0, 0}));
   const std::string first = runPasses(122, 200, PAD_SCRIPT);
@@ -249,8 +265,10 @@ std::vector<std::string> setFileNames() {
   return names;
 }
 
-// Writes a .zip of the demo's files under a folder, with one entry replaced (null: left out).
-void writeDemoZip(const std::string& path, const std::string& replaced, const std::vector<uint8_t>* bytes) {
+// Writes a .zip of the demo's files under a folder, with one entry replaced (null: left out) and one
+// stored uncompressed.
+void writeDemoZip(const std::string& path, const std::string& replaced, const std::vector<uint8_t>* bytes,
+                  const std::string& stored = "") {
   const std::vector<std::string> names = setFileNames();
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
@@ -262,7 +280,11 @@ void writeDemoZip(const std::string& path, const std::string& replaced, const st
       continue;
     contents.push_back(name == replaced ? *bytes : readFile(demoFile(name)));
     zip_source_t* source = zip_source_buffer(archive, contents.back().data(), contents.back().size(), 0);
-    ASSERT_GE(zip_file_add(archive, ("set/" + name).c_str(), source, 0), 0) << zip_strerror(archive);
+    const zip_int64_t index = zip_file_add(archive, ("set/" + name).c_str(), source, 0);
+    ASSERT_GE(index, 0) << zip_strerror(archive);
+    if (name == stored) {
+      ASSERT_EQ(zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0), 0);
+    }
   }
   ASSERT_EQ(zip_close(archive), 0);
 }
@@ -290,7 +312,8 @@ TEST(LibretroFrontEnd, LoadUnloadLoadAndAZipGiveTheSameRunAndWriteNothing) {
 struct BadSet {
   const char* name;
   const char* file;  // the file of the set that is bad
-  int kind;          // 0 missing, 1 short (100 bytes), 2 a folder, 3 a 17 MiB zip entry, 4 not a zip
+  int kind;          // 0 missing, 1 short (100 bytes), 2 a folder, 3 a 17 MiB zip entry, 4 not a zip,
+                     // 5 a zip entry whose data no longer matches its CRC-32
   bool zip;
   const char* message;
 };
@@ -309,7 +332,14 @@ TEST_P(LibretroBadSet, FailsTheLoadWithItsMessageInTheLogAndOnScreen) {
     if (c.kind == 4)
       writeFile(content, shortFile);
     else
-      writeDemoZip(content, c.file, bytes);
+      writeDemoZip(content, c.kind == 5 ? "" : c.file, bytes, c.file);
+    if (c.kind == 5) { // one bit of the stored entry flipped, past the middle
+      std::vector<uint8_t> zip = readFile(content), entry = readFile(demoFile(c.file));
+      const auto at = std::search(zip.begin(), zip.end(), entry.begin(), entry.end());
+      ASSERT_NE(at, zip.end());
+      at[ptrdiff_t(entry.size() * 3 / 4)] ^= 1;
+      writeFile(content, zip);
+    }
   } else {
     ASSERT_EQ(runIn(dir, "cp '" + demoFile("") + "'/*.bin '" + demoFile(PALETTE_FILE) + "' ."), 0);
     ASSERT_EQ(runIn(dir, std::string("rm ") + c.file), 0);
@@ -334,7 +364,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadSet{"zip_missing", "18c_d05.bin", 0, true, "Failed to open rom file 18c_d05.bin"},
                     BadSet{"zip_short", "17b_u.bin", 1, true, "17b_u.bin is not 64K long"},
                     BadSet{"zip_huge", PALETTE_FILE, 3, true, "claims 17825792 bytes"},
-                    BadSet{"not_zip", "", 4, true, "as a zip archive: Not a zip archive"}),
+                    BadSet{"not_zip", "", 4, true, "as a zip archive: Not a zip archive"},
+                    BadSet{"zip_crc", "17c_l.bin", 5, true, "Cannot read 17c_l.bin in"},
+                    BadSet{"zip_crc_palette", PALETTE_FILE, 5, true, "set.zip: CRC error"}),
     [](const testing::TestParamInfo<BadSet>& info) { return std::string(info.param.name); });
 
 // Each file of the set as a FIFO, a device and a folder: refused at once with the message of a missing

@@ -52,14 +52,23 @@ write_config() {
   } >"$name/retroarch.cfg"
 }
 
+# Without a session bus (a console, a CI run), RetroArch 1.14 with GameMode installed aborts as it
+# starts: it runs in a session bus of its own, as the README tells players to.
+session_bus=()
+if [[ -z ${DBUS_SESSION_BUS_ADDRESS:-} ]]; then
+  command -v dbus-run-session >/dev/null || fail "dbus-run-session is not installed (Debian package dbus-daemon)"
+  session_bus=(dbus-run-session --)
+fi
+
 # run_retroarch NAME ARGS...: runs RetroArch on the demo with NAME's configuration and folders, its log
-# in NAME/log.txt (at most 60 s); started with & it is the timeout process, whose TERM ends RetroArch.
+# in NAME/log.txt (at most 60 s); started with & it is the timeout process, whose TERM ends RetroArch
+# (timeout signals its whole process group, the bus's RetroArch included).
 run_retroarch() {
   local name=$1
   shift
   HOME=$PWD/$name/home XDG_CONFIG_HOME=$PWD/$name/config TMPDIR=$PWD/$name/tmp exec \
-    timeout -k 5 60 retroarch -L "$core" "$demo/18b_d02.bin" --config "$PWD/$name/retroarch.cfg" --verbose "$@" \
-    >"$name/log.txt" 2>&1
+    timeout -k 5 60 "${session_bus[@]}" retroarch -L "$core" "$demo/18b_d02.bin" --config "$PWD/$name/retroarch.cfg" \
+    --verbose "$@" >"$name/log.txt" 2>&1
 }
 
 # The headless program's picture of pass PASSES, without the bitmap's borders, as raw RGB.

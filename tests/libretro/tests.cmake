@@ -12,7 +12,8 @@ target_link_libraries(quillomark_libretro_tests quillomark_desktop quillomark_he
 target_compile_definitions(quillomark_libretro_tests PRIVATE
   QUILLOMARK_LIBRETRO="$<TARGET_FILE:quillomark_libretro>"
   QUILLOMARK_HEADLESS="$<TARGET_FILE:quillomark-headless>"
-  QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo")
+  QUILLOMARK_DEMO_DIR="${CMAKE_BINARY_DIR}/demo"
+  QUILLOMARK_README="${CMAKE_SOURCE_DIR}/README.md")
 add_dependencies(quillomark_libretro_tests quillomark_libretro demo_roms)
 if(TARGET quillomark)
   target_compile_definitions(quillomark_libretro_tests PRIVATE QUILLOMARK_DESKTOP="$<TARGET_FILE:quillomark>")
@@ -21,7 +22,8 @@ gtest_discover_tests(quillomark_libretro_tests DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 120 ENVIRONMENT "${QUILLOMARK_TEST_ENVIRONMENT}")
 
 # RetroArch runs: a screenshot, run-ahead, netplay. An instrumented core cannot be loaded into
-# RetroArch, which is not: the sanitizer build leaves them out.
+# RetroArch, which is not: the sanitizer build leaves them out. Where no session bus runs (no
+# DBUS_SESSION_BUS_ADDRESS), the script starts RetroArch under dbus-run-session.
 if(QUILLOMARK_SANITIZE)
   return()
 endif()

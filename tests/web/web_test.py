@@ -5,8 +5,9 @@ frames: the timer-driven test mode under virtual time, from file://, shows the h
 keys:   served over HTTP; trusted key presses between stepped passes give the headless digests
         and keys.bin of the same script; a state saved in a slot and loaded goes on as before; the
         pacer runs 60 passes a second at 60, 120 and 144 Hz.
-files:  sets chosen through the file input: a short, a missing ROM file and a missing pal.bmp show
-        the headless program's own message; a whole set runs again."""
+files:  sets chosen (files, a folder) and dropped (files, a folder) in Chromium: a short, a missing ROM
+        file and a missing pal.bmp show the headless program's own message and the running game goes
+        on; a dropped path that cannot be read is named; a whole set among 150 other files runs."""
 import functools
 import http.server
 import os
@@ -23,6 +24,8 @@ FRAMES = 300
 STATE_PASSES = 30
 PACED_RATES = (60, 120, 144)
 PASSES_PER_SECOND = 60
+WAYS = ("files", "folder", "drop files", "drop folder")
+OTHER_FILES = 150
 
 # Key names of the headless scripts -> (KeyboardEvent.code, key, Windows virtual-key code).
 CDP_KEYS = {
@@ -161,39 +164,66 @@ def test_files(page, headless, demo, scratch, _keys):
         "short": lambda folder: open(os.path.join(folder, "17b_l.bin"), "r+b").truncate(1000),
         "missing": lambda folder: os.remove(os.path.join(folder, "18c_d05.bin")),
         "palette": lambda folder: os.remove(os.path.join(folder, "pal.bmp")),
+        # Among OTHER_FILES others, past the first batch a folder's reader gives.
+        "whole": lambda folder: [open(os.path.join(folder, f"other{n:03}.txt"), "w").close()
+                                 for n in range(OTHER_FILES)],
     }
+    folders, messages = {}, {}
+    for kind, damage in bad_sets.items():
+        folders[kind] = os.path.join(scratch, kind)
+        os.makedirs(folders[kind])
+        for name in names:
+            shutil.copy(os.path.join(demo, name), folders[kind])
+        damage(folders[kind])
+        messages[kind] = "" if kind == "whole" else headless_run(headless, folders[kind], scratch, 1)[2]
+    passes, _, _ = headless_run(headless, demo, scratch, len(WAYS) * len(bad_sets))
+    server, url = serve(page)
     browser = devtools.Browser(scratch)
     try:
-        open_step_page(browser, f"file://{page}/index.html")
-        chooser = browser.call("DOM.querySelector", session=True, selector="#set-files",
-                               nodeId=browser.call("DOM.getDocument", session=True)["root"]["nodeId"])["nodeId"]
+        open_step_page(browser, url)
+        root = browser.call("DOM.getDocument", session=True)["root"]["nodeId"]
+        chooser = {way: browser.call("DOM.querySelector", session=True, selector=selector, nodeId=root)["nodeId"]
+                   for way, selector in (("files", "#set-files"), ("folder", "#set-folder"))}
 
-        def choose(folder):
-            files = [os.path.join(folder, name) for name in sorted(os.listdir(folder))]
+        def give(way, folder):
+            files = [os.path.join(folder, name) for name in sorted(os.listdir(folder))] if os.path.isdir(folder) else []
+            given = [folder] if way.endswith("folder") else files or [folder]
             browser.evaluate("document.getElementById('message').textContent = '?'")
-            browser.call("DOM.setFileInputFiles", session=True, nodeId=chooser, files=files)
+            if way.startswith("drop"):
+                data = {"items": [], "files": given, "dragOperationsMask": 1}
+                for kind in ("dragEnter", "dragOver", "drop"):
+                    browser.call("Input.dispatchDragEvent", session=True, type=kind, x=100, y=100, data=data)
+            else:
+                browser.call("DOM.setFileInputFiles", session=True, nodeId=chooser[way], files=given)
             browser.wait_for("quillomarkTest.message() !== '?'")
 
-        for kind, damage in bad_sets.items():
-            folder = os.path.join(scratch, kind)
-            shutil.rmtree(folder, ignore_errors=True)
-            os.makedirs(folder)
-            for name in names:
-                shutil.copy(os.path.join(demo, name), folder)
-            damage(folder)
-            _, _, want = headless_run(headless, folder, scratch, 1)
-            choose(folder)
-            message = browser.evaluate("quillomarkTest.message()")
-            if message != want or browser.evaluate("quillomarkTest.loaded()"):
-                fail(f"{kind} set: the page says {message!r} (loaded {browser.evaluate('quillomarkTest.loaded()')}), "
-                     f"the headless program {want!r}")
-            print(f"{kind} set: {message}")
-        choose(demo)
-        if not browser.evaluate("quillomarkTest.loaded()") or browser.evaluate("quillomarkTest.run(2).length") != 2:
-            fail(f"the whole set does not run: {browser.evaluate('quillomarkTest.message()')!r}")
-        print("the whole set runs again")
+        # Each way in: a refused set is named as the headless program names it, and the game that ran
+        # goes on pass for pass; an unreadable drop is named; the whole set starts afresh.
+        shown = 0
+        for way in WAYS:
+            for kind in bad_sets:
+                give(way, folders[kind])
+                message = browser.evaluate("quillomarkTest.message()")
+                loaded = browser.evaluate("quillomarkTest.loaded()")
+                if not message.startswith(messages[kind]) or (kind == "whole") != (message == "") or not loaded:
+                    fail(f"{way}, {kind} set: the page says {message!r} (running {loaded}), wanted {messages[kind]!r}")
+                shown = 0 if kind == "whole" else shown
+                line = browser.evaluate("quillomarkTest.run(1)")
+                shown += 1
+                if line != passes[shown - 1:shown]:
+                    fail(f"{way}, {kind} set: the page then shows {line}, not the running game's {passes[shown - 1]!r}")
+                print(f"{way}, {kind} set: {message or 'runs'}")
+        # Opened from disk, Chromium reads no dropped folder: the page names it with the browser's
+        # reason, and the game goes on.
+        open_step_page(browser, f"file://{page}/index.html")
+        give("drop folder", folders["whole"])
+        message = browser.evaluate("quillomarkTest.message()")
+        if not message.startswith("Cannot read /whole: ") or browser.evaluate("quillomarkTest.run(1)") != passes[:1]:
+            fail(f"a folder dropped on the page opened from disk: {message!r}")
+        print(f"from disk, drop folder: {message}")
     finally:
         browser.close()
+        server.shutdown()
 
 
 def main():
