@@ -96,7 +96,7 @@ differing=$(compare -metric AE "$work/held-picture.png" "$work/snapshot-picture.
 xdotool key i
 sleep 0.3
 
-# The pause holds the picture, with "Paused" drawn over its bottom-left corner on the screen only:
+# The pause holds the picture, with "Paused" on a black row over its bottom on the screen only:
 # the snapshot taken while paused is the held picture without the text.
 rm -f "$work/vortane.bmp"
 sleep 2 # the first snapshot's message runs out
@@ -112,7 +112,7 @@ sleep 0.3
 convert "$work/paused.png" -crop 768x720+128+24 +repage -sample 256x240 "$work/paused-picture.png" &&
   convert "$work/vortane.bmp" -crop 256x240+32+0 +repage "$work/paused-snapshot.png" ||
   fail "cannot read the paused screen or snapshot"
-text_box='rectangle 0,232 15,239' # the visible part of the 6 letters, 8 pixels high
+text_box='rectangle 0,232 255,239' # the message line's black row, 8 pixels high
 with_text=$(compare -metric AE "$work/paused-picture.png" "$work/paused-snapshot.png" null: 2>&1)
 for image in paused-picture paused-snapshot; do
   convert "$work/$image.png" -fill black -draw "$text_box" "$work/$image-masked.png"
