@@ -1,5 +1,6 @@
 #include "app/gdb_server.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,35 +17,51 @@
 #include "debug/gdb_stub.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
+#include "host/steady_clock.h"
 #include "platform/platform.h"
 
-GdbServer gdbServer{-1, -1, false, {}, {}};
+GdbServer gdbServer{-1, -1, false, {}, {}, 0};
 
 namespace {
 constexpr char STOPPED_TEXT[] = "Stopped by gdb";
 constexpr char WAITING_TEXT[] = "Waiting for gdb";
 constexpr char INTERRUPT_BYTE = 0x03;
-constexpr int CHECKSUM_DIGITS = 2;
+constexpr size_t READ_CHUNK = 4096;
 constexpr uint32_t PORT_LIMIT = 65535;
+constexpr char DECIMAL_DIGITS[] = "0123456789";
 
-// Sends all of bytes in one write where the socket takes them; false when the connection is gone.
-bool sendAll(const std::string& bytes) {
+// Queues bytes for gdb: they go as the socket takes them, the run never waiting on it.
+void queue(const std::string& bytes) {
+  if (gdbServer.outgoing.empty())
+    gdbServer.movedSeconds = steadySeconds();
+  gdbServer.outgoing += bytes;
+}
+
+void queuePacket(const std::string& payload) {
+  gdbFramePacket(payload, &gdbServer.stream.lastSent);
+  gdbServer.stream.resends = 0;
+  queue(gdbServer.stream.lastSent);
+}
+
+// Hands the socket what it takes of the queued bytes without waiting; false when the connection is gone.
+bool flushClient() {
+  GdbServer& s = gdbServer;
   size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = send(gdbServer.client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+  while (sent < s.outgoing.size()) {
+    const ssize_t n = send(s.client, s.outgoing.data() + sent, s.outgoing.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0 && errno == EINTR)
       continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+      break;
     if (n <= 0)
       return false;
     sent += size_t(n);
   }
+  if (sent) {
+    s.outgoing.erase(0, sent);
+    s.movedSeconds = steadySeconds();
+  }
   return true;
-}
-
-// The ack and the packet in one write: gdb would otherwise wait for a delayed segment.
-bool sendPacket(const std::string& payload, bool ack) {
-  gdbFramePacket(payload, &gdbServer.lastSent);
-  return sendAll(ack ? "+" + gdbServer.lastSent : gdbServer.lastSent);
 }
 
 void closeClient() {
@@ -52,7 +69,8 @@ void closeClient() {
     close(gdbServer.client);
   gdbServer.client = -1;
   gdbServer.running = false;
-  gdbServer.incoming.clear();
+  gdbServer.stream = GdbStream{};
+  gdbServer.outgoing.clear();
 }
 
 // gdb went away without a kill: the program runs on, and a new gdb may connect.
@@ -62,6 +80,29 @@ void dropClient(const char* why) {
   showHeld(nullptr);
   printf("gdb %s: the program runs on\n", why);
   fflush(stdout);
+}
+
+// Sends what it can; a gdb gone, or one that left our answers unread for GDB_STALL_SECONDS, is let go.
+// False when gdb was.
+bool keepUp() {
+  GdbServer& s = gdbServer;
+  if (!flushClient()) {
+    dropClient("closed the connection");
+    return false;
+  }
+  if (!s.outgoing.empty() && steadySeconds() - s.movedSeconds > GDB_STALL_SECONDS) {
+    char why[64];
+    snprintf(why, sizeof why, "stopped reading for %g s and was let go", GDB_STALL_SECONDS);
+    dropClient(why);
+    return false;
+  }
+  return true;
+}
+
+// A last try to send what is queued, then the connection closed: a gdb that is not reading is not waited for.
+void sendAndClose() {
+  flushClient();
+  closeClient();
 }
 
 // Takes a waiting connection, if any, within waitMs; true when gdb is connected.
@@ -75,27 +116,28 @@ bool acceptClient(int waitMs) {
   const int on = 1;
   setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   gdbServer.client = client;
-  gdbServer.incoming.clear();
   gdbStub.attached = true;
   printf("gdb connected\n");
   fflush(stdout);
   return true;
 }
 
-// Reads what gdb sent within waitMs; false when the connection closed.
+// Reads what gdb sent within waitMs, or returns sooner when the socket takes queued bytes; nothing
+// is read while GDB_OUTGOING_LIMIT bytes wait to be sent or GDB_INCOMING_LIMIT wait to be answered.
+// False when the connection closed.
 bool readClient(int waitMs) {
-  pollfd watched{gdbServer.client, POLLIN, 0};
-  if (poll(&watched, 1, waitMs) <= 0)
+  GdbServer& s = gdbServer;
+  const size_t room = s.outgoing.size() >= GDB_OUTGOING_LIMIT ? 0 : GDB_INCOMING_LIMIT - s.stream.incoming.size();
+  pollfd watched{s.client, short((room ? POLLIN : 0) | (s.outgoing.empty() ? 0 : POLLOUT)), 0};
+  if (poll(&watched, 1, waitMs) <= 0 || !room)
     return true;
-  char bytes[4096];
-  const ssize_t n = recv(gdbServer.client, bytes, sizeof bytes, MSG_DONTWAIT);
+  char bytes[READ_CHUNK];
+  const ssize_t n = recv(s.client, bytes, std::min(room, sizeof bytes), MSG_DONTWAIT);
   if (n < 0)
     return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
   if (n == 0)
     return false;
-  gdbServer.incoming.append(bytes, size_t(n));
-  if (gdbServer.incoming.size() > GDB_INCOMING_LIMIT)
-    gdbServer.incoming.clear(); // no packet is that long: noise
+  s.stream.incoming.append(bytes, size_t(n));
   return true;
 }
 
@@ -107,48 +149,6 @@ void pumpWindow() {
       platformDispatchMessage(&message);
 }
 
-// Takes the complete packets read so far and answers them; the action of the last one that was
-// not a plain reply.
-GdbAction answerPackets() {
-  std::string& in = gdbServer.incoming;
-  std::string reply;
-  while (!in.empty()) {
-    if (in[0] == '-') {
-      sendAll(gdbServer.lastSent);
-      in.erase(0, 1);
-      continue;
-    }
-    if (in[0] != '$') { // acks, and a Ctrl+C that came too late to stop anything
-      in.erase(0, 1);
-      continue;
-    }
-    const size_t end = in.find('#');
-    if (end == std::string::npos || in.size() < end + 1 + CHECKSUM_DIGITS)
-      return GDB_REPLY; // the rest is still on its way
-    const unsigned sum = unsigned(strtoul(in.substr(end + 1, CHECKSUM_DIGITS).c_str(), nullptr, 16));
-    const std::string payload = in.substr(1, end - 1);
-    in.erase(0, end + 1 + CHECKSUM_DIGITS);
-    if (sum != gdbChecksum(payload.data(), payload.size())) {
-      sendAll("-");
-      continue;
-    }
-    const GdbAction action = answerGdbPacket(payload.data(), payload.size(), &reply);
-    if (action == GDB_RESUME) {
-      sendAll("+");
-      gdbServer.running = true;
-      return action;
-    }
-    if (action == GDB_KILL && reply.empty()) {
-      sendAll("+");
-      return action;
-    }
-    sendPacket(reply, true);
-    if (action != GDB_REPLY)
-      return action;
-  }
-  return GDB_REPLY;
-}
-
 // The machine is stopped: tells a waiting gdb why, then answers it until it lets the machine run.
 bool serveStop() {
   GdbServer& s = gdbServer;
@@ -157,7 +157,8 @@ bool serveStop() {
     std::string reply;
     gdbStopReply(&reply);
     s.running = false;
-    if (!sendPacket(reply, false)) {
+    queuePacket(reply);
+    if (!flushClient()) {
       dropClient("is gone");
       return false;
     }
@@ -177,20 +178,25 @@ bool serveStop() {
       dropClient("closed the connection");
       return false;
     }
-    switch (answerPackets()) {
+    switch (gdbAnswerStream(&s.stream, &s.outgoing)) {
     case GDB_REPLY:
+      if (!keepUp())
+        return false;
       break;
     case GDB_RESUME:
+      s.running = true;
+      if (!keepUp())
+        return false;
       showHeld(nullptr);
       return false;
     case GDB_DETACH:
-      closeClient();
+      sendAndClose();
       showHeld(nullptr);
       printf("gdb detached: the program runs on\n");
       fflush(stdout);
       return false;
     case GDB_KILL:
-      closeClient();
+      sendAndClose();
       printf("gdb ended the run\n");
       fflush(stdout);
       return true;
@@ -208,10 +214,15 @@ void pollConnection() {
   }
   if (!readClient(0))
     return dropClient("closed the connection");
-  const size_t interrupt = s.incoming.find(INTERRUPT_BYTE);
+  if (!s.outgoing.empty() && !keepUp())
+    return;
+  std::string& in = s.stream.incoming;
+  const size_t interrupt = in.find(INTERRUPT_BYTE);
   if (interrupt != std::string::npos) {
-    s.incoming.erase(0, interrupt + 1);
+    in.erase(0, interrupt + 1);
     gdbRequestStop(GDB_STOP_INTERRUPT);
+  } else if (in.size() >= GDB_INCOMING_LIMIT) {
+    in.clear(); // while the machine runs gdb sends nothing but Ctrl+C: noise
   }
 }
 
@@ -220,9 +231,9 @@ void endConnection(int code) {
   if (gdbServer.client >= 0 && gdbServer.running) {
     char reply[8];
     snprintf(reply, sizeof reply, "W%02x", unsigned(code) & 0xFF);
-    sendPacket(reply, false);
+    queuePacket(reply);
   }
-  closeClient();
+  sendAndClose();
   if (gdbServer.listener >= 0)
     close(gdbServer.listener);
   gdbServer.listener = -1;
@@ -240,7 +251,8 @@ bool startGdbServer(const char* where, char* message, int messageSize) {
   errno = 0;
   const unsigned long number = strtoul(port, &end, 10);
   in_addr address{};
-  if (!*port || *end || errno || number > PORT_LIMIT || port[0] == '-' || port[0] == '+') {
+  // Digits only: strtoul alone would take a leading space or sign.
+  if (!*port || strspn(port, DECIMAL_DIGITS) != strlen(port) || *end || errno || number > PORT_LIMIT) {
     snprintf(message, size_t(messageSize), "--gdb needs a port (0 to %u, 0 picks a free one) or ADDRESS:PORT", PORT_LIMIT);
     return false;
   }

@@ -31,6 +31,14 @@ constexpr char TARGET_XML_READ[] = "qXfer:features:read:target.xml:";
 constexpr char HEX_DIGITS[] = "0123456789abcdef";
 constexpr char ESCAPE = '}';
 constexpr uint8_t ESCAPE_XOR = 0x20;
+constexpr char VCONT_ACTIONS[] = "vCont;";
+constexpr char PACKET_START = '$';
+constexpr char PACKET_END = '#';
+constexpr char RESEND = '-';
+constexpr char ACK = '+';
+constexpr size_t CHECKSUM_DIGITS = 2;
+// The longest a packet gdb may send can be with its '$', '#' and checksum.
+constexpr size_t FRAMED_PACKET_SIZE = GDB_PACKET_SIZE + 2 + CHECKSUM_DIGITS;
 
 // A packet being read: the bytes left.
 struct Reader {
@@ -89,6 +97,8 @@ bool readHex(Reader& r, uint32_t* value) {
   return digits > 0 && digits <= 8;
 }
 
+bool atEnd(const Reader& r) { return r.at == r.end; }
+
 bool take(Reader& r, char c) {
   if (r.at == r.end || *r.at != c)
     return false;
@@ -133,7 +143,7 @@ void refreshWatches() {
 // "m ADDR,LENGTH": the bytes inside the image, fewer when the read runs past its end.
 void readMemory(Reader r, std::string* reply) {
   uint32_t address, length;
-  if (!readHex(r, &address) || !take(r, ',') || !readHex(r, &length))
+  if (!readHex(r, &address) || !take(r, ',') || !readHex(r, &length) || !atEnd(r))
     return (void)reply->assign("E01");
   if (address >= MEMORY_SIZE)
     return (void)reply->assign("E14");
@@ -143,33 +153,34 @@ void readMemory(Reader r, std::string* reply) {
 }
 
 // "M ADDR,LENGTH:HEX" or "X ADDR,LENGTH:BINARY": written straight into the image, as no CPU write
-// is (no warning, no sound command), all or nothing.
+// is (no warning, no sound command), all or nothing: the whole packet is decoded and checked (LENGTH
+// bytes exactly, nothing after them) before a byte of the image changes.
 void writeMemory(Reader r, bool binary, std::string* reply) {
   uint32_t address, length;
   if (!readHex(r, &address) || !take(r, ',') || !readHex(r, &length) || !take(r, ':'))
     return (void)reply->assign("E01");
-  if (length && !inImage(address, length))
-    return (void)reply->assign("E14");
-  uint8_t* out = machineMemory + address;
-  for (uint32_t i = 0; i < length; ++i) {
-    int byte;
+  std::string bytes;
+  while (!atEnd(r)) {
     if (binary) {
-      if (r.at == r.end)
-        return (void)reply->assign("E01");
-      byte = uint8_t(*r.at++);
+      char byte = *r.at++;
       if (byte == ESCAPE) {
-        if (r.at == r.end)
+        if (atEnd(r))
           return (void)reply->assign("E01");
-        byte = uint8_t(*r.at++) ^ ESCAPE_XOR;
+        byte = char(*r.at++ ^ ESCAPE_XOR);
       }
+      bytes.push_back(byte);
     } else {
       if (r.end - r.at < 2 || hexValue(r.at[0]) < 0 || hexValue(r.at[1]) < 0)
         return (void)reply->assign("E01");
-      byte = hexValue(r.at[0]) << 4 | hexValue(r.at[1]);
+      bytes.push_back(char(hexValue(r.at[0]) << 4 | hexValue(r.at[1])));
       r.at += 2;
     }
-    out[i] = uint8_t(byte);
   }
+  if (bytes.size() != length)
+    return (void)reply->assign("E01");
+  if (length && !inImage(address, length))
+    return (void)reply->assign("E14");
+  memcpy(machineMemory + address, bytes.data(), length);
   refreshWatches(); // gdb's own writes stop nothing
   reply->assign("OK");
 }
@@ -178,7 +189,8 @@ void writeMemory(Reader r, bool binary, std::string* reply) {
 void changePoint(Reader r, bool insert, std::string* reply) {
   GdbStub& g = gdbStub;
   uint32_t type, address, kind;
-  if (!readHex(r, &type) || !take(r, ',') || !readHex(r, &address) || !take(r, ',') || !readHex(r, &kind))
+  if (!readHex(r, &type) || !take(r, ',') || !readHex(r, &address) || !take(r, ',') || !readHex(r, &kind) ||
+      !atEnd(r))
     return (void)reply->assign("E01");
   if (type <= 1) {
     int i = 0;
@@ -210,11 +222,18 @@ void changePoint(Reader r, bool insert, std::string* reply) {
 }
 
 // "c [ADDR]", "s [ADDR]", "C SIG[;ADDR]", "S SIG[;ADDR]": the machine runs on from ADDR or the PC.
-GdbAction resume(Reader r, bool step, bool withSignal) {
+GdbAction resume(Reader r, bool step, bool withSignal, std::string* reply) {
   uint32_t value;
-  if (withSignal && readHex(r, &value))
-    take(r, ';');
-  if (readHex(r, &value))
+  if (withSignal && (!readHex(r, &value) || (!atEnd(r) && !take(r, ';')))) {
+    reply->assign("E01");
+    return GDB_REPLY;
+  }
+  const bool fromAddress = !atEnd(r);
+  if (fromAddress && (!readHex(r, &value) || !atEnd(r))) {
+    reply->assign("E01");
+    return GDB_REPLY;
+  }
+  if (fromAddress)
     setPc(value);
   gdbStub.stepping = step;
   gdbStub.leaving = true;
@@ -225,7 +244,7 @@ GdbAction resume(Reader r, bool step, bool withSignal) {
 // "qXfer:features:read:target.xml:OFFSET,LENGTH".
 void readTargetXml(Reader r, std::string* reply) {
   uint32_t offset, length;
-  if (!readHex(r, &offset) || !take(r, ',') || !readHex(r, &length))
+  if (!readHex(r, &offset) || !take(r, ',') || !readHex(r, &length) || !atEnd(r))
     return (void)reply->assign("E00");
   const uint32_t size = sizeof TARGET_XML - 1;
   if (offset >= size)
@@ -245,17 +264,17 @@ uint8_t gdbChecksum(const char* bytes, size_t length) {
 
 void gdbFramePacket(const std::string& payload, std::string* packet) {
   packet->clear();
-  packet->push_back('$');
+  packet->push_back(PACKET_START);
   for (char c : payload) {
-    if (c == '$' || c == '#' || c == ESCAPE || c == '*') {
+    if (c == PACKET_START || c == PACKET_END || c == ESCAPE || c == '*') {
       packet->push_back(ESCAPE);
       c = char(c ^ ESCAPE_XOR);
     }
     packet->push_back(c);
   }
   const uint8_t sum = gdbChecksum(packet->data() + 1, packet->size() - 1);
-  packet->push_back('#');
-  appendHex(packet, sum, 2);
+  packet->push_back(PACKET_END);
+  appendHex(packet, sum, int(CHECKSUM_DIGITS));
 }
 
 void gdbStopReply(std::string* reply) {
@@ -292,29 +311,34 @@ GdbAction answerGdbPacket(const char* packet, size_t length, std::string* reply)
     for (int i = 0; i < GDB_REGISTER_COUNT; ++i)
       appendHex(reply, readRegister(i), 8);
     return GDB_REPLY;
-  case 'G':
-    if (size_t(rest.end - rest.at) < size_t(GDB_REGISTER_COUNT) * 8) {
+  case 'G': {
+    // Every register checked before one is set.
+    uint32_t values[GDB_REGISTER_COUNT];
+    if (size_t(rest.end - rest.at) != size_t(GDB_REGISTER_COUNT) * 8) {
       reply->assign("E01");
       return GDB_REPLY;
     }
     for (int i = 0; i < GDB_REGISTER_COUNT; ++i) {
       Reader digits{rest.at + 8 * i, rest.at + 8 * i + 8};
-      if (!readHex(digits, &value) || digits.at != digits.end) {
+      if (!readHex(digits, &values[i]) || !atEnd(digits)) {
         reply->assign("E01");
         return GDB_REPLY;
       }
-      writeRegister(i, value);
     }
+    for (int i = 0; i < GDB_REGISTER_COUNT; ++i)
+      writeRegister(i, values[i]);
     reply->assign("OK");
     return GDB_REPLY;
+  }
   case 'p':
-    if (!readHex(rest, &n) || n >= uint32_t(GDB_REGISTER_COUNT))
+    if (!readHex(rest, &n) || n >= uint32_t(GDB_REGISTER_COUNT) || !atEnd(rest))
       reply->assign("E01");
     else
       appendHex(reply, readRegister(int(n)), 8);
     return GDB_REPLY;
   case 'P':
-    if (!readHex(rest, &n) || n >= uint32_t(GDB_REGISTER_COUNT) || !take(rest, '=') || !readHex(rest, &value)) {
+    if (!readHex(rest, &n) || n >= uint32_t(GDB_REGISTER_COUNT) || !take(rest, '=') || !readHex(rest, &value) ||
+        !atEnd(rest)) {
       reply->assign("E01");
     } else {
       writeRegister(int(n), value);
@@ -334,10 +358,10 @@ GdbAction answerGdbPacket(const char* packet, size_t length, std::string* reply)
     return GDB_REPLY;
   case 'c':
   case 's':
-    return resume(rest, command == 's', false);
+    return resume(rest, command == 's', false, reply);
   case 'C':
   case 'S':
-    return resume(rest, command == 'S', true);
+    return resume(rest, command == 'S', true, reply);
   case 'D':
     gdbRelease();
     reply->assign("OK");
@@ -357,9 +381,10 @@ GdbAction answerGdbPacket(const char* packet, size_t length, std::string* reply)
     readTargetXml(Reader{r.at + strlen(TARGET_XML_READ), r.end}, reply);
   } else if (const char* fixed = fixedReply(r)) {
     reply->assign(fixed);
-  } else if (startsWith(r, "vCont;")) {
+  } else if (startsWith(r, VCONT_ACTIONS)) {
     // All-stop with one thread: the first action is the machine's.
-    const char action = r.at[6];
+    const char* first = r.at + strlen(VCONT_ACTIONS);
+    const char action = first < r.end ? *first : 0;
     if (action == 'c' || action == 'C' || action == 's' || action == 'S') {
       gdbStub.stepping = action == 's' || action == 'S';
       gdbStub.leaving = true;
@@ -372,6 +397,50 @@ GdbAction answerGdbPacket(const char* packet, size_t length, std::string* reply)
     return GDB_KILL;
   }
   return GDB_REPLY;
+}
+
+GdbAction gdbAnswerStream(GdbStream* stream, std::string* out) {
+  const std::string& in = stream->incoming;
+  std::string reply;
+  GdbAction action = GDB_REPLY;
+  size_t at = 0; // the bytes before it are taken
+  while (at < in.size() && action == GDB_REPLY && out->size() < GDB_OUTGOING_LIMIT) {
+    if (in[at] == RESEND) {
+      if (stream->resends < GDB_RESEND_LIMIT) {
+        out->append(stream->lastSent);
+        ++stream->resends;
+      }
+      ++at;
+      continue;
+    }
+    if (in[at] != PACKET_START) { // acks, and a Ctrl+C that came too late to stop anything
+      ++at;
+      continue;
+    }
+    const size_t end = in.find(PACKET_END, at + 1);
+    if (end == std::string::npos || in.size() < end + 1 + CHECKSUM_DIGITS) {
+      if (end == std::string::npos && in.size() - at > FRAMED_PACKET_SIZE)
+        at = in.size(); // no packet is that long: noise
+      break;            // else the rest is still on its way
+    }
+    const char* payload = in.data() + at + 1;
+    const size_t length = end - at - 1;
+    const int high = hexValue(in[end + 1]), low = hexValue(in[end + 2]);
+    at = end + 1 + CHECKSUM_DIGITS;
+    if (high < 0 || low < 0 || uint8_t(high << 4 | low) != gdbChecksum(payload, length)) {
+      out->push_back(RESEND);
+      continue;
+    }
+    action = answerGdbPacket(payload, length, &reply);
+    out->push_back(ACK); // with the reply in one write: gdb would otherwise wait for a delayed segment
+    if (action == GDB_RESUME || (action == GDB_KILL && reply.empty()))
+      continue;
+    gdbFramePacket(reply, &stream->lastSent);
+    stream->resends = 0;
+    out->append(stream->lastSent);
+  }
+  stream->incoming.erase(0, at);
+  return action;
 }
 
 bool gdbStopsBefore(uint32_t pc) {

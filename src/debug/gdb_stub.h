@@ -15,6 +15,12 @@ inline constexpr int GDB_WATCH_LIMIT = 16;
 inline constexpr uint32_t GDB_WATCH_BYTES = 64;     // bytes one watchpoint covers at most
 inline constexpr int GDB_SIGNAL_INT = 2;            // stop signals as gdb numbers them
 inline constexpr int GDB_SIGNAL_TRAP = 5;
+// '-' (send that again) answered in a row; more are ignored until a new packet is answered. On a
+// reliable stream a packet that came wrong this often will not come right, and a gdb asking in a
+// loop must not multiply what we send.
+inline constexpr int GDB_RESEND_LIMIT = 3;
+// Bytes waiting to go to gdb past which no further packet is answered: gdb reads them first.
+inline constexpr size_t GDB_OUTGOING_LIMIT = 0x10000;
 
 // Why the machine stopped for gdb.
 enum GdbStop { GDB_STOP_START, GDB_STOP_BREAK, GDB_STOP_STEP, GDB_STOP_WATCH, GDB_STOP_INTERRUPT };
@@ -53,10 +59,23 @@ struct GdbStub {
   int watchCount;
 };
 
+// The bytes from gdb: packets ('$', payload, '#', two hex digits of checksum), acks ('+', '-') and
+// Ctrl+C (0x03), in whatever pieces the connection hands them over.
+struct GdbStream {
+  std::string incoming; // bytes read and not yet taken as packets
+  std::string lastSent; // the last packet framed, sent again on a '-'
+  int resends;          // '-' answered since that packet
+};
+
 extern GdbStub gdbStub;
 
 // Answers one packet's payload (between '$' and '#'): reply gets the reply's payload.
 GdbAction answerGdbPacket(const char* packet, size_t length, std::string* reply);
+// Answers the complete packets of stream->incoming, appending to out what goes back (acks, replies,
+// resends) until out holds GDB_OUTGOING_LIMIT bytes; stops after a packet that is not a plain reply
+// and returns its action, the rest staying in incoming for later; GDB_REPLY when it stopped for a
+// packet still on its way, a full out or an empty incoming.
+GdbAction gdbAnswerStream(GdbStream* stream, std::string* out);
 // The stop reply for the stop that is pending ("T05swbreak:;", "T05watch:80100;", ...).
 void gdbStopReply(std::string* reply);
 // Wraps a payload as a packet: '$', the payload with '$', '#', '}' and '*' escaped, '#', checksum.

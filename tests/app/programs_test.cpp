@@ -96,6 +96,8 @@ TEST(Programs, HeadlessRefusesInputsThatAreNotScriptsOrLogs) {
       {"--symbols folder", "cannot read symbols from folder: not a regular file"},
       {"--break main", "--break main: a function name needs --symbols ELF"},
       {"--gdb 65536", "--gdb needs a port (0 to 65535"},
+      {"--gdb ' 5'", "--gdb needs a port (0 to 65535"},
+      {"--gdb 127.0.0.1:5x", "--gdb needs a port (0 to 65535"},
       {"--gdb localhost:0", "--gdb: 'localhost' is no IPv4 address"},
       {"--gdb 192.0.2.1:0", "cannot listen for gdb on 192.0.2.1:0: "},
   };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
@@ -13,10 +14,25 @@
 
 namespace {
 
+// The packet in a buffer of its own size, so that a read past its end shows under the sanitizer.
 std::string answer(const std::string& packet, GdbAction expected = GDB_REPLY) {
+  const std::vector<char> bytes(packet.begin(), packet.end());
   std::string reply;
-  EXPECT_EQ(answerGdbPacket(packet.data(), packet.size(), &reply), expected) << packet;
+  EXPECT_EQ(answerGdbPacket(bytes.data(), bytes.size(), &reply), expected) << packet;
   return reply;
+}
+
+// What goes back for bytes from gdb, taken as the server does: out emptied (sent) between answers.
+std::string answerBytes(const std::string& bytes) {
+  GdbStream stream{bytes, {}, 0};
+  std::string sent, out;
+  do {
+    out.clear();
+    gdbAnswerStream(&stream, &out);
+    EXPECT_LE(out.size(), GDB_OUTGOING_LIMIT + GDB_PACKET_SIZE + 4) << "more than one reply past the limit";
+    sent += out;
+  } while (!out.empty());
+  return sent;
 }
 
 TEST(GdbStub, RegistersAndMemoryAreTheMachinesWrittenWithoutCpuRules) {
@@ -48,6 +64,55 @@ TEST(GdbStub, RegistersAndMemoryAreTheMachinesWrittenWithoutCpuRules) {
   EXPECT_EQ(answer("M1fffff,2:0102"), "E14");
   EXPECT_EQ(machineMemory[MEMORY_SIZE - 1], 0x7D);
   EXPECT_EQ(answer("M1000,2:zz"), "E01");
+}
+
+// A malformed packet is refused whole: no byte, register, breakpoint or PC changed by its valid part.
+TEST(GdbStub, MalformedPacketsAreRefusedAndChangeNothing) {
+  const std::string registers(size_t(GDB_REGISTER_COUNT) * 8, '1');
+  const struct {
+    std::string packet;
+    const char* reply;
+  } cases[] = {
+      {"M100000,8:1122334455zz7788", "E01"},
+      {"M100000,2:112233", "E01"},
+      {"X100000,8:abc", "E01"},
+      {"X100000,2:a}", "E01"},
+      {std::string("G") + registers.substr(0, 40) + "zzzzzzzz" + registers.substr(48), "E01"},
+      {std::string("G") + registers + "0", "E01"},
+      {"m1,1junk", "E01"},
+      {"p1x", "E01"},
+      {"P1=5x", "E01"},
+      {"Z0,400,2x", "E01"},
+      {"c400x", "E01"},
+      {"C05;zz", "E01"},
+      {"vCont;", "E01"},
+      {"qXfer:features:read:target.xml:0,10x", "E00"},
+  };
+  freshMachine();
+  setPc(0x400);
+  const std::string before = answer("g") + answer("m100000,10");
+  for (const auto& c : cases) {
+    EXPECT_EQ(answer(c.packet), c.reply) << c.packet;
+    EXPECT_EQ(answer("g") + answer("m100000,10"), before) << c.packet;
+    EXPECT_EQ(gdbStub.breakpointCount, 0) << c.packet;
+  }
+  // Bytes from gdb: a checksum is two hex digits that match, a resend is repeated a few times only,
+  // and the largest reads sent at once are all answered, a limited number at a time.
+  char read[32];
+  snprintf(read, sizeof read, "m0,%zx", GDB_PACKET_SIZE / 2);
+  std::string framedRead;
+  gdbFramePacket(read, &framedRead);
+  const std::string reply = answer(read);
+  std::string framedReply;
+  gdbFramePacket(reply, &framedReply);
+  EXPECT_EQ(answerBytes("$#zz"), "-");
+  EXPECT_EQ(answerBytes("$m0,1#zz$m0,1#0"), "-");
+  EXPECT_EQ(answerBytes(framedRead + std::string(200, '-')).size(),
+            1 + framedReply.size() * (1 + GDB_RESEND_LIMIT));
+  std::string flood;
+  for (int i = 0; i < 16; ++i)
+    flood += framedRead;
+  EXPECT_EQ(answerBytes(flood).size(), 16 * (1 + framedReply.size()));
 }
 
 // The program of idleProgram: MOVE.L #$300,$80014 at 0x400, JMP $A34 at 0x40A, the idle loop.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # gdb-multiarch drives the starter program under quillomark-headless --gdb 0 (the port read back):
 # break, continue, step, next, finish, bt, print, set var, x, watch, Ctrl+C, detach, then a second gdb
-# that kills the run; --symbols names the hang, a trace line and --break main.
+# that kills the run; --symbols names the hang, a trace line and --break main; clients that ask and
+# never read hold nothing up.
 #   gdb_test.sh HEADLESS ELF ROM_DIR SCRATCH
 set -euo pipefail
 headless=$1 elf=$2 roms=$3 scratch=$4 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,9 +22,9 @@ has() {
   shift
   for pattern in "$@"; do grep -qE -- "$pattern" "$file" || fail "$file has no line matching: $pattern"; done
 }
-# waitFor PATTERN: the emulator's output shows it within 10 s.
+# waitFor PATTERN [SECONDS]: the emulator's output shows it within SECONDS (10).
 waitFor() {
-  for _ in $(seq 100); do grep -qE -- "$1" emu.txt && return; sleep 0.1; done
+  for _ in $(seq $((${2:-10} * 10))); do grep -qE -- "$1" emu.txt && return; sleep 0.1; done
   fail "the emulator never printed: $1"
 }
 gdb() { timeout 30 gdb-multiarch -nx -batch -ex "target remote 127.0.0.1:$port" -x "$@" "$elf" 2>&1; }
@@ -60,4 +61,28 @@ has emu.txt '^gdb detached: the program runs on$' '^gdb ended the run$'
 [[ $code == 1 ]] || fail "--break main ended with $code"
 has break.txt '^Breakpoint at 00000[0-9a-f]{3} \(main\) in pass 0$'
 has trace.txt '^0 00000400 move\.w #0x2700,sr +-{5} \(reset\)$' '^0 0000043[0-9a-f] jsr .*\(reset\+0x[0-9a-f]+\)$'
-echo "gdb session, hang report, trace and --break main: passed"
+# Clients that ask for the largest reads and never read a reply: the first is let go after the stall
+# limit and the program runs on; SIGTERM ends the run in order while the second one is stalled.
+# Started bare, so that a run SIGTERM cannot end is itself killed when the test fails.
+"$headless" --gdb 0 . >emu.txt 2>&1 &
+emulator=$!
+trap 'kill -KILL $emulator 2>/dev/null' EXIT
+waitFor '^Waiting for gdb on 127\.0\.0\.1:[0-9]+$'
+port=$(sed -n 's/^Waiting for gdb on 127\.0\.0\.1:\([0-9]*\)$/\1/p' emu.txt)
+exec 3<>"/dev/tcp/127.0.0.1/$port"
+printf '$m0,2000#8b%.0s' $(seq 1000) >&3
+waitFor '^gdb stopped reading for [0-9.]+ s and was let go: the program runs on$' 20
+exec 3>&-
+exec 3<>"/dev/tcp/127.0.0.1/$port"
+printf '$m0,2000#8b%.0s' $(seq 1000) >&3
+sleep 1
+[[ $(grep -c '^gdb connected$' emu.txt) == 2 ]] || fail "the second client was not taken"
+kill -TERM $emulator
+for _ in $(seq 50); do kill -0 $emulator 2>/dev/null || break; sleep 0.1; done
+kill -0 $emulator 2>/dev/null && fail "SIGTERM did not end the run while gdb was not reading"
+code=0
+wait $emulator || code=$?
+trap - EXIT
+exec 3>&-
+[[ $code == 1 ]] || fail "the run ended by SIGTERM ended with $code, not 1"
+echo "gdb session, hang report, trace, --break main and clients that do not read: passed"
