@@ -1,8 +1,9 @@
 // libFuzzer target: a fuzzed image laid over the board's ROM area (vectors included), the rest of
 // memory as at start-up, then a reset and a bounded run of the real CPU core, frame ends and video
-// on the headless backend. An input that starts as an ELF file does goes to the ELF reader instead
-// (--symbols, the disassembler's sections). Built only with -DQUILLOMARK_FUZZ=ON (clang; see
-// tests/fuzz/fuzz.cmake).
+// on the headless backend. Inputs that start as other files go to their readers instead: an ELF file
+// to the ELF reader (--symbols, the disassembler's sections), a gdb client's bytes ('$', '+', '-' or
+// Ctrl+C first) to the gdb stub, a zip archive to the libretro core's set reader. Built only with
+// -DQUILLOMARK_FUZZ=ON (clang; see tests/fuzz/fuzz.cmake).
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,11 +12,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/frame_loop.h"
 #include "driver/memory.h"
 #include "driver/sound_queue.h"
+#include "debug/gdb_stub.h"
 #include "debug/symbols.h"
 #include "driver/warnings.h"
 #include "host/controls.h"
@@ -29,6 +33,9 @@
 #include "video/layers.h"
 #include "video/palette.h"
 #include "video/sprites.h"
+#ifdef QUILLOMARK_FUZZ_ZIP
+#include "libretro/content.h"
+#endif
 
 namespace {
 
@@ -86,6 +93,43 @@ void readElf(const uint8_t* data, size_t size) {
     touched = touched ^ section.bytes[0] ^ section.bytes[section.size - 1];
 }
 
+// The first bytes a gdb client sends: a packet, an acknowledgement, a resend request or Ctrl+C.
+constexpr uint8_t GDB_INTERRUPT = 0x03;
+bool isGdbStream(const uint8_t* data, size_t size) {
+  return size && (data[0] == '$' || data[0] == '+' || data[0] == '-' || data[0] == GDB_INTERRUPT);
+}
+
+// Every packet of the stream answered, as the program's socket hands them over, on a fresh machine.
+void answerGdb(const uint8_t* data, size_t size) {
+  memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
+  cpuState = CpuState{};
+  gdbStub = GdbStub{};
+  GdbStream stream{std::string(reinterpret_cast<const char*>(data), size), {}, 0};
+  std::string out;
+  do {
+    out.clear();
+    gdbAnswerStream(&stream, &out);
+  } while (!out.empty());
+  gdbStub = GdbStub{};
+}
+
+constexpr uint8_t ZIP_MAGIC[] = {'P', 'K', 3, 4};
+// A zip archive's set read as the libretro core reads it, without starting the board.
+bool readZip(const uint8_t* data, size_t size) {
+#ifdef QUILLOMARK_FUZZ_ZIP
+  if (size < sizeof ZIP_MAGIC || memcmp(data, ZIP_MAGIC, sizeof ZIP_MAGIC) != 0)
+    return false;
+  ContentFile files[CONTENT_FILE_LIMIT];
+  char message[CORE_MESSAGE_SIZE];
+  readZipContent(data, size, "fuzz.zip", files, listContentFiles(files), message, sizeof message);
+  return true;
+#else
+  (void)data;
+  (void)size;
+  return false;
+#endif
+}
+
 } // namespace
 
 // Once per process: the emulator's console output muted, the CPU tables built, the display opened.
@@ -117,6 +161,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     readElf(data, size);
     return 0;
   }
+  if (isGdbStream(data, size)) {
+    answerGdb(data, size);
+    return 0;
+  }
+  if (readZip(data, size))
+    return 0;
   const size_t romBytes = std::min<size_t>(size, ROM_LIMIT);
   memcpy(machineMemory, data, romBytes);
   memset(machineMemory + romBytes, MEMORY_FILL, MEMORY_SIZE - romBytes);

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Writes the fuzz target's seed images into tests/fuzz/corpus/: hand-assembled programs in the
 board's frame protocol (those of tests/support/test_programs.cpp, cut after the idle loop, and one
-that fills every part of video memory), each laid from address 0 with the vectors, and a small ELF
-file for the ELF reader."""
+that fills every part of video memory), each laid from address 0 with the vectors, a small ELF
+file for the ELF reader, a gdb session for the gdb stub and a zipped set for the libretro core."""
+import io
 import os
 import struct
+import zipfile
 
 CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
 IDLE_LOOP = 0xA34
@@ -108,9 +110,32 @@ def elf():
     return header + body + b"".join(struct.pack(">10I", *s) for s in sections)
 
 
+def gdb():
+    """A gdb session's bytes: acknowledgements, reads and writes of memory and registers, a
+    breakpoint, a step, a resend request and Ctrl+C."""
+    def packet(payload):
+        return b"$" + payload + b"#" + b"%02x" % (sum(payload) & 0xFF)
+    return b"+" + b"".join(packet(p) + b"+" for p in [
+        b"qSupported:xmlRegisters=m68k", b"?", b"g", b"m400,10", b"M80000,4:01020304", b"X80010,2:ab",
+        b"p8", b"P0=00000001", b"Z0,a34,2", b"z0,a34,2", b"s", b"vCont;c"]) + b"-\x03"
+
+
+def zipped_set():
+    """The ROM set's files and pal.bmp in a zip archive, pal.bmp stored and the images deflated."""
+    data = io.BytesIO()
+    with zipfile.ZipFile(data, "w") as archive:
+        for name in ["18b_d02.bin", "18c_d05.bin", "17b_l.bin", "17c_l.bin", "17b_u.bin",
+                     "17c_u.bin", "pal.bmp"]:
+            size = 1078 if name == "pal.bmp" else 0x10000
+            entry = zipfile.ZipInfo(name, date_time=(2026, 1, 1, 0, 0, 0))  # the same bytes on every run
+            entry.compress_type = zipfile.ZIP_STORED if name == "pal.bmp" else zipfile.ZIP_DEFLATED
+            archive.writestr(entry, bytes(size))
+    return data.getvalue()
+
+
 if __name__ == "__main__":
     os.makedirs(CORPUS, exist_ok=True)
     for name, make in [("idle", frame_protocol), ("hang", hang), ("warnings", warnings), ("video", video),
-                       ("elf", elf)]:
+                       ("elf", elf), ("gdb", gdb), ("zip", zipped_set)]:
         with open(os.path.join(CORPUS, name + ".bin"), "wb") as file:
             file.write(make())
