@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # quillomark-disasm's listing of a linked program, assembled again and linked at the addresses its
 # first line gives, must give each loaded section's bytes back (compared with binutils' own view of
-# the original), and name every function on a line of its own before the function's first line.
-#   disasm_elf_round_trip.sh DISASM SCRATCH ELF...
+# the original) and, made into an image as the guide says, the same image; and name every function
+# on a line of its own before the function's first line. The ELF files given, and a program with
+# initial data in .data (data_program.S, linked by the starter program's script) made here.
+#   disasm_elf_round_trip.sh DISASM SCRATCH LINKER_SCRIPT ELF...
 set -euo pipefail
-disasm=$1 scratch=$2
-shift 2
+disasm=$1 scratch=$2 linker_script=$3
+shift 3
 tools=(m68k-linux-gnu-as m68k-linux-gnu-ld m68k-linux-gnu-objcopy m68k-linux-gnu-readelf m68k-linux-gnu-nm)
 for tool in "${tools[@]}"; do
   if ! command -v "$tool" >/dev/null; then
@@ -15,12 +17,14 @@ for tool in "${tools[@]}"; do
 done
 rm -rf "$scratch"
 mkdir -p "$scratch"
+m68k-linux-gnu-as -m68000 "$(dirname "$0")/data_program.S" -o "$scratch/data_program.o"
+m68k-linux-gnu-ld -T "$linker_script" -o "$scratch/data_program.elf" "$scratch/data_program.o"
 failures=0
 fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))
 }
-for elf in "$@"; do
+for elf in "$@" "$scratch/data_program.elf"; do
   name=$(basename "$elf" .elf)
   work=$scratch/$name
   mkdir "$work"
@@ -38,6 +42,11 @@ for elf in "$@"; do
     m68k-linux-gnu-objcopy -O binary --only-section="$section" "$work/again.elf" "$work/again$section"
     cmp "$work/original$section" "$work/again$section" || fail "$name: $section differs"
   done
+  # The image, .data given its load address in the ROM again (objdump -h's LMA of the original).
+  lma=$(m68k-linux-gnu-objdump -h "$elf" | awk '$2 == ".data" {print "0x" $5}')
+  m68k-linux-gnu-objcopy -O binary --gap-fill 0xff "$elf" "$work/original.img"
+  m68k-linux-gnu-objcopy -O binary --gap-fill 0xff --change-section-lma ".data=$lma" "$work/again.elf" "$work/again.img"
+  cmp "$work/original.img" "$work/again.img" || fail "$name: the image differs"
   functions=0
   while read -r address type symbol; do
     functions=$((functions + 1))

@@ -16,7 +16,8 @@ target_compile_definitions(quillomark_tests PRIVATE QUILLOMARK_DISASM="$<TARGET_
 if(TARGET demo_roms AND TARGET hello_roms)
   add_test(NAME disasm_elf_round_trip
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/disasm_elf_round_trip.sh $<TARGET_FILE:quillomark-disasm>
-            ${CMAKE_BINARY_DIR}/disasm-runs ${CMAKE_BINARY_DIR}/demo-build/demo.elf
+            ${CMAKE_BINARY_DIR}/disasm-runs ${CMAKE_SOURCE_DIR}/examples/hello/hello.ld
+            ${CMAKE_BINARY_DIR}/demo-build/demo.elf
             ${CMAKE_BINARY_DIR}/examples/hello-build/hello.elf)
   set_tests_properties(disasm_elf_round_trip PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
 endif()
