@@ -95,7 +95,7 @@ const char* const VERDICT_TEXTS[] = {"drawn", "not its index", "hidden", "zero z
 
 void printSprites() {
   printf("Sprites in scan order (entries whose byte 1 is their scan index):\n");
-  printf("scan address  x   y   w x h  zoom pattern bank flip verdict\n");
+  printf("scan address  x   y   w x h  shown   zoom pattern bank flip verdict\n");
   int others = 0;
   for (int i = 0; i < SPRITE_COUNT; ++i) {
     const uint32_t address = spriteEntryAddress(i);
@@ -106,12 +106,17 @@ void printSprites() {
       continue;
     }
     const int pattern = (e[9] >> 6) << 8 | e[7];
-    char size[16];
+    char size[16], shown[16];
     if ((e[3] & 0x38) == UNKNOWN_SIZE_CODE)
       snprintf(size, sizeof size, "none");
     else
       snprintf(size, sizeof size, "%dx%d", spriteWidth(e), spriteHeight(e));
-    printf("%4d %06x %3d %3d %-6s %02x   %4d    %2d   %c%c   %s\n", i, address, spriteX(e), e[13], size, e[5],
+    // The size a drawn entry covers on the screen: the pattern's, or as the zoom scales it.
+    if (verdict == SPRITE_DRAWN)
+      snprintf(shown, sizeof shown, "%dx%d", spriteShownWidth(e), spriteShownHeight(e));
+    else
+      snprintf(shown, sizeof shown, "-");
+    printf("%4d %06x %3d %3d %-6s %-7s %02x   %4d    %2d   %c%c   %s\n", i, address, spriteX(e), e[13], size, shown, e[5],
            pattern, (e[9] >> 1) & 15, (e[3] & 1) ? 'h' : '-', (e[9] & 0x20) ? 'v' : '-', VERDICT_TEXTS[verdict]);
   }
   printf("%d other entries skipped: byte 1 is not their scan index\n\n", others);

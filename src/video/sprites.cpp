@@ -66,6 +66,10 @@ constexpr UnscaledDrawer UNSCALED_DRAWERS[4][2] = {
 // Pixels (or lines) a scaled sprite covers along one side: ceil(size x 256 / step), at least 1.
 int scaledSpan(int size, int step) { return size == 0 ? 1 : (size * 256 + step - 1) / step; }
 
+// A zoomed sprite's step through its pattern, in 1/256 pixel: twice the zoom, at least half a pixel.
+constexpr int MIN_ZOOM_STEP = 128;
+int zoomStep(uint8_t zoom) { return zoom * 2 > MIN_ZOOM_STEP ? zoom * 2 : MIN_ZOOM_STEP; }
+
 // Scaled: a fixed-point stepper in 1/256 pixel. Output pixel k shows source pixel
 // (k x step) / 256, counted from the flipped edge; the sprite is drawn down and
 // right from (x, y) whatever the flips and cut after column 257 and line 257.
@@ -125,13 +129,19 @@ void drawEntry(const uint8_t* entry) {
   // Scaled flipped sprites take the next pen up at some counts (entry 256 at most).
   if (((count & 0x100) && job.verticalFlip) || ((count & 0x80) && job.horizontalFlip))
     job.pens += 1;
-  drawScaled(job, zoom * 2 > 128 ? zoom * 2 : 128);
+  drawScaled(job, zoomStep(zoom));
 }
 } // namespace
 
 int spriteX(const uint8_t* entry) { return (entry[10] & 1) << 8 | entry[11]; }
 int spriteWidth(const uint8_t* entry) { return sizeOf(entry).width; }
 int spriteHeight(const uint8_t* entry) { return sizeOf(entry).height; }
+int spriteShownWidth(const uint8_t* entry) {
+  return entry[5] == ZOOM_NORMAL ? spriteWidth(entry) : scaledSpan(spriteWidth(entry), zoomStep(entry[5]));
+}
+int spriteShownHeight(const uint8_t* entry) {
+  return entry[5] == ZOOM_NORMAL ? spriteHeight(entry) : scaledSpan(spriteHeight(entry), zoomStep(entry[5]));
+}
 
 SpriteVerdict spriteVerdict(const uint8_t* entry, int i) {
   if (entry[1] != i)

@@ -31,6 +31,10 @@ SpriteVerdict spriteVerdict(const uint8_t* entry, int i);
 int spriteWidth(const uint8_t* entry);
 int spriteHeight(const uint8_t* entry);
 int spriteX(const uint8_t* entry);
+// Width and height an entry covers on the screen (before the right and bottom edges cut it): its size,
+// or for a zoomed entry the size scaled by its zoom.
+int spriteShownWidth(const uint8_t* entry);
+int spriteShownHeight(const uint8_t* entry);
 // Sprite RAM address of the entry that scan index i (0..255) visits.
 uint32_t spriteEntryAddress(int i);
 // Draws the sprites in scan order into the working frame (only the inspected one while inspecting).

@@ -45,6 +45,7 @@ TEST(Inspector, SaysWhyEachSpriteIsOrIsNotDrawn) {
       {{10, 20, UNKNOWN_SIZE_CODE, ZOOM_NORMAL, 0, 1, false, false}, nullptr, "unknown size"},
       {{10, 20, UNKNOWN_SIZE_CODE, 0x40, 0, 1, false, false}, nullptr, "drawn"}, // a single line
       {{10, 20, 0x20, ZOOM_NORMAL, 0, 1, false, false}, [](uint8_t* e) { e[1] ^= 1; }, ""},
+      {{10, 20, 0x20, 0x40, 0, 1, false, false}, nullptr, "drawn"}, // zoomed: twice the size on screen
   };
   for (int i = 0; i < int(std::size(cases)); ++i) {
     setSprite(i, cases[i].setup);
@@ -56,7 +57,11 @@ TEST(Inspector, SaysWhyEachSpriteIsOrIsNotDrawn) {
   const std::string table = inspect(dir, STATE_FILE);
   for (int i = 0; i < int(std::size(cases)); ++i)
     EXPECT_EQ(verdictOf(table, i), cases[i].verdict) << i;
-  EXPECT_NE(table.find("\n248 other entries skipped: byte 1 is not their scan index\n"), std::string::npos);
+  EXPECT_NE(table.find("\n247 other entries skipped: byte 1 is not their scan index\n"), std::string::npos);
+  // The pattern's size, then the size on the screen: the same at normal size, scaled when zoomed.
+  EXPECT_NE(table.find(" 8x8    8x8     80 "), std::string::npos) << table;
+  EXPECT_NE(table.find(" 8x8    16x16   40 "), std::string::npos) << table;
+  EXPECT_NE(table.find(" 8x8    -       00 "), std::string::npos) << table;
 }
 
 #ifdef QUILLOMARK_DEMO_DIR
