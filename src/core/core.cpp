@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/records.h"
+#include "core/rewind.h"
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
 #include "driver/board.h"
@@ -158,6 +159,18 @@ void coreSetInputs(uint8_t playerInputs, uint8_t switchInputs) {
     machineMemory[SWITCH_INPUTS_ADDRESS] = switchInputs;
     in.bytesSet = false;
   }
+}
+
+void coreKeepPass() {
+  if (machineMemory)
+    keepRewindState();
+}
+
+bool coreRewindPass() {
+  if (!machineMemory || !rewindOnePass())
+    return false;
+  composeFrame();
+  return true;
 }
 
 size_t coreStateSize() { return stateSize(); }

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/rewind.h"
 #include "core/save_state.h"
 #include "driver/board.h"
 #include "driver/frame_loop.h"
@@ -91,6 +92,13 @@ void coreHoldShortTaps(bool hold);
 void coreStepAutofire();
 // Sets both input bytes at the next frame end (after the queued keys), replacing what keys did.
 void coreSetInputs(uint8_t playerInputs, uint8_t switchInputs);
+
+// Rewind, for a front end that offers it: keeps the pass just composed (as a step back from it, within
+// REWIND_MEMORY_LIMIT, the oldest going first).
+void coreKeepPass();
+// Takes the board back one kept pass and composes its picture (the pass count stays); false, with
+// nothing changed, when no older pass is kept.
+bool coreRewindPass();
 
 // Bytes of a state in memory (fixed for a build).
 size_t coreStateSize();

@@ -6,6 +6,8 @@
 #include <deque>
 #include <vector>
 
+// Said when R finds no older pass kept.
+inline constexpr char REWIND_EMPTY_TEXT[] = "Rewind: no older pass kept";
 // Memory the kept differences may take; the oldest go first when a new one would pass it.
 inline constexpr size_t REWIND_MEMORY_LIMIT = size_t(64) << 20;
 

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/core.h"
-#include "video/compose.h"
 #include "core/rewind.h"
 #include "debug/debugger.h"
 #include "debug/symbols.h"
@@ -63,7 +62,7 @@ void renderFrame() {
     if (hostControls.frameShotsOn)
       writeFrameShot();
     if (hostControls.rewindOn)
-      keepRewindState();
+      coreKeepPass();
   } while (spriteState.inspector);
 }
 
@@ -72,11 +71,10 @@ void renderFrame() {
 static void rewindPass() {
   if (!pumpMessages() || !hostControls.rewinding)
     return;
-  if (rewindOnePass())
+  if (coreRewindPass())
     followLoadedState();
   else
-    showMessage("Rewind: no older pass kept");
-  composeFrame();
+    showMessage(REWIND_EMPTY_TEXT);
   if (showPicture())
     refreshOverlay();
 }

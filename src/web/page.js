@@ -38,7 +38,7 @@ const BOARD_KEYS = new Map([
 // ...and the emulator's, with free keys beside those the browser keeps.
 const HOST_KEYS = new Map([
   ['KeyP', 'pause'], ['Pause', 'pause'], ['KeyN', 'step'], ['Period', 'step'], ['Backspace', 'fastForward'],
-  ['F1', 'reset'], ['KeyR', 'reset'], ['F2', 'save'], ['F3', 'load'], ['F7', 'slotDown'], ['F8', 'slotUp'],
+  ['F1', 'reset'], ['KeyR', 'rewind'], ['F2', 'save'], ['F3', 'load'], ['F7', 'slotDown'], ['F8', 'slotUp'],
   ['BracketLeft', 'slotDown'], ['BracketRight', 'slotUp'], ['F12', 'screenshot'], ['KeyS', 'screenshot'],
 ]);
 
@@ -51,6 +51,7 @@ const page = {
   hidden: false,         // the tab is hidden: paused until it shows again
   stepWanted: false,
   fastForward: false,
+  rewinding: false,      // R held: passes run backwards through the kept ones
   pacer: { accumulated: 0, lastTime: null },
   lastFrameTime: 0,
   hangReported: false,
@@ -85,6 +86,7 @@ function showStatus() {
   if (!page.loaded) mode = 'Stopped';
   else if (page.hidden) mode = 'Paused while the tab is hidden';
   else if (page.paused) mode = 'Paused';
+  else if (page.rewinding) mode = 'Rewind';
   else if (page.fastForward) mode = 'Fast forward';
   element('status').textContent = mode;
   element('picture').classList.toggle('stopped', !page.loaded);
@@ -107,8 +109,16 @@ function draw() {
   page.context.putImageData(page.image, 0, 0);
 }
 
-// One pass of the board; true when it ended a frame.
+// One pass backwards, as the desktop's R does; true when it showed an older pass.
+function rewindPass() {
+  const back = page.module._webRewindPass();
+  if (!back) showMessage(page.module.UTF8ToString(page.module._webRewindEmptyText()));
+  return back;
+}
+
+// One pass of the board (backwards while R is held); true when it showed a new picture.
 function runPass() {
+  if (page.rewinding) return rewindPass();
   const ended = page.module._webRunPass();
   const now = performance.now();
   if (ended) {
@@ -325,6 +335,7 @@ async function loadState() {
 
 function runHostKey(action, down, repeat) {
   if (action === 'fastForward') page.fastForward = down;
+  else if (action === 'rewind') page.rewinding = down;
   else if (action === 'step') page.stepWanted = page.stepWanted || (down && page.paused);
   else if (down && !repeat) {
     if (action === 'pause') page.paused = !page.paused;
@@ -357,6 +368,7 @@ function releaseKeys() {
   for (const keyCode of page.heldKeys.values()) page.module._webQueueKey(keyCode, false);
   page.heldKeys.clear();
   page.fastForward = false;
+  page.rewinding = false;
   showStatus();
 }
 
@@ -463,7 +475,7 @@ function startTest(mode) {
     run(count) {
       const lines = [];
       for (let i = 0; i < count; i += 1) {
-        if (page.module._webRunPass()) {
+        if (runPass()) {
           lines.push(`${page.module._webPass()} ${page.module.UTF8ToString(page.module._webDigest())}`);
         }
       }

@@ -169,6 +169,7 @@ EMSCRIPTEN_KEEPALIVE const char* webMessage() { return web.message; }
 EMSCRIPTEN_KEEPALIVE bool webRunPass() {
   if (!web.loaded || coreRunFrame() != CORE_FRAME_ENDED)
     return false;
+  coreKeepPass();
   convertPicture();
   if (web.keyLog.size() + KEY_RECORD_SIZE <= KEY_LOG_LIMIT) {
     uint8_t player, switches;
@@ -178,6 +179,18 @@ EMSCRIPTEN_KEEPALIVE bool webRunPass() {
   }
   return true;
 }
+
+// One pass backwards while R is held: the board as it was a pass earlier, its picture; false when no
+// older pass is kept (the picture stays).
+EMSCRIPTEN_KEEPALIVE bool webRewindPass() {
+  if (!web.loaded || !coreRewindPass())
+    return false;
+  convertPicture();
+  return true;
+}
+
+// What R says when no older pass is kept.
+EMSCRIPTEN_KEEPALIVE const char* webRewindEmptyText() { return REWIND_EMPTY_TEXT; }
 
 // The picture of the last frame end: 256x240 RGBA pixels, rows 256 pixels apart.
 EMSCRIPTEN_KEEPALIVE const uint32_t* webPicture() { return web.picture; }

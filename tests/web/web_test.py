@@ -22,6 +22,7 @@ import devtools  # noqa: E402
 
 FRAMES = 300
 STATE_PASSES = 30
+REWIND_PASSES = 5  # passes R takes back
 PACED_RATES = (60, 120, 144)
 PASSES_PER_SECOND = 60
 WAYS = ("files", "folder", "drop files", "drop folder")
@@ -33,7 +34,7 @@ CDP_KEYS = {
     "RIGHT": ("ArrowRight", "ArrowRight", 0x27), "DOWN": ("ArrowDown", "ArrowDown", 0x28),
     "SPACE": ("Space", " ", 0x20), "ENTER": ("Enter", "Enter", 0x0D), "SHIFT": ("ShiftLeft", "Shift", 0x10),
     "CTRL": ("ControlLeft", "Control", 0x11), "ALT": ("AltLeft", "Alt", 0x12),
-    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77),
+    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77), "R": ("KeyR", "r", 0x52),
 }
 CDP_KEYS.update({str(d): (f"Digit{d}", str(d), 0x30 + d) for d in range(10)})
 
@@ -130,6 +131,15 @@ def test_keys(page, headless, demo, scratch, keys):
         if log != expected_log:
             fail(f"keys.bin: {len(log)} bytes differ from the headless program's {len(expected_log)}")
         print(f"{FRAMES} digests and keys.bin as the headless program's with {len(presses)} key presses")
+
+        # R held runs the game backwards: the pictures of the passes before, newest first.
+        press(browser, "R", True)
+        back = [line.split()[1] for line in browser.evaluate(f"quillomarkTest.run({REWIND_PASSES})")]
+        press(browser, "R", False)
+        want = [line.split()[1] for line in expected[FRAMES - 1 - REWIND_PASSES:FRAMES - 1][::-1]]
+        if back != want:
+            fail(f"R held shows {back}, the passes before were {want}")
+        print(f"R held shows the {REWIND_PASSES} passes before, newest first")
 
         press(browser, "F2", True)
         press(browser, "F2", False)
