@@ -83,7 +83,7 @@ constexpr ControlsRow CONTROLS_ROWS[] = {
 constexpr int CONTROLS_TITLE_WIDTH = 14; // the keys start in this column
 // The way out, which no setting moves: the system's close shortcut, or the window's close box. Esc
 // does nothing, as on the board's first host.
-constexpr const char* QUIT_ROW = "Quit          Alt+F4, or close the window\n";
+constexpr const char* QUIT_ROW = "Quit          Alt+F4 or close it\n";
 
 uint32_t hostKey(int action) { return ACTIONS[action].keys[0]; }
 

@@ -24,12 +24,11 @@
 #include "video/screenshot.h"
 #include "video/sprites.h"
 
-// Room the snapshot's message leaves for its folder on the message line.
-constexpr size_t SNAPSHOT_FOLDER_ROOM = OVERLAY_TEXT_SIZE - 1 - sizeof "vortane.bmp replaced in ";
 constexpr char ELLIPSIS[] = "...";
 
-// F12: vortane.bmp, and where it went: "vortane.bmp written in FOLDER", or "replaced in" when an
-// earlier one was there. The folder is the run's, the home folder as ~, its end kept when it is long.
+// F12: vortane.bmp, and where it went: "Written FOLDER/vortane.bmp", or "Replaced ..." when an
+// earlier one was there. The folder is the run's, the home folder as ~, cut from the left to what the
+// message line shows in full.
 static void takeSnapshot() {
   struct stat status;
   const bool replacing = stat(SNAPSHOT_FILE, &status) == 0;
@@ -37,20 +36,19 @@ static void takeSnapshot() {
     return;
   std::error_code error;
   const std::string path = std::filesystem::current_path(error).string();
-  const char* folder = error ? "the run's folder" : path.c_str();
   const char* home = getenv("HOME");
   const size_t homeLength = home ? strlen(home) : 0;
-  const bool inHome = homeLength > 1 && strncmp(folder, home, homeLength) == 0 &&
-                      (folder[homeLength] == '/' || folder[homeLength] == 0);
-  char shown[OVERLAY_TEXT_SIZE];
-  snprintf(shown, sizeof shown, "%s%s", inHome ? "~" : "", inHome ? folder + homeLength : folder);
-  const size_t length = strlen(inHome ? folder + homeLength : folder) + (inHome ? 1 : 0);
-  if (length > SNAPSHOT_FOLDER_ROOM) {
-    const char* full = inHome ? folder + homeLength : folder;
-    snprintf(shown, sizeof shown, "%s%s", ELLIPSIS, full + strlen(full) - (SNAPSHOT_FOLDER_ROOM - strlen(ELLIPSIS)));
-  }
-  static char text[2 * OVERLAY_TEXT_SIZE]; // the folder is cut to fit the line already
-  snprintf(text, sizeof text, "%s %s in %s", SNAPSHOT_FILE, replacing ? "replaced" : "written", shown);
+  const bool inHome = !error && homeLength > 1 && path.compare(0, homeLength, home) == 0 &&
+                      (path.size() == homeLength || path[homeLength] == '/');
+  const char* folder = error ? "." : inHome ? path.c_str() + homeLength : path.c_str();
+  const char* verb = replacing ? "Replaced" : "Written";
+  // Room for the folder: the line less the verb, a blank, a slash, the file name and the home's ~.
+  const size_t room = OVERLAY_SHOWN_CHARACTERS - strlen(verb) - strlen(SNAPSHOT_FILE) - 2 - (inHome ? 1 : 0);
+  const size_t length = strlen(folder);
+  const bool cut = length > room;
+  static char text[2 * OVERLAY_TEXT_SIZE];
+  snprintf(text, sizeof text, "%s %s%s%s/%s", verb, inHome && !cut ? "~" : "", cut ? ELLIPSIS : "",
+           cut ? folder + length - (room - strlen(ELLIPSIS)) : folder, SNAPSHOT_FILE);
   showMessage(text);
 }
 

@@ -166,6 +166,8 @@ void platformSetWindowScale(int scale);
 void platformDrawText(PlatformWindow window, const char* text, int length);
 // Room for the line platformShowOverlay shows, its terminator included.
 inline constexpr int OVERLAY_TEXT_SIZE = 48;
+// Characters of that line every backend shows in full across the 256-pixel picture.
+inline constexpr int OVERLAY_SHOWN_CHARACTERS = 32;
 // Shows a short line over the presented picture, at its bottom-left, from now until replaced (an
 // empty text shows none). It is never drawn into the back buffer, so no bitmap or digest sees it.
 void platformShowOverlay(const char* text);

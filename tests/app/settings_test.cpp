@@ -74,7 +74,7 @@ TEST(Settings, LinesTakeEffectOrAreReportedOnceKeepingTheirDefault) {
   windowProc(nullptr, MSG_KEYDOWN, VKEY_H, 0);
   EXPECT_NE(headlessPlatform.panel.find("\nMove          A Right Up Down\n"), std::string::npos) << headlessPlatform.panel;
   EXPECT_NE(headlessPlatform.panel.find("\nPause         Space\n"), std::string::npos);
-  EXPECT_TRUE(headlessPlatform.panel.ends_with("\nQuit          Alt+F4, or close the window\n")) << headlessPlatform.panel;
+  EXPECT_TRUE(headlessPlatform.panel.ends_with("\nQuit          Alt+F4 or close it\n")) << headlessPlatform.panel;
   windowProc(nullptr, MSG_KEYUP, VKEY_H, KEY_WAS_DOWN);
   windowProc(nullptr, MSG_KEYDOWN, VKEY_H, 0);
   EXPECT_EQ(headlessPlatform.panel, "");
