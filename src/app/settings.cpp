@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -160,7 +161,8 @@ void readDisplay(Reading& r, const std::string& name, const toml::node& value) {
 
 // A line as the parser would take it, found before the parser sees it: the first byte it must not
 // see (NOWHERE: none), a control character anywhere, or outside strings and comments one past ASCII,
-// a brace (no setting takes a table) or a ] closing no [ (the parser's own checks of those are not
+// a brace (no setting takes a table), a ] closing no [ or a date or time's - or : after a digit in
+// a value (the parser's own checks of those are not
 // safe; a quote opens a string only where the parser takes it so); what is still open at the line's end (the quote or '[' opened last; 0: nothing); and whether
 // it starts with '[', a section's name.
 struct LineShape {
@@ -203,7 +205,8 @@ LineShape shapeOf(std::string_view line) {
   bool named = false;          // past the setting's =
   for (size_t i = 0; i < line.size() && line[i] != COMMENT; ++i) {
     const char c = line[i];
-    if (static_cast<unsigned char>(c) >= FIRST_NON_ASCII || c == '{' || c == '}' || (c == ']' && !depth)) {
+    const bool dateOrTime = named && (c == '-' || c == ':') && i && isdigit(static_cast<unsigned char>(line[i - 1]));
+    if (static_cast<unsigned char>(c) >= FIRST_NON_ASCII || c == '{' || c == '}' || (c == ']' && !depth) || dateOrTime) {
       shape.refused = i;
       return shape;
     }
@@ -276,6 +279,8 @@ void readLine(Reading& r, std::string_view text) {
   const int at = int(charactersIn(text.substr(0, shape.refused))) + 1;
   if (shape.refused != NOWHERE && isControl(text[shape.refused]))
     return addProblem(r, "character %d is a control character (code %d)", at, int(text[shape.refused]));
+  if (shape.refused != NOWHERE && (text[shape.refused] == '-' || text[shape.refused] == ':'))
+    return addProblem(r, "character %d, %c: no setting takes a date or a time", at, text[shape.refused]);
   if (shape.refused != NOWHERE && text[shape.refused] == ']')
     return addProblem(r, "character %d, ], closes no list", at);
   if (shape.refused != NOWHERE && static_cast<unsigned char>(text[shape.refused]) < FIRST_NON_ASCII)

@@ -101,6 +101,7 @@ TEST(Settings, LinesThatCannotBeReadSayWhatIsWrongAndWhere) {
       {"[keys] # caf\xC3\xA9\nfire = [\"\xC3\xA9\"]\n", {"line 2: no key named \xC3\xA9"}},
       {"[[\x01se.y]\n", {"line 1: character 3 is a control character (code 1)"}}, // asserts in the parser
       {"[keys]\nfire = [\"A\", }\n", {"line 2: character 14, }: no setting takes a table"}}, // asserts too
+      {"[display]\nscale = [2000-01-01 1]\n", {"line 2: character 14, -: no setting takes a date or a time"}}, // and this
       {"[ = keys]\n", {"line 1: a section's name is one word in brackets, such as [keys]"}},   // asserts too
       {"\xEF\xBB\xBF[keys]\nfire = [\"A\"]\n", {}}, // a byte order mark
       {"[keys]\nfire = [\"Enter\",\n", {"line 2: the list wants its ] on this line: one setting a line"}},
