@@ -192,12 +192,22 @@ size_t stringEnd(std::string_view line, size_t from, char quote, bool triple) {
   return NOWHERE;
 }
 
+size_t skipSpaces(std::string_view line, size_t from) { return std::min(line.find_first_not_of(SPACES, from), line.size()); }
+
 LineShape shapeOf(std::string_view line) {
   const size_t first = line.find_first_not_of(SPACES);
   LineShape shape = {NOWHERE, 0, first != NOWHERE && line[first] == '['};
   const auto control = std::find_if(line.begin(), line.end(), isControl);
-  if (control != line.end()) {
-    shape.refused = size_t(control - line.begin());
+  // The parser asks whether what follows a backslash in a string, spaces and all, is a space: for a
+  // character past ASCII that question is not safe.
+  size_t backslash = line.find('\\');
+  for (size_t next; backslash != NOWHERE; backslash = line.find('\\', backslash + 1)) {
+    next = skipSpaces(line, backslash + 1);
+    if (next < line.size() && static_cast<unsigned char>(line[next]) >= FIRST_NON_ASCII)
+      break;
+  }
+  if (control != line.end() || backslash != NOWHERE) {
+    shape.refused = std::min(size_t(control - line.begin()), backslash);
     return shape;
   }
   size_t depth = 0;            // lists open
@@ -239,8 +249,6 @@ size_t charactersIn(std::string_view line) {
   return size_t(std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-size_t skipSpaces(std::string_view line, size_t from) { return std::min(line.find_first_not_of(SPACES, from), line.size()); }
-
 size_t nameEnd(std::string_view line, size_t from) { return std::min(line.find_first_not_of(NAME_CHARACTERS, from), line.size()); }
 
 // Why the parser refused a setting's line, in the player's words where the line ended with something open.
@@ -281,6 +289,8 @@ void readLine(Reading& r, std::string_view text) {
     return addProblem(r, "character %d is a control character (code %d)", at, int(text[shape.refused]));
   if (shape.refused != NOWHERE && (text[shape.refused] == '-' || text[shape.refused] == ':'))
     return addProblem(r, "character %d, %c: no setting takes a date or a time", at, text[shape.refused]);
+  if (shape.refused != NOWHERE && text[shape.refused] == '\\')
+    return addProblem(r, "character %d, \\, stands before one past ASCII", at);
   if (shape.refused != NOWHERE && text[shape.refused] == ']')
     return addProblem(r, "character %d, ], closes no list", at);
   if (shape.refused != NOWHERE && static_cast<unsigned char>(text[shape.refused]) < FIRST_NON_ASCII)

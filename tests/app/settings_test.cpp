@@ -102,6 +102,8 @@ TEST(Settings, LinesThatCannotBeReadSayWhatIsWrongAndWhere) {
       {"[[\x01se.y]\n", {"line 1: character 3 is a control character (code 1)"}}, // asserts in the parser
       {"[keys]\nfire = [\"A\", }\n", {"line 2: character 14, }: no setting takes a table"}}, // asserts too
       {"[display]\nscale = [2000-01-01 1]\n", {"line 2: character 14, -: no setting takes a date or a time"}}, // and this
+      {"[keys]\nfire = [\"\"\"d\\\xEF\xBA\xBF\"\"\"]\n", {"line 2: character 13, \\, stands before one past ASCII"}},
+      {"[keys]\nfire = \"\"\"d\\ \xCF\xAB\n", {"line 2: character 12, \\, stands before one past ASCII"}},
       {"[ = keys]\n", {"line 1: a section's name is one word in brackets, such as [keys]"}},   // asserts too
       {"\xEF\xBB\xBF[keys]\nfire = [\"A\"]\n", {}}, // a byte order mark
       {"[keys]\nfire = [\"Enter\",\n", {"line 2: the list wants its ] on this line: one setting a line"}},
