@@ -161,8 +161,8 @@ void readDisplay(Reading& r, const std::string& name, const toml::node& value) {
 
 // A line as the parser would take it, found before the parser sees it: the first byte it must not
 // see (NOWHERE: none), a control character anywhere, or outside strings and comments one past ASCII,
-// a brace (no setting takes a table), a ] closing no [ or a date or time's - or : after a digit in
-// a value (the parser's own checks of those are not
+// a brace (no setting takes a table), a ] closing no [ or, in a value, a : or a - other than a sign
+// (a date's, a time's; the parser's own checks of those are not
 // safe; a quote opens a string only where the parser takes it so); what is still open at the line's end (the quote or '[' opened last; 0: nothing); and whether
 // it starts with '[', a section's name.
 struct LineShape {
@@ -215,7 +215,7 @@ LineShape shapeOf(std::string_view line) {
   bool named = false;          // past the setting's =
   for (size_t i = 0; i < line.size() && line[i] != COMMENT; ++i) {
     const char c = line[i];
-    const bool dateOrTime = named && (c == '-' || c == ':') && i && isdigit(static_cast<unsigned char>(line[i - 1]));
+    const bool dateOrTime = named && ((c == '-' && !valueMayStart) || c == ':'); // a sign may start a value
     if (static_cast<unsigned char>(c) >= FIRST_NON_ASCII || c == '{' || c == '}' || (c == ']' && !depth) || dateOrTime) {
       shape.refused = i;
       return shape;
@@ -288,7 +288,7 @@ void readLine(Reading& r, std::string_view text) {
   if (shape.refused != NOWHERE && isControl(text[shape.refused]))
     return addProblem(r, "character %d is a control character (code %d)", at, int(text[shape.refused]));
   if (shape.refused != NOWHERE && (text[shape.refused] == '-' || text[shape.refused] == ':'))
-    return addProblem(r, "character %d, %c: no setting takes a date or a time", at, text[shape.refused]);
+    return addProblem(r, "character %d, %c: no setting takes a date, a time or such a number", at, text[shape.refused]);
   if (shape.refused != NOWHERE && text[shape.refused] == '\\')
     return addProblem(r, "character %d, \\, stands before one past ASCII", at);
   if (shape.refused != NOWHERE && text[shape.refused] == ']')

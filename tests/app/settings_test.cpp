@@ -101,7 +101,9 @@ TEST(Settings, LinesThatCannotBeReadSayWhatIsWrongAndWhere) {
       {"[keys] # caf\xC3\xA9\nfire = [\"\xC3\xA9\"]\n", {"line 2: no key named \xC3\xA9"}},
       {"[[\x01se.y]\n", {"line 1: character 3 is a control character (code 1)"}}, // asserts in the parser
       {"[keys]\nfire = [\"A\", }\n", {"line 2: character 14, }: no setting takes a table"}}, // asserts too
-      {"[display]\nscale = [2000-01-01 1]\n", {"line 2: character 14, -: no setting takes a date or a time"}}, // and this
+      {"[display]\nscale = [2000-01-01 1]\n", {"line 2: character 14, -: no setting takes a date, a time or such a number"}},
+      {"[display]\nscale = 0!-1 2\n", {"line 2: character 11, -: no setting takes a date, a time or such a number"}},
+      {"[display]\nscale = -1\n", {"line 2: scale wants a whole number from 1 to 8"}},
       {"[keys]\nfire = [\"\"\"d\\\xEF\xBA\xBF\"\"\"]\n", {"line 2: character 13, \\, stands before one past ASCII"}},
       {"[keys]\nfire = \"\"\"d\\ \xCF\xAB\n", {"line 2: character 12, \\, stands before one past ASCII"}},
       {"[ = keys]\n", {"line 1: a section's name is one word in brackets, such as [keys]"}},   // asserts too
