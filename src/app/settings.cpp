@@ -1,7 +1,6 @@
 #include "app/settings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
