@@ -75,6 +75,25 @@ static void printDesktopHelp() {
   fflush(stdout);
 }
 
+// The player's settings, right after the banner and before the options, which may say otherwise, as
+// may the environment. A settings line that was not used is named on the picture too: the player may
+// have no terminal. Returns the greeting (null: none).
+static const char* readPlayerSettings() {
+  loadSettings();
+  displayContext.windowed = settings.window || environmentFlag(WINDOWED_VARIABLE);
+  platformSetWindowScale(settings.scale);
+  static char greeting[OVERLAY_TEXT_SIZE];
+  greeting[0] = 0;
+  if (keyMap.keys[ACTION_CONTROLS].count) {
+    char key[KEY_NAME_SIZE];
+    nameKey(keyMap.keys[ACTION_CONTROLS].codes[0], key);
+    snprintf(greeting, sizeof greeting, "%s shows the controls", key);
+  }
+  if (!settings.problems.empty())
+    describeSettingsProblems(greeting, sizeof greeting);
+  return greeting[0] ? greeting : nullptr;
+}
+
 int main(int argc, char** argv) {
   // Looked for before the core starts: the core would open the window first.
   if (const ProgramInfo info = findProgramInfo(argc, argv)) {
@@ -126,19 +145,5 @@ int main(int argc, char** argv) {
     showStartFailure(message, false);
     return EXIT_CODE_USAGE;
   }
-  // The player's settings, once the command line holds; the environment and the options may say otherwise.
-  loadSettings();
-  displayContext.windowed = settings.window || environmentFlag(WINDOWED_VARIABLE);
-  platformSetWindowScale(settings.scale);
-  // A settings line that was not used is named on the picture too: the player may have no terminal.
-  static char greeting[OVERLAY_TEXT_SIZE];
-  greeting[0] = 0;
-  if (keyMap.keys[ACTION_CONTROLS].count) {
-    char key[KEY_NAME_SIZE];
-    nameKey(keyMap.keys[ACTION_CONTROLS].codes[0], key);
-    snprintf(greeting, sizeof greeting, "%s shows the controls", key);
-  }
-  if (!settings.problems.empty())
-    snprintf(greeting, sizeof greeting, "Settings %s", settings.problems[0].c_str());
-  runQuillomark(argc, argv, greeting[0] ? greeting : nullptr);
+  runQuillomark(argc, argv, readPlayerSettings);
 }

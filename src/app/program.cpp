@@ -113,12 +113,23 @@ static void enterRunFolder() {
     printf("Writing the run's files to %s: %s %s\n", runFolder, romFolder.string().c_str(), why);
 }
 
+// The program's own step after the banner (null: none), and the greeting it returned.
+static const char* (*afterBannerStep)() = nullptr;
+static const char* greeting = nullptr;
+
+static void bannerThenOwnStep() {
+  printBanner();
+  if (afterBannerStep)
+    greeting = afterBannerStep();
+}
+
 // What the start-up takes from the program.
-static const StartUpSteps PROGRAM_STEPS = {printBanner, parseOptions, enterRunFolder, showStartFailure, endRun};
+static const StartUpSteps PROGRAM_STEPS = {bannerThenOwnStep, parseOptions, enterRunFolder, showStartFailure, endRun};
 
 bool startQuillomark(int argc, char** argv) { return startUp(argc, argv, PROGRAM_STEPS); }
 
-void runQuillomark(int argc, char** argv, const char* greeting) {
+void runQuillomark(int argc, char** argv, const char* (*afterBanner)()) {
+  afterBannerStep = afterBanner;
   if (!startQuillomark(argc, argv))
     exit(EXIT_CODE_END);
   if (greeting)

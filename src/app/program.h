@@ -2,9 +2,10 @@
 #pragma once
 
 // The program: banner, options, start-up in order, then the frame loop until an end is asked for,
-// then the orderly end. Never returns: start-up failures exit 1 with their message. A greeting
-// (null: none) shows on the picture for a few seconds from the start.
-[[noreturn]] void runQuillomark(int argc, char** argv, const char* greeting);
+// then the orderly end. Never returns: start-up failures exit 1 with their message. afterBanner
+// (null: none) is the program's own step between the banner and the options; the greeting it
+// returns (null: none) shows on the picture for a few seconds from the start.
+[[noreturn]] void runQuillomark(int argc, char** argv, const char* (*afterBanner)());
 // The start-up in order, up to the frame loop; false after a failure, which has been printed (and
 // shown in a message box where showStartFailure says so).
 bool startQuillomark(int argc, char** argv);

@@ -35,7 +35,18 @@ constexpr int NAMED_SECTIONS = int(sizeof SECTION_NAMES / sizeof SECTION_NAMES[0
 
 constexpr const char* WINDOW_SETTING = "window";
 constexpr const char* SCALE_SETTING = "scale";
-constexpr Settings DEFAULT_DISPLAY = {{}, false, WINDOW_START_SCALE, {}};
+constexpr bool DEFAULT_WINDOW = false;
+constexpr int DEFAULT_SCALE = WINDOW_START_SCALE;
+constexpr char COMMENT = '#';
+constexpr const char* SPACES = " \t";
+constexpr const char* NAME_CHARACTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-";
+constexpr char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+constexpr char PROBLEMS_TITLE[] = "Settings "; // before the first problem on the picture
+constexpr size_t NOWHERE = std::string_view::npos;
+constexpr unsigned char FIRST_NON_ASCII = 0x80;
+constexpr char DELETE = 0x7F; // a control character too
+constexpr size_t TRIPLE_QUOTE = 3;      // """ or ''' opens a string of many lines
+constexpr size_t MOST_CLOSING_QUOTES = 5; // a string of many lines may end in two quotes of its own
 
 // Where the lines read so far stand: the section, and the line that set each setting (0: default).
 struct Reading {
@@ -47,6 +58,10 @@ struct Reading {
 
 void addProblem(const Reading& r, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void addProblem(const Reading& r, const char* format, ...) {
+  if (settings.problems.size() >= size_t(LISTED_SETTINGS_PROBLEMS)) {
+    ++settings.unlistedProblems;
+    return;
+  }
   char text[256];
   va_list arguments;
   va_start(arguments, format);
@@ -143,27 +158,165 @@ void readDisplay(Reading& r, const std::string& name, const toml::node& value) {
   line = r.line;
 }
 
-// One line: a section's header, a setting, or nothing (blank, a comment).
+// A line as the parser would take it, found before the parser sees it: the first byte it must not
+// see (NOWHERE: none), a control character anywhere, or outside strings and comments one past ASCII,
+// a brace (no setting takes a table), a ] closing no [ or, in a value, a : or a - other than a sign
+// (a date's, a time's; the parser's own checks of those are not
+// safe; a quote opens a string only where the parser takes it so); what is still open at the line's end (the quote or '[' opened last; 0: nothing); and whether
+// it starts with '[', a section's name.
+struct LineShape {
+  size_t refused;
+  char open;
+  bool header;
+};
+
+bool isControl(char c) { return (static_cast<unsigned char>(c) < ' ' && c != '\t') || c == DELETE; }
+
+// Where the string whose text starts at from ends (its last quote), NOWHERE when not on this line.
+size_t stringEnd(std::string_view line, size_t from, char quote, bool triple) {
+  for (size_t i = from; i < line.size();) {
+    if (line[i] == '\\' && quote == '"') {
+      i += 2; // an escape: the quote after it is text
+    } else if (line[i] != quote) {
+      ++i;
+    } else if (!triple) {
+      return i;
+    } else {
+      const size_t run = std::min(line.find_first_not_of(quote, i), line.size()) - i;
+      if (run >= TRIPLE_QUOTE)
+        return i + std::min(run, MOST_CLOSING_QUOTES) - 1;
+      i += run;
+    }
+  }
+  return NOWHERE;
+}
+
+size_t skipSpaces(std::string_view line, size_t from) { return std::min(line.find_first_not_of(SPACES, from), line.size()); }
+
+LineShape shapeOf(std::string_view line) {
+  const size_t first = line.find_first_not_of(SPACES);
+  LineShape shape = {NOWHERE, 0, first != NOWHERE && line[first] == '['};
+  const auto control = std::find_if(line.begin(), line.end(), isControl);
+  // The parser asks whether what follows a backslash in a string, spaces and all, is a space: for a
+  // character past ASCII that question is not safe.
+  size_t backslash = line.find('\\');
+  for (size_t next; backslash != NOWHERE; backslash = line.find('\\', backslash + 1)) {
+    next = skipSpaces(line, backslash + 1);
+    if (next < line.size() && static_cast<unsigned char>(line[next]) >= FIRST_NON_ASCII)
+      break;
+  }
+  if (control != line.end() || backslash != NOWHERE) {
+    shape.refused = std::min(size_t(control - line.begin()), backslash);
+    return shape;
+  }
+  size_t depth = 0;            // lists open
+  bool valueMayStart = true;   // a quote or [ here opens a string or a list, as for the parser
+  bool named = false;          // past the setting's =
+  for (size_t i = 0; i < line.size() && line[i] != COMMENT; ++i) {
+    const char c = line[i];
+    const bool dateOrTime = named && ((c == '-' && !valueMayStart) || c == ':'); // a sign may start a value
+    if (static_cast<unsigned char>(c) >= FIRST_NON_ASCII || c == '{' || c == '}' || (c == ']' && !depth) || dateOrTime) {
+      shape.refused = i;
+      return shape;
+    }
+    if ((c == '"' || c == '\'') && valueMayStart) {
+      const bool triple = line.substr(i, TRIPLE_QUOTE) == std::string(TRIPLE_QUOTE, c);
+      i = stringEnd(line, i + (triple ? TRIPLE_QUOTE : 1), c, triple);
+      if (i == NOWHERE) {
+        shape.open = c;
+        return shape;
+      }
+      valueMayStart = false;
+    } else if (c == '[' && valueMayStart) {
+      ++depth;
+    } else if (c == ']') {
+      --depth;
+      valueMayStart = false;
+    } else if ((c == '=' && !depth && !named) || (c == ',' && depth)) {
+      named = named || c == '=';
+      valueMayStart = true;
+    } else if (c != ' ' && c != '\t') {
+      valueMayStart = false; // elsewhere the parser reads quotes and brackets as part of a word
+    }
+  }
+  shape.open = depth ? '[' : 0;
+  return shape;
+}
+
+// The characters of a line of UTF-8: its bytes less those that go on a character.
+size_t charactersIn(std::string_view line) {
+  return size_t(std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+size_t nameEnd(std::string_view line, size_t from) { return std::min(line.find_first_not_of(NAME_CHARACTERS, from), line.size()); }
+
+// Why the parser refused a setting's line, in the player's words where the line ended with something open.
+void reportUnread(Reading& r, std::string_view line, const LineShape& shape, const toml::parse_error& error) {
+  const bool atEnd = error.source().begin.column > charactersIn(line);
+  if (atEnd && (shape.open == '"' || shape.open == '\''))
+    return addProblem(r, "the text in quotes wants its closing %c on this line", shape.open);
+  if (atEnd && shape.open)
+    return addProblem(r, "the list wants its ] on this line: one setting a line");
+  if (atEnd)
+    return addProblem(r, "the line ends before its setting does: one setting a line, as name = value");
+  addProblem(r, "cannot read it: %s", std::string(error.description()).c_str());
+}
+
+// "[name]", read here: the settings after it are that section's.
+void readHeader(Reading& r, std::string_view line, const LineShape& shape) {
+  const size_t start = skipSpaces(line, 1), end = nameEnd(line, start), close = skipSpaces(line, end);
+  const size_t after = close < line.size() && line[close] == ']' ? skipSpaces(line, close + 1) : NOWHERE;
+  if (shape.open)
+    return addProblem(r, "the section's name wants its ] on this line");
+  if (start == end || after == NOWHERE || (after < line.size() && line[after] != COMMENT))
+    return addProblem(r, "a section's name is one word in brackets, such as [%s]", SECTION_NAMES[SECTION_KEYS]);
+  const std::string name(line.substr(start, end - start));
+  r.section = SECTION_UNKNOWN;
+  for (int s = SECTION_KEYS; s < NAMED_SECTIONS; ++s)
+    if (name == SECTION_NAMES[s])
+      r.section = Section(s);
+  if (r.section == SECTION_UNKNOWN)
+    addProblem(r, "no section [%s]: its settings are not read", name.c_str());
+}
+
+// One line: a section's header, a setting, or nothing (blank, a comment). The parser sees only a
+// setting's line, one that starts with its name and = and holds nothing it must not see.
 void readLine(Reading& r, std::string_view text) {
+  const LineShape shape = shapeOf(text);
+  const int at = int(charactersIn(text.substr(0, shape.refused))) + 1;
+  if (shape.refused != NOWHERE && isControl(text[shape.refused]))
+    return addProblem(r, "character %d is a control character (code %d)", at, int(text[shape.refused]));
+  if (shape.refused != NOWHERE && (text[shape.refused] == '-' || text[shape.refused] == ':'))
+    return addProblem(r, "character %d, %c: no setting takes a date, a time or such a number", at, text[shape.refused]);
+  if (shape.refused != NOWHERE && text[shape.refused] == '\\')
+    return addProblem(r, "character %d, \\, stands before one past ASCII", at);
+  if (shape.refused != NOWHERE && text[shape.refused] == ']')
+    return addProblem(r, "character %d, ], closes no list", at);
+  if (shape.refused != NOWHERE && static_cast<unsigned char>(text[shape.refused]) < FIRST_NON_ASCII)
+    return addProblem(r, "character %d, %c: no setting takes a table", at, text[shape.refused]);
+  if (shape.refused != NOWHERE)
+    return addProblem(r, "character %d is not ASCII: only text in quotes and comments may have others", at);
+  const std::string_view line = text.substr(skipSpaces(text, 0));
+  if (line.empty() || line[0] == COMMENT)
+    return;
+  if (shape.header)
+    return readHeader(r, line, shape);
+  const size_t equals = skipSpaces(line, nameEnd(line, 0));
+  if (equals == line.size())
+    return addProblem(r, "the line ends before its setting does: one setting a line, as name = value");
+  if (nameEnd(line, 0) == 0 || line[equals] != '=')
+    return addProblem(r, "a setting is a name, = and a value, such as %s = true", WINDOW_SETTING);
   toml::parse_result parsed = toml::parse(text, std::string_view(SETTINGS_FILE));
   if (!parsed)
-    return addProblem(r, "cannot read it: %s", std::string(parsed.error().description()).c_str());
+    return reportUnread(r, text, shape, parsed.error());
   for (auto&& [key, value] : parsed.table()) {
     const std::string name(key.str());
-    if (value.is_table()) { // [name]: the settings after it are that section's
-      r.section = SECTION_UNKNOWN;
-      for (int s = SECTION_KEYS; s < NAMED_SECTIONS; ++s)
-        if (name == SECTION_NAMES[s] && value.as_table()->empty())
-          r.section = Section(s);
-      if (r.section == SECTION_UNKNOWN)
-        addProblem(r, "no section [%s]: its settings are not read", name.c_str());
-    } else if (r.section == SECTION_NONE) {
+    if (r.section == SECTION_NONE)
       addProblem(r, "%s is in no section", name.c_str());
-    } else if (r.section == SECTION_DISPLAY) {
+    else if (r.section == SECTION_DISPLAY)
       readDisplay(r, name, value);
-    } else if (r.section != SECTION_UNKNOWN) {
+    else if (r.section != SECTION_UNKNOWN)
       readBinding(r, r.section, name, value);
-    }
   }
 }
 
@@ -206,6 +359,8 @@ std::string commentLines(const std::string& text) {
 void printProblems() {
   for (const std::string& problem : settings.problems)
     fprintf(stderr, "quillomark: %s: %s\n", settings.path.c_str(), problem.c_str());
+  if (settings.unlistedProblems)
+    fprintf(stderr, "quillomark: %s: %d more lines not used\n", settings.path.c_str(), settings.unlistedProblems);
 }
 } // namespace
 
@@ -242,21 +397,24 @@ std::string defaultSettingsText() {
       text += settingLine(std::string(ACTIONS[a].name) + " = " + listText(kind, bindingsOf(defaults, kind)[a]), ACTIONS[a].what);
   }
   text += std::string("\n[") + SECTION_NAMES[SECTION_DISPLAY] + "]\n";
-  text += settingLine(std::string(WINDOW_SETTING) + " = " + (DEFAULT_DISPLAY.window ? "true" : "false"),
+  text += settingLine(std::string(WINDOW_SETTING) + " = " + (DEFAULT_WINDOW ? "true" : "false"),
                       "true: a window, false: the full screen; options come first");
   const std::string scaleWhat =
       "the window's first size, in times the picture (1 to " + std::to_string(MAX_WINDOW_SCALE) + ")";
-  text += settingLine(std::string(SCALE_SETTING) + " = " + std::to_string(DEFAULT_DISPLAY.scale), scaleWhat.c_str());
+  text += settingLine(std::string(SCALE_SETTING) + " = " + std::to_string(DEFAULT_SCALE), scaleWhat.c_str());
   return text;
 }
 
 void readSettingsText(const std::string& text) {
   resetKeyMap();
-  settings.window = DEFAULT_DISPLAY.window;
-  settings.scale = DEFAULT_DISPLAY.scale;
+  settings.window = DEFAULT_WINDOW;
+  settings.scale = DEFAULT_SCALE;
   settings.problems.clear();
+  settings.unlistedProblems = 0;
   Reading r = {};
-  for (size_t start = 0; start < text.size();) {
+  // A byte order mark, as some Windows editors write at the start.
+  const size_t textStart = std::string_view(text).starts_with(BYTE_ORDER_MARK) ? strlen(BYTE_ORDER_MARK) : 0;
+  for (size_t start = textStart; start < text.size();) {
     const size_t end = std::min(text.find('\n', start), text.size());
     ++r.line;
     std::string_view line = std::string_view(text).substr(start, end - start);
@@ -275,6 +433,7 @@ void loadSettings() {
   // The defaults, then the file's lines when it was read.
   readSettingsText(read ? std::string(bytes.begin(), bytes.end()) : std::string());
   settings.path = path;
+  fflush(stdout); // what the program said before comes first where both outputs go to one place
   errno = error;
   if (path.empty()) {
     fprintf(stderr, "quillomark: no folder for the settings (%s): the defaults hold\n", strerror(errno));
@@ -293,4 +452,16 @@ void loadSettings() {
                  irregular ? "not a regular file" : strerror(errno));
   }
   applyKeyMap();
+}
+
+void describeSettingsProblems(char* text, int size) {
+  text[0] = 0;
+  if (settings.problems.empty())
+    return;
+  const int more = int(settings.problems.size()) - 1 + settings.unlistedProblems;
+  char tail[LIST_TEXT_SIZE] = "";
+  if (more)
+    snprintf(tail, sizeof tail, " (+%d more)", more);
+  const int room = size - 1 - int(strlen(PROBLEMS_TITLE) + strlen(tail)); // for the first problem
+  snprintf(text, size_t(size), "%s%.*s%s", PROBLEMS_TITLE, std::max(0, room), settings.problems[0].c_str(), tail);
 }

@@ -1,5 +1,6 @@
 #include "host/key_map.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -87,6 +88,14 @@ constexpr const char* QUIT_ROW = "Quit          Alt+F4 or close it\n";
 
 uint32_t hostKey(int action) { return ACTIONS[action].keys[0]; }
 
+// Names compared without regard to the case of their letters, as the key scripts read them.
+bool sameName(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (tolower((unsigned char)*a) != tolower((unsigned char)*b))
+      return false;
+  return *a == *b;
+}
+
 bool isDefaultKey(int action, uint32_t keyCode) {
   for (uint8_t key : ACTIONS[action].keys)
     if (key && key == keyCode)
@@ -145,7 +154,7 @@ uint32_t keyNamed(const char* name) {
   char text[KEY_NAME_SIZE];
   for (int code = 1; code < KEY_CODES; ++code) {
     nameKey(uint32_t(code), text);
-    if (text[0] != '?' && strcmp(text, name) == 0)
+    if (text[0] != '?' && sameName(text, name))
       return uint32_t(code);
   }
   return 0;
@@ -183,7 +192,7 @@ void describeKeyNames(char* text, int size) {
 
 GamepadButton gamepadButtonNamed(const char* name) {
   for (int b = 0; b < GAMEPAD_BUTTON_COUNT; ++b)
-    if (strcmp(GAMEPAD_BUTTON_NAMES[b], name) == 0)
+    if (sameName(GAMEPAD_BUTTON_NAMES[b], name))
       return GamepadButton(b);
   return GAMEPAD_BUTTON_COUNT;
 }

@@ -50,13 +50,13 @@ void resetKeyMap();
 void applyKeyMap();
 // The key the host acts on for a pressed key (0: none); pad keys are already the action's own.
 uint32_t translateKey(uint32_t keyCode, intptr_t lParam);
-// The key code named name ("F2", "Space", "A"); 0 for none.
+// The key code named name in any case ("F2", "Space", "space", "A"); 0 for none.
 uint32_t keyNamed(const char* name);
 // Writes key's name into text (KEY_NAME_SIZE bytes); "?" for a code with none.
 void nameKey(uint32_t keyCode, char* text);
 // The key names, runs of them shortened ("A-Z, 0-9, F1-F12, ..., Pause").
 void describeKeyNames(char* text, int size);
-// The pad button named name ("A", "Back", "LeftShoulder"); GAMEPAD_BUTTON_COUNT for none.
+// The pad button named name in any case ("A", "Back", "leftshoulder"); GAMEPAD_BUTTON_COUNT for none.
 GamepadButton gamepadButtonNamed(const char* name);
 // A pad button's name.
 const char* gamepadButtonName(GamepadButton button);

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "app/program.h"
 #include "app/program_info.h"
 #include "host/run_end.h"
 #include "support/test_support.h"
@@ -194,6 +195,35 @@ TEST(Programs, TheFolderArgumentHoldsTheRunWhileOptionPathsStayWhereTheyWere) {
   EXPECT_EQ(runIn(dir, quoted(QUILLOMARK_HEADLESS) + " --trace t.txt no-such-folder >out.txt 2>err.txt"),
             EXIT_CODE_USAGE);
   EXPECT_EQ(text(dir + "/t.txt"), "earlier trace\n");
+}
+
+// The banner is the desktop program's first output, the settings' messages after it: on a first run,
+// which writes the defaults, and with a line not used, which ends the run no differently (here at
+// the missing ROM set).
+TEST(Programs, TheDesktopBannerComesBeforeTheSettingsMessages) {
+  if (!DESKTOP_BUILT)
+    GTEST_SKIP() << "no desktop program in this build";
+  const std::string banner = captureStdout(printBanner);
+  const std::string dir = makeScratchDir("programs-banner");
+  const std::string file = dir + "/config/quillomark/settings.toml";
+  const struct {
+    const char* settings; // null: no file yet
+    std::string said;
+  } cases[] = {
+      {nullptr, "Wrote the default settings to " + file + "\n"},
+      {"[keys]\nfire = [\"Nokey\"]\n", "quillomark: " + file + ": line 2: no key named Nokey\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    if (c.settings)
+      writeText(file, c.settings);
+    EXPECT_EQ(runIn(dir, "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME=" + quoted(dir + "/config") + " " +
+                             quoted(besideHeadless("quillomark")) + " >out.txt 2>&1"),
+              EXIT_CODE_END);
+    const std::string out = text(dir + "/out.txt");
+    EXPECT_EQ(out.rfind(banner, 0), 0u) << out;
+    EXPECT_EQ(out.find(c.said), banner.size()) << out;
+  }
 }
 
 // A ROM set's folder the user cannot write (an installed set): the set is read there, the run's files
