@@ -5,6 +5,11 @@
 add_executable(quillomark_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz_target.cpp)
 target_link_libraries(quillomark_fuzz quillomark_desktop quillomark_headless_backend)
 target_link_options(quillomark_fuzz PRIVATE -fsanitize=fuzzer)
+if(TARGET quillomark_settings)
+  # The desktop programs' settings reader.
+  target_link_libraries(quillomark_fuzz quillomark_settings)
+  target_compile_definitions(quillomark_fuzz PRIVATE QUILLOMARK_FUZZ_SETTINGS)
+endif()
 if(TARGET PkgConfig::LIBZIP)
   # The libretro core's set reader, for zip archives.
   target_sources(quillomark_fuzz PRIVATE ${CMAKE_SOURCE_DIR}/src/libretro/content.cpp)

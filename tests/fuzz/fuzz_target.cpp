@@ -2,8 +2,9 @@
 // memory as at start-up, then a reset and a bounded run of the real CPU core, frame ends and video
 // on the headless backend. Inputs that start as other files go to their readers instead: an ELF file
 // to the ELF reader (--symbols, the disassembler's sections), a gdb client's bytes ('$', '+', '-' or
-// Ctrl+C first) to the gdb stub, a zip archive to the libretro core's set reader. Built only with
-// -DQUILLOMARK_FUZZ=ON (clang; see tests/fuzz/fuzz.cmake).
+// Ctrl+C first) to the gdb stub, a zip archive to the libretro core's set reader, a text that starts
+// with a comment ('#') to the settings reader. Built only with -DQUILLOMARK_FUZZ=ON (clang; see
+// tests/fuzz/fuzz.cmake).
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,6 +36,9 @@
 #include "video/sprites.h"
 #ifdef QUILLOMARK_FUZZ_ZIP
 #include "libretro/content.h"
+#endif
+#ifdef QUILLOMARK_FUZZ_SETTINGS
+#include "app/settings.h"
 #endif
 
 namespace {
@@ -130,6 +134,20 @@ bool readZip(const uint8_t* data, size_t size) {
 #endif
 }
 
+// A settings file's text read as the desktop programs read theirs (no file, nothing printed).
+bool readSettings(const uint8_t* data, size_t size) {
+#ifdef QUILLOMARK_FUZZ_SETTINGS
+  if (!size || data[0] != '#')
+    return false;
+  readSettingsText(std::string(reinterpret_cast<const char*>(data), size));
+  return true;
+#else
+  (void)data;
+  (void)size;
+  return false;
+#endif
+}
+
 } // namespace
 
 // Once per process: the emulator's console output muted, the CPU tables built, the display opened.
@@ -165,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     answerGdb(data, size);
     return 0;
   }
-  if (readZip(data, size))
+  if (readZip(data, size) || readSettings(data, size))
     return 0;
   const size_t romBytes = std::min<size_t>(size, ROM_LIMIT);
   memcpy(machineMemory, data, romBytes);

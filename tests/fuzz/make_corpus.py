@@ -2,7 +2,8 @@
 """Writes the fuzz target's seed images into tests/fuzz/corpus/: hand-assembled programs in the
 board's frame protocol (those of tests/support/test_programs.cpp, cut after the idle loop, and one
 that fills every part of video memory), each laid from address 0 with the vectors, a small ELF
-file for the ELF reader, a gdb session for the gdb stub and a zipped set for the libretro core."""
+file for the ELF reader, a gdb session for the gdb stub, a zipped set for the libretro core and a
+settings file for the settings reader."""
 import io
 import os
 import struct
@@ -133,9 +134,15 @@ def zipped_set():
     return data.getvalue()
 
 
+def settings():
+    """A settings file as the desktop programs write it, with a few changes of a player's."""
+    return (b"# Quillomark settings\n[keys]\nfire = [\"space\", \"Z\"]  # any case\nwindow = [\"F9\", \"F10\"]\n"
+            b"[gamepad]\nfire = [\"A\"]\n[display]\nwindow = true\nscale = 3\n")
+
+
 if __name__ == "__main__":
     os.makedirs(CORPUS, exist_ok=True)
     for name, make in [("idle", frame_protocol), ("hang", hang), ("warnings", warnings), ("video", video),
-                       ("elf", elf), ("gdb", gdb), ("zip", zipped_set)]:
+                       ("elf", elf), ("gdb", gdb), ("zip", zipped_set), ("settings", settings)]:
         with open(os.path.join(CORPUS, name + ".bin"), "wb") as file:
             file.write(make())
