@@ -12,12 +12,15 @@ namespace {
 // the XOR of the two states. XOR undoes itself: applied to the newer state it gives the older.
 constexpr int RUN_SHIFT = 32;
 constexpr uint64_t RUN_COUNT_MASK = 0xFFFFFFFF;
+// Words compared at once to skip what did not change: most of the 2 MiB address space, most passes.
+constexpr size_t BLOCK_WORDS = 32;
 
 size_t stateWords() { return (stateSize() + sizeof(uint64_t) - 1) / sizeof(uint64_t); }
 
-// The machine's state into words (the last one padded with zeros).
+// The machine's state into words (the last one padded with zeros, set when the words are made).
 void saveWords(std::vector<uint64_t>& words) {
-  words.assign(stateWords(), 0);
+  if (words.size() != stateWords())
+    words.assign(stateWords(), 0);
   saveState(reinterpret_cast<uint8_t*>(words.data()));
 }
 
@@ -25,6 +28,11 @@ std::vector<uint64_t> stepBetween(const std::vector<uint64_t>& older, const std:
   std::vector<uint64_t> step;
   const size_t count = newer.size();
   for (size_t i = 0; i < count;) {
+    if (i % BLOCK_WORDS == 0 && count - i >= BLOCK_WORDS &&
+        memcmp(&older[i], &newer[i], BLOCK_WORDS * sizeof(uint64_t)) == 0) {
+      i += BLOCK_WORDS;
+      continue;
+    }
     if (older[i] == newer[i]) {
       ++i;
       continue;
@@ -36,6 +44,7 @@ std::vector<uint64_t> stepBetween(const std::vector<uint64_t>& older, const std:
     for (size_t k = start; k < i; ++k)
       step.push_back(older[k] ^ newer[k]);
   }
+  step.shrink_to_fit(); // kept for long: only the room it uses
   return step;
 }
 
@@ -49,7 +58,7 @@ void applyStep(const std::vector<uint64_t>& step, std::vector<uint64_t>& state) 
   }
 }
 
-size_t bytesOf(const std::vector<uint64_t>& step) { return step.size() * sizeof(uint64_t); }
+size_t bytesOf(const std::vector<uint64_t>& step) { return step.capacity() * sizeof(uint64_t) + REWIND_STEP_OVERHEAD; }
 } // namespace
 
 void keepRewindState() {
@@ -57,9 +66,11 @@ void keepRewindState() {
   saveWords(h.scratch);
   if (h.latest.size() == h.scratch.size()) {
     std::vector<uint64_t> step = stepBetween(h.latest, h.scratch);
+    if (step.empty())
+      return; // nothing changed: the kept state is this one
     h.bytes += bytesOf(step);
     h.steps.push_back(std::move(step));
-    while (h.bytes > REWIND_MEMORY_LIMIT && !h.steps.empty()) {
+    while (h.bytes > h.limit && !h.steps.empty()) {
       h.bytes -= bytesOf(h.steps.front());
       h.steps.pop_front();
     }

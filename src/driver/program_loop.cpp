@@ -33,6 +33,7 @@ static bool presentDue() {
 }
 
 void renderFrame() {
+  bool repeat = false; // the inspector's passes after the first: the board has not run since
   do {
     platformPassStarting(corePassCount() + 1);
     if (!pumpMessages())
@@ -61,8 +62,9 @@ void renderFrame() {
     saveStateAfterPass(corePassCount()); // quillomark-headless --save-state
     if (hostControls.frameShotsOn)
       writeFrameShot();
-    if (hostControls.rewindOn)
+    if (hostControls.rewindOn && !repeat)
       coreKeepPass();
+    repeat = true;
   } while (spriteState.inspector);
 }
 
@@ -131,8 +133,10 @@ static bool serveGdbStop() {
 void runFrameLoop() {
   ProgramLoop& fl = programLoop;
   watchWithDebugger();
-  if (wantedLoop() == LOOP_COUNTING)
+  if (wantedLoop() == LOOP_COUNTING) {
     fl.loopStartSeconds = steadySeconds();
+    fl.loopStartCpuSeconds = cpuSeconds();
+  }
   fl.lastFrameSeconds = steadySeconds();
   if (gdbStub.attached)
     gdbRequestStop(GDB_STOP_START); // gdb takes over before the first instruction

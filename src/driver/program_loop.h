@@ -18,6 +18,7 @@ inline constexpr double HANG_LOOK_SECONDS = 0.05;
 struct ProgramLoop {
   bool countInstructions;     // statistics wanted (headless --stats)
   double loopStartSeconds;    // steady-clock time the loop began, when counted
+  double loopStartCpuSeconds; // processor time used when the loop began, when counted
   double lastFrameSeconds;    // steady-clock time the last frame's pass returned (or the loop began)
   double lastHangLookSeconds; // when a hang last looked for an end request
   bool hangReported;          // this hang has been reported

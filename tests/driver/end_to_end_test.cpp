@@ -64,6 +64,7 @@ TEST(EndToEnd, ScriptedKeysReachTheLogAndStatsAreReported) {
   const std::string err = text(dir + "/err.txt");
   EXPECT_EQ(err.rfind("passes: 4, instructions: ", 0), 0u) << err;
   EXPECT_NE(err.find("MIPS: "), std::string::npos) << err;
+  EXPECT_NE(err.find(", MIPS per CPU second: "), std::string::npos) << err;
 }
 
 TEST(EndToEnd, InactiveWithNothingMoreToComeEndsTheRun) {

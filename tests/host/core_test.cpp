@@ -208,6 +208,9 @@ TEST(Rewind, GoesBackToThePicturesOfEarlierPasses) {
   }
   EXPECT_EQ(rewindDepth(), size_t(PASSES - 1)) << "20 seconds are kept";
   EXPECT_LE(rewindHistory.bytes, REWIND_MEMORY_LIMIT);
+  // A pass that changed nothing costs no step.
+  keepRewindState();
+  EXPECT_EQ(rewindDepth(), size_t(PASSES - 1));
   size_t at = digests.size() - 1;
   for (const size_t back : {1, 59, 1000}) {
     for (size_t i = 0; i < back; ++i)
@@ -281,6 +284,31 @@ TEST(Core, ALoadResetsTheMachineAndKeepsTheRun) {
   EXPECT_EQ(rewindDepth(), 0u);
   EXPECT_EQ(keyMap.keys[0].codes[0], uint8_t(VKEY_F12));
   EXPECT_EQ(hostControls.stateSlot, 3);
+  coreEnd();
+}
+
+// Under a limit, what the kept steps take as allocated (room and bookkeeping, measured apart from
+// rewind's own count) stays within it, the oldest going first.
+TEST(Rewind, ItsAllocatedMemoryStaysWithinTheLimit) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo ROM set in this build";
+  freshMachine();
+  const SetBytes set = readSet(SET_DIRS[0]);
+  runInProcess(set, 1);
+  constexpr size_t LIMIT = 64 << 10;
+  rewindHistory.limit = LIMIT;
+  size_t most = 0;
+  for (int i = 0; i < 400; ++i) {
+    coreRunFrame();
+    coreKeepPass();
+    size_t allocated = 0;
+    for (const std::vector<uint64_t>& step : rewindHistory.steps)
+      allocated += step.capacity() * sizeof(uint64_t) + sizeof step;
+    EXPECT_LE(allocated, LIMIT) << i;
+    most = std::max(most, allocated);
+  }
+  EXPECT_GT(most, LIMIT / 2) << "the limit was reached";
+  EXPECT_LT(rewindDepth(), 399u) << "the oldest steps went";
   coreEnd();
 }
 
