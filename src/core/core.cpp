@@ -58,6 +58,16 @@ void takeKey(uint32_t entry) {
   applyKey(key, down ? 1 : 0);
 }
 
+// The bytes a front end set, over what keys did.
+void applySetBytes() {
+  CoreInputs& in = coreInputs;
+  if (!in.bytesSet)
+    return;
+  machineMemory[PLAYER_INPUTS_ADDRESS] = in.playerInputs;
+  machineMemory[SWITCH_INPUTS_ADDRESS] = in.switchInputs;
+  in.bytesSet = false;
+}
+
 // The frame end the run just reached: the inputs given meanwhile (and those held back at the last
 // one) apply in the order given, then the bytes a front end set.
 void openFrameEnd() {
@@ -73,15 +83,13 @@ void openFrameEnd() {
   in.keyCount = 0;
   for (int i = 0; i < count; ++i)
     takeKey(keys[i]);
-  if (in.bytesSet) {
-    machineMemory[PLAYER_INPUTS_ADDRESS] = in.playerInputs;
-    machineMemory[SWITCH_INPUTS_ADDRESS] = in.switchInputs;
-    in.bytesSet = false;
-  }
+  applySetBytes();
 }
 } // namespace
 
 bool coreLoadRomSet(const CoreFile* files, int fileCount, char* message, int messageSize) {
+  if (!checkRomSet(files, fileCount, message, messageSize))
+    return false; // refused before anything of the running machine changes
   resetMachineRecords();
   if (!decodeState.produced && !buildCpuTables(message, messageSize))
     return false;
@@ -154,11 +162,8 @@ void coreSetInputs(uint8_t playerInputs, uint8_t switchInputs) {
   in.bytesSet = true;
   in.playerInputs = playerInputs;
   in.switchInputs = switchInputs;
-  if (in.atFrameEnd && machineMemory) {
-    machineMemory[PLAYER_INPUTS_ADDRESS] = playerInputs;
-    machineMemory[SWITCH_INPUTS_ADDRESS] = switchInputs;
-    in.bytesSet = false;
-  }
+  if (in.atFrameEnd && machineMemory)
+    applySetBytes();
 }
 
 void coreKeepPass() {

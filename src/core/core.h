@@ -49,7 +49,7 @@ enum CoreFrameResult {
 // Starts the board afresh from a ROM set in memory: every record as in a fresh process, the CPU
 // tables, the images laid into the address space, the CPU reset. A second call in the same process
 // gives exactly what a fresh process gets. False, with "Failed to open rom file NAME" or "NAME is
-// not 64K long" in message, when a file is missing or short.
+// not 64K long" in message, when a file is missing or short: the running machine is then untouched.
 bool coreLoadRomSet(const CoreFile* files, int fileCount, char* message, int messageSize);
 // Takes the host palette and colour table from the bytes of a 256-colour pal.bmp; false, with
 // "Cannot read the 256 colours of pal.bmp" in message, when they are too short.

@@ -79,9 +79,9 @@ constexpr std::array<uint32_t, 256> CRC_TABLE = [] {
   return table;
 }();
 
-// Continues a running CRC register (start from STATE_CRC_INITIAL, finish by inverting) over size bytes.
-} // namespace
+constexpr uint32_t CRC_INITIAL = 0xFFFFFFFF;
 
+// Continues a running CRC register (start from CRC_INITIAL, finish by inverting) over size bytes.
 uint32_t crcUpdate(uint32_t crc, const void* data, size_t size) {
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   for (size_t i = 0; i < size; ++i)
@@ -90,6 +90,7 @@ uint32_t crcUpdate(uint32_t crc, const void* data, size_t size) {
 }
 
 void putWord(uint8_t* at, uint32_t value) { memcpy(at, &value, STATE_WORD_BYTES); }
+} // namespace
 
 size_t stateSize() {
   size_t size = STATE_HEADER_BYTES;
@@ -123,7 +124,7 @@ StateLoadResult checkStateBytes(const uint8_t* bytes, size_t size, bool withChec
   // True when the last word is the CRC-32 of everything before it.
   const auto checksumHolds = [&] {
     const size_t body = size - STATE_CHECKSUM_BYTES;
-    return ~crcUpdate(STATE_CRC_INITIAL, bytes, body) == word(body);
+    return ~crcUpdate(CRC_INITIAL, bytes, body) == word(body);
   };
   if (!fits(STATE_WORD_BYTES))
     return STATE_TRUNCATED;
@@ -180,6 +181,11 @@ StateLoadResult loadState(const uint8_t* bytes, size_t size) {
   if (result == STATE_LOADED)
     applyState(bytes);
   return result;
+}
+
+void sealState(uint8_t* bytes) {
+  const size_t size = stateSize();
+  putWord(bytes + size, ~crcUpdate(CRC_INITIAL, bytes, size));
 }
 
 const char* stateLoadText(StateLoadResult result) {

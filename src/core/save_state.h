@@ -29,10 +29,9 @@ bool stateHoldsRecord(int record);
 inline constexpr size_t STATE_WORD_BYTES = 4;
 inline constexpr size_t STATE_HEADER_BYTES = 2 * STATE_WORD_BYTES;
 inline constexpr size_t STATE_CHECKSUM_BYTES = STATE_WORD_BYTES;
-inline constexpr uint32_t STATE_CRC_INITIAL = 0xFFFFFFFF;
 
-// Continues a running CRC-32 (start from STATE_CRC_INITIAL, finish by inverting) over size bytes.
-uint32_t crcUpdate(uint32_t crc, const void* data, size_t size);
+// Writes the CRC-32 of the state at bytes (stateSize bytes) after it: the file form.
+void sealState(uint8_t* bytes);
 // Walks a state's magic, version and parts (their ids and sizes, the values the machine indexes
 // with); the file form (withChecksum) ends with the CRC-32 of what comes before it.
 StateLoadResult checkStateBytes(const uint8_t* bytes, size_t size, bool withChecksum);

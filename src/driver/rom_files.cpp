@@ -1,7 +1,5 @@
 #include "driver/rom_files.h"
 
-#include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "files/file_read.h"
@@ -22,20 +20,14 @@ const uint8_t* readFileStart(const char* path, size_t limit, std::vector<uint8_t
 } // namespace
 
 bool loadRomSetFiles(char* message, int messageSize) {
-  constexpr int LOAD_COUNT = int(std::size(ROM_LOADS));
-  std::vector<uint8_t> images[LOAD_COUNT];
-  RomFile files[LOAD_COUNT];
+  std::vector<uint8_t> images[ROM_FILE_COUNT];
+  RomFile files[ROM_FILE_COUNT];
   int count = 0;
-  // In load order, each file once; the first that cannot be laid ends the reading, so that no file
-  // after it is opened and its message is the one given.
-  for (const RomLoad& load : ROM_LOADS) {
-    bool read = false;
-    for (int i = 0; i < count; ++i)
-      read |= strcmp(files[i].name, load.fileName) == 0;
-    if (read)
-      continue;
-    const uint8_t* data = readFileStart(load.fileName, ROM_IMAGE_SIZE, images[count]);
-    const RomFile& file = files[count] = RomFile{load.fileName, data, images[count].size()};
+  // In load order; the first that cannot be laid ends the reading, so that no file after it is opened
+  // and its message is the one given.
+  for (const char* name : ROM_FILE_NAMES) {
+    const uint8_t* data = readFileStart(name, ROM_IMAGE_SIZE, images[count]);
+    const RomFile& file = files[count] = RomFile{name, data, images[count].size()};
     ++count;
     if (!file.data || file.size < ROM_IMAGE_SIZE)
       break;

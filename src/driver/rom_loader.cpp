@@ -13,7 +13,20 @@ static const RomFile* findRomFile(const RomFile* files, int fileCount, const cha
   return nullptr;
 }
 
+bool checkRomSet(const RomFile* files, int fileCount, char* message, int messageSize) {
+  for (const RomLoad& load : ROM_LOADS) {
+    const RomFile* file = findRomFile(files, fileCount, load.fileName);
+    if (!file || file->size < ROM_IMAGE_SIZE) {
+      snprintf(message, size_t(messageSize), file ? ROM_SHORT_FORMAT : ROM_MISSING_FORMAT, load.fileName);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool layRomSet(const RomFile* files, int fileCount, char* message, int messageSize) {
+  if (!checkRomSet(files, fileCount, message, messageSize))
+    return false;
   if (!machineMemory)
     machineMemory = static_cast<uint8_t*>(malloc(MEMORY_SIZE));
   if (!machineMemory) {
@@ -21,18 +34,8 @@ bool layRomSet(const RomFile* files, int fileCount, char* message, int messageSi
     return false;
   }
   memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
-  for (const RomLoad& load : ROM_LOADS) {
-    const RomFile* file = findRomFile(files, fileCount, load.fileName);
-    if (!file) {
-      snprintf(message, size_t(messageSize), ROM_MISSING_FORMAT, load.fileName);
-      return false;
-    }
-    if (file->size < ROM_IMAGE_SIZE) {
-      snprintf(message, size_t(messageSize), ROM_SHORT_FORMAT, load.fileName);
-      return false;
-    }
-    layRomImage(file->data, load.base, load.lane);
-  }
+  for (const RomLoad& load : ROM_LOADS)
+    layRomImage(findRomFile(files, fileCount, load.fileName)->data, load.base, load.lane);
   return true;
 }
 

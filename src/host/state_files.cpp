@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "core/save_state.h"
 #include "driver/frame_loop.h"
@@ -15,8 +14,6 @@ StateRequests stateRequests;
 namespace {
 // The largest state file of another version that is read to tell it from a damaged file.
 constexpr size_t OTHER_VERSION_LIMIT = size_t(16) << 20;
-
-void putWord(uint8_t* at, uint32_t value) { memcpy(at, &value, STATE_WORD_BYTES); }
 } // namespace
 
 bool saveMachineState(const char* path) {
@@ -24,7 +21,7 @@ bool saveMachineState(const char* path) {
   const size_t size = stateSize();
   std::vector<uint8_t> bytes(size + STATE_CHECKSUM_BYTES);
   saveState(bytes.data());
-  putWord(bytes.data() + size, ~crcUpdate(STATE_CRC_INITIAL, bytes.data(), size));
+  sealState(bytes.data());
   const FilePart whole = {bytes.data(), bytes.size()};
   return writeWholeFile(FILE_STATE, path, &whole, 1);
 }

@@ -26,12 +26,18 @@
 
 constexpr char ELLIPSIS[] = "...";
 
+// Whether a file of that name is there, a file about to be replaced: asked of the folder, never
+// opened (a pipe there would wait for ever).
+static bool fileThere(const char* name) {
+  struct stat status;
+  return stat(name, &status) == 0;
+}
+
 // F12: vortane.bmp, and where it went: "Written FOLDER/vortane.bmp", or "Replaced ..." when an
 // earlier one was there. The folder is the run's, the home folder as ~, cut from the left to what the
 // message line shows in full.
 static void takeSnapshot() {
-  struct stat status;
-  const bool replacing = stat(SNAPSHOT_FILE, &status) == 0;
+  const bool replacing = fileThere(SNAPSHOT_FILE);
   if (!writeSnapshotBitmap())
     return;
   std::error_code error;
@@ -99,8 +105,7 @@ static void showSlotMessage(const char* text) {
 static void saveSlot() {
   char name[STATE_NAME_SIZE];
   stateFileName(hostControls.stateSlot, name, sizeof name);
-  struct stat status;
-  const bool existing = stat(name, &status) == 0; // asked of the folder: the file is not opened
+  const bool existing = fileThere(name);
   if (!saveMachineState(name))
     showSlotMessage("State not saved");
   else

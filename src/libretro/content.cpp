@@ -140,13 +140,8 @@ bool isZip(const char* path) {
 
 int listContentFiles(ContentFile* files) {
   int count = 0;
-  for (const RomLoad& load : ROM_LOADS) {
-    bool listed = false;
-    for (int i = 0; i < count; ++i)
-      listed |= strcmp(files[i].name, load.fileName) == 0;
-    if (!listed)
-      files[count++] = ContentFile{load.fileName, ROM_IMAGE_SIZE, false, {}};
-  }
+  for (const char* name : ROM_FILE_NAMES)
+    files[count++] = ContentFile{name, ROM_IMAGE_SIZE, false, {}};
   files[count++] = ContentFile{PALETTE_FILE, PALETTE_FILE_MINIMUM, false, {}};
   return count;
 }

@@ -19,7 +19,7 @@ struct ContentFile {
   std::vector<uint8_t> bytes; // at most need
 };
 // The six ROM images and pal.bmp: at most one entry per load plus the palette.
-inline constexpr int CONTENT_FILE_LIMIT = int(sizeof ROM_LOADS / sizeof ROM_LOADS[0]) + 1;
+inline constexpr int CONTENT_FILE_LIMIT = ROM_FILE_COUNT + 1;
 
 // Fills files with the distinct files ROM_LOADS names, then pal.bmp (last), none found yet; returns
 // their count (at most CONTENT_FILE_LIMIT).

@@ -7,27 +7,13 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <string_view>
 #include <vector>
 
 #include "core/core.h"
 
 namespace {
-// Names the load table gives more than once count once.
-constexpr int countRomNames() {
-  int count = 0;
-  for (size_t i = 0; i < std::size(ROM_LOADS); ++i) {
-    bool seen = false;
-    for (size_t j = 0; j < i; ++j)
-      seen = seen || std::string_view(ROM_LOADS[j].fileName) == ROM_LOADS[i].fileName;
-    count += seen ? 0 : 1;
-  }
-  return count;
-}
-
-constexpr int ROM_NAME_COUNT = countRomNames();
-constexpr int WEB_FILE_COUNT = ROM_NAME_COUNT + 1; // the ROM files, then pal.bmp
-constexpr int PALETTE_INDEX = ROM_NAME_COUNT;
+constexpr int WEB_FILE_COUNT = ROM_FILE_COUNT + 1; // the ROM files, then pal.bmp
+constexpr int PALETTE_INDEX = ROM_FILE_COUNT;
 constexpr int PICTURE_PIXELS = CORE_PICTURE_WIDTH * CORE_PICTURE_HEIGHT;
 constexpr int DIGEST_TEXT_SIZE = 17;               // 16 hexadecimal digits
 constexpr size_t KEY_LOG_LIMIT = size_t(64) << 20; // bytes of keys.bin kept: 93 hours at 60 passes a second
@@ -35,14 +21,8 @@ constexpr size_t KEY_RECORD_SIZE = 2;
 
 constexpr std::array<const char*, WEB_FILE_COUNT> fileNameTable() {
   std::array<const char*, WEB_FILE_COUNT> names{};
-  int count = 0;
-  for (const RomLoad& load : ROM_LOADS) {
-    bool seen = false;
-    for (int i = 0; i < count; ++i)
-      seen = seen || std::string_view(names[i]) == load.fileName;
-    if (!seen)
-      names[count++] = load.fileName;
-  }
+  for (int i = 0; i < ROM_FILE_COUNT; ++i)
+    names[size_t(i)] = ROM_FILE_NAMES[size_t(i)];
   names[PALETTE_INDEX] = PALETTE_FILE;
   return names;
 }
@@ -79,28 +59,8 @@ void convertPicture() {
 
 void printWarning(const char* line) { puts(line); }
 
-int fileIndex(const char* name) {
-  int index = 0;
-  while (index < ROM_NAME_COUNT && std::string_view(FILE_NAMES[size_t(index)]) != name)
-    ++index;
-  return index;
-}
-
-// Whether the board would refuse the files given, checked as it checks them (ROM files in load
-// order, then pal.bmp), before anything of the running machine changes; web.message then has the
-// program's own message.
-bool setRefused() {
-  for (const RomLoad& load : ROM_LOADS) {
-    const int index = fileIndex(load.fileName);
-    const char* format = !web.fileGiven[index] ? ROM_MISSING_FORMAT
-                         : web.fileSizes[index] < int(ROM_IMAGE_SIZE) ? ROM_SHORT_FORMAT
-                                                                      : nullptr;
-    if (format) {
-      snprintf(web.message, sizeof web.message, format, load.fileName);
-      return true;
-    }
-  }
-  // A palette too short is refused by coreLoadPalette before it changes anything: its message.
+// Whether pal.bmp is too short: coreLoadPalette refuses it before anything changes, with its message.
+bool paletteRefused() {
   const bool paletteShort = !web.fileGiven[PALETTE_INDEX] || web.fileSizes[PALETTE_INDEX] < PALETTE_FILE_MINIMUM;
   return paletteShort && !coreLoadPalette(givenBytes(PALETTE_INDEX), size_t(web.fileSizes[PALETTE_INDEX]),
                                           web.message, sizeof web.message);
@@ -141,14 +101,16 @@ EMSCRIPTEN_KEEPALIVE uint8_t* webFileBuffer(int index, int size) {
 // Starts the board afresh on the files given; false with the program's message (webMessage). A set
 // the board would refuse never reaches it: the game that was running goes on as it was.
 EMSCRIPTEN_KEEPALIVE bool webLoad() {
-  if (setRefused())
-    return false;
-  CoreFile files[ROM_NAME_COUNT];
-  for (int i = 0; i < ROM_NAME_COUNT; ++i)
+  CoreFile files[ROM_FILE_COUNT];
+  for (int i = 0; i < ROM_FILE_COUNT; ++i)
     files[i] = CoreFile{FILE_NAMES[size_t(i)], givenBytes(i), size_t(web.fileSizes[i])};
+  // Checked as the programs check them, ROM files then pal.bmp, before the board starts on them.
+  if (!checkRomSet(files, ROM_FILE_COUNT, web.message, sizeof web.message) || paletteRefused())
+    return false;
   coreSetWarningSink(printWarning);
-  web.loaded = coreLoadRomSet(files, ROM_NAME_COUNT, web.message, sizeof web.message) &&
-               coreLoadPalette(givenBytes(PALETTE_INDEX), size_t(web.fileSizes[PALETTE_INDEX]), web.message,
+  if (!coreLoadRomSet(files, ROM_FILE_COUNT, web.message, sizeof web.message))
+    return false;
+  web.loaded = coreLoadPalette(givenBytes(PALETTE_INDEX), size_t(web.fileSizes[PALETTE_INDEX]), web.message,
                                sizeof web.message);
   web.keyLog.clear();
   if (!web.loaded)

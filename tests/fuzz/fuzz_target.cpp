@@ -99,6 +99,8 @@ void readElf(const uint8_t* data, size_t size) {
 
 // The first bytes a gdb client sends: a packet, an acknowledgement, a resend request or Ctrl+C.
 constexpr uint8_t GDB_INTERRUPT = 0x03;
+constexpr uint8_t ZIP_MAGIC[] = {'P', 'K', 3, 4};
+
 bool isGdbStream(const uint8_t* data, size_t size) {
   return size && (data[0] == '$' || data[0] == '+' || data[0] == '-' || data[0] == GDB_INTERRUPT);
 }
@@ -117,36 +119,43 @@ void answerGdb(const uint8_t* data, size_t size) {
   gdbStub = GdbStub{};
 }
 
-constexpr uint8_t ZIP_MAGIC[] = {'P', 'K', 3, 4};
-// A zip archive's set read as the libretro core reads it, without starting the board.
-bool readZip(const uint8_t* data, size_t size) {
 #ifdef QUILLOMARK_FUZZ_ZIP
-  if (size < sizeof ZIP_MAGIC || memcmp(data, ZIP_MAGIC, sizeof ZIP_MAGIC) != 0)
-    return false;
+bool isZip(const uint8_t* data, size_t size) {
+  return size >= sizeof ZIP_MAGIC && memcmp(data, ZIP_MAGIC, sizeof ZIP_MAGIC) == 0;
+}
+
+// A zip archive's set read as the libretro core reads it, without starting the board.
+void readZip(const uint8_t* data, size_t size) {
   ContentFile files[CONTENT_FILE_LIMIT];
   char message[CORE_MESSAGE_SIZE];
   readZipContent(data, size, "fuzz.zip", files, listContentFiles(files), message, sizeof message);
-  return true;
-#else
-  (void)data;
-  (void)size;
-  return false;
-#endif
 }
+#endif
+
+#ifdef QUILLOMARK_FUZZ_SETTINGS
+bool isSettings(const uint8_t* data, size_t size) { return size && data[0] == '#'; }
 
 // A settings file's text read as the desktop programs read theirs (no file, nothing printed).
-bool readSettings(const uint8_t* data, size_t size) {
-#ifdef QUILLOMARK_FUZZ_SETTINGS
-  if (!size || data[0] != '#')
-    return false;
+void readSettings(const uint8_t* data, size_t size) {
   readSettingsText(std::string(reinterpret_cast<const char*>(data), size));
-  return true;
-#else
-  (void)data;
-  (void)size;
-  return false;
-#endif
 }
+#endif
+
+// The inputs that are other files than a ROM image, each to its reader (those this build has).
+struct InputReader {
+  bool (*matches)(const uint8_t* data, size_t size);
+  void (*read)(const uint8_t* data, size_t size);
+};
+constexpr InputReader INPUT_READERS[] = {
+    {isElfFile, readElf},
+    {isGdbStream, answerGdb},
+#ifdef QUILLOMARK_FUZZ_ZIP
+    {isZip, readZip},
+#endif
+#ifdef QUILLOMARK_FUZZ_SETTINGS
+    {isSettings, readSettings},
+#endif
+};
 
 } // namespace
 
@@ -175,16 +184,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 // One input: every record the run touches starts as in a fresh process, so a finding replays.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (isElfFile(data, size)) {
-    readElf(data, size);
-    return 0;
-  }
-  if (isGdbStream(data, size)) {
-    answerGdb(data, size);
-    return 0;
-  }
-  if (readZip(data, size) || readSettings(data, size))
-    return 0;
+  for (const InputReader& reader : INPUT_READERS)
+    if (reader.matches(data, size)) {
+      reader.read(data, size);
+      return 0;
+    }
   const size_t romBytes = std::min<size_t>(size, ROM_LIMIT);
   memcpy(machineMemory, data, romBytes);
   memset(machineMemory + romBytes, MEMORY_FILL, MEMORY_SIZE - romBytes);
