@@ -451,8 +451,8 @@ function connectPage() {
   element('file-names').textContent = names.join(', ');
 }
 
-// The test modes (index.html?test=...): frames:N runs N passes on timers, which advance under
-// Chromium's virtual time, and writes "N DIGEST" into #test-result; step runs nothing by itself
+// The test modes (index.html?test=...): frames:N runs N passes on timers
+// and writes "N DIGEST" into #test-result; step runs nothing by itself
 // and lets a DevTools client step passes between trusted key presses.
 function startTest(mode) {
   const frames = /^frames:(\d+)$/.exec(mode);
