@@ -15,6 +15,7 @@
 #include "app/program_info.h"
 #include "cpu68k/cpu_state.h"
 #include "cpu68k/cpu_tables.h"
+#include "cpu68k/op_switch.h"
 #include "files/file_read.h"
 #include "driver/memory.h"
 #include "host/run_end.h"
@@ -265,11 +266,12 @@ bool compareState(const VectorTest& t, std::string& why) {
 } // namespace
 
 constexpr char CONFORMANCE_USAGE[] =
-    "usage: quillomark-conformance DIR [--show N]\n"
+    "usage: quillomark-conformance DIR [--show N] [--switch]\n"
     "       quillomark-conformance --help | --version\n"
     "Runs every 68000 single-instruction vector file (*.bin) in DIR on the CPU core and prints one line\n"
     "per file and a total.\n"
     "  --show N   also prints the first N failing tests of each file\n"
+    "  --switch   dispatches through the browser build's switch over handler classes\n"
     "  --help     prints this text and exits\n"
     "  --version  prints the version and exits\n"
     "Exit codes: 0 every file passed (or help or version); 1 a test failed, or DIR or a file could not\n"
@@ -285,7 +287,18 @@ int main(int argc, char** argv) {
     return EXIT_CODE_USAGE;
   }
   const std::string dir = argv[1];
-  const int show = argc >= 4 && strcmp(argv[2], "--show") == 0 ? atoi(argv[3]) : 0;
+  int show = 0;
+  bool throughSwitch = false;
+  for (int i = 2; i < argc; ++i) {
+    if (strcmp(argv[i], "--show") == 0 && i + 1 < argc) {
+      show = atoi(argv[++i]);
+    } else if (strcmp(argv[i], "--switch") == 0) {
+      throughSwitch = true;
+    } else {
+      fprintf(stderr, "%s", CONFORMANCE_USAGE);
+      return EXIT_CODE_USAGE;
+    }
+  }
   std::vector<std::string> files;
   if (DIR* d = opendir(dir.c_str())) {
     while (dirent* e = readdir(d)) {
@@ -320,6 +333,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "quillomark-conformance: %s\n", machineMemory ? tableError : "out of memory");
     return 1;
   }
+  if (throughSwitch)
+    buildOpClassTable();
   long totalPassed = 0, totalFailed = 0;
   bool broken = false;
   for (const std::string& file : files) {
@@ -346,7 +361,12 @@ int main(int argc, char** argv) {
         continue;
       }
       loadState(t.initial);
-      executeInstruction();
+      if (throughSwitch) {
+        const uint32_t opcode = fetchWord();
+        runOpClass(opClassTable[opcode], opcode);
+      } else {
+        executeInstruction();
+      }
       fflush(stdout);
       std::string why;
       const bool same = compareState(t, why);

@@ -1,8 +1,8 @@
 // Build-time generator of the opcode handler list: expands the pattern table,
 // runs the sharing pass and writes one list row per handler class (ordered by
-// opcode) plus the explicit instantiations of the handler family, split into
-// shards that compile in parallel. An opcode that two rows produce fails the
-// build here (start-up only reports it).
+// opcode), the explicit instantiations of the handler family, split into
+// shards that compile in parallel, and the switch of the browser build. An
+// opcode that two rows produce fails the build here (start-up only reports it).
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -81,6 +81,14 @@ int main(int argc, char** argv) {
     if (!writeIfChanged(dir + "/handler_shard_" + std::to_string(s) + ".cpp", shard))
       return 1;
   }
+  // The browser build's dispatch: the handler classes as a list macro, X(class, template arguments)
+  // in class order, for the switch and for the table of each class's handler.
+  std::string classes = "// Generated from the pattern table; do not edit.\n#pragma once\n\n#define OP_CLASS_LIST(X) \\\n";
+  for (size_t f = 0; f < functions.size(); ++f)
+    classes += "  X(" + std::to_string(f) + ", " + functions[f] + ") \\\n";
+  classes += "\n";
+  if (!writeIfChanged(dir + "/handler_classes.h", classes))
+    return 1;
   printf("%zu handler functions\n", functions.size());
   return 0;
 }

@@ -1,12 +1,14 @@
 # The 68000 conformance tool runs the single-instruction vectors on the CPU
-# core built a second time for a 16 MiB image addressed by the low 24 bits.
+# core built a second time for a 16 MiB image addressed by the low 24 bits, through the dispatch
+# table or (--switch) the browser build's switch.
 set(QUILLOMARK_TEST_BUS_SOURCES
   ${CMAKE_SOURCE_DIR}/src/files/file_read.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/memory.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/sound_queue.cpp
   ${CMAKE_SOURCE_DIR}/src/driver/warnings.cpp)
 file(GLOB cpu_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cpu68k/*.cpp)
-list(APPEND QUILLOMARK_TEST_BUS_SOURCES ${cpu_sources} ${QUILLOMARK_HANDLER_SOURCES})
+list(REMOVE_ITEM cpu_sources ${CMAKE_SOURCE_DIR}/src/cpu68k/op_switch.cpp)
+list(APPEND QUILLOMARK_TEST_BUS_SOURCES ${cpu_sources} ${QUILLOMARK_HANDLER_SOURCES} ${QUILLOMARK_SWITCH_SOURCES})
 
 add_library(quillomark_test_bus STATIC ${QUILLOMARK_TEST_BUS_SOURCES})
 target_include_directories(quillomark_test_bus PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
@@ -15,6 +17,8 @@ add_dependencies(quillomark_test_bus quillomark_handler_list)
 
 add_executable(quillomark-conformance ${CMAKE_SOURCE_DIR}/tools/conformance_main.cpp)
 target_link_libraries(quillomark-conformance quillomark_test_bus)
+# It includes the generated list of handler classes.
+add_dependencies(quillomark-conformance quillomark_handler_list)
 set_target_properties(quillomark-conformance PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The disassembler, from the same decode rows as the CPU.

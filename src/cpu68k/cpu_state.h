@@ -67,21 +67,27 @@ inline void setPc(uint32_t address) {
   cpuState.pcHostBase = address;
 }
 
-// Reads a big-endian word of the image at a fetch position; 0 outside the image.
-inline uint32_t fetchAt(uint32_t position) {
+// Instructions and their extension words are 16-bit words at even addresses.
+inline constexpr uint32_t INSTRUCTION_WORD_BYTES = 2;
+
+// Reads a big-endian word of an image at a fetch position; 0 outside the image.
+inline uint32_t fetchFrom(const uint8_t* memory, uint32_t position) {
   position &= ADDRESS_MASK;
   if (position >= MEMORY_SIZE - 1) [[unlikely]]
-    return position == MEMORY_SIZE - 1 ? uint32_t(machineMemory[position]) << 8 : 0;
+    return position == MEMORY_SIZE - 1 ? uint32_t(memory[position]) << 8 : 0;
   // One unaligned 16-bit load, swapped to the 68000's byte order.
   uint16_t word;
-  memcpy(&word, machineMemory + position, 2);
+  memcpy(&word, memory + position, INSTRUCTION_WORD_BYTES);
   return __builtin_bswap16(word);
 }
+
+// Reads a big-endian word of the machine's image at a fetch position; 0 outside the image.
+inline uint32_t fetchAt(uint32_t position) { return fetchFrom(machineMemory, position); }
 
 // Fetches the next instruction-stream word and advances the fetch position.
 inline uint32_t fetchWord() {
   uint32_t word = fetchAt(cpuState.pcHost);
-  cpuState.pcHost += 2;
+  cpuState.pcHost += INSTRUCTION_WORD_BYTES;
   return word;
 }
 

@@ -6,6 +6,9 @@
 #include "cpu68k/decode_table.h"
 #include "cpu68k/exceptions.h"
 #include "cpu68k/handler_family.h"
+#ifdef QUILLOMARK_SWITCH_DISPATCH
+#include "cpu68k/op_switch.h"
+#endif
 
 OpHandler opHandlerTable[OPCODE_COUNT];
 BitScanTables bitScanTables;
@@ -56,5 +59,8 @@ bool buildCpuTables(char* message, int messageSize) {
   decodeState.produced = expandPatternRows(patternRows, PATTERN_ROW_COUNT, mnemonicTable, decodeState.table).produced;
   decodeState.groups = shareHandlers(decodeState.table);
   fillDispatchTable(decodeState.table, handlerList, opHandlerTable);
+#ifdef QUILLOMARK_SWITCH_DISPATCH
+  buildOpClassTable();
+#endif
   return true;
 }

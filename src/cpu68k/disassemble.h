@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Instructions and their extension words are 16-bit words at even addresses.
-inline constexpr uint32_t INSTRUCTION_WORD_BYTES = 2;
+#include "cpu68k/cpu_state.h"
+
 // Longest instruction: opcode, long immediate, long absolute address.
 inline constexpr int MAX_INSTRUCTION_BYTES = 10;
 // Room for the text of any instruction, with its terminating zero.

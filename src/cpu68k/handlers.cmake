@@ -23,13 +23,16 @@ else()
 endif()
 
 set(QUILLOMARK_HANDLER_SOURCES ${QUILLOMARK_HANDLER_DIR}/handler_list.cpp)
+# The switch over handler classes and the table of each opcode's class: the browser build's
+# dispatch, and the conformance tool's second way (built beside the table there).
+set(QUILLOMARK_SWITCH_SOURCES ${CMAKE_SOURCE_DIR}/src/cpu68k/op_switch.cpp)
 math(EXPR last_shard "${QUILLOMARK_HANDLER_SHARDS} - 1")
 foreach(shard RANGE ${last_shard})
   list(APPEND QUILLOMARK_HANDLER_SOURCES ${QUILLOMARK_HANDLER_DIR}/handler_shard_${shard}.cpp)
 endforeach()
 
 add_custom_command(
-  OUTPUT ${QUILLOMARK_HANDLER_SOURCES}
+  OUTPUT ${QUILLOMARK_HANDLER_SOURCES} ${QUILLOMARK_HANDLER_DIR}/handler_classes.h
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QUILLOMARK_HANDLER_DIR}
   COMMAND ${QUILLOMARK_HANDLER_GEN} ${QUILLOMARK_HANDLER_DIR} ${QUILLOMARK_HANDLER_SHARDS}
   DEPENDS ${QUILLOMARK_HANDLER_GEN}
@@ -41,7 +44,8 @@ add_custom_command(
 # generator runs once, even in a parallel Makefile build. quillomark_core is
 # defined after this file is included, hence the deferred call; tools.cmake
 # adds the dependency of quillomark_test_bus.
-add_custom_target(quillomark_handler_list DEPENDS ${QUILLOMARK_HANDLER_SOURCES})
+add_custom_target(quillomark_handler_list DEPENDS ${QUILLOMARK_HANDLER_SOURCES}
+  ${QUILLOMARK_HANDLER_DIR}/handler_classes.h)
 cmake_language(DEFER CALL add_dependencies quillomark_core quillomark_handler_list)
 
 list(APPEND QUILLOMARK_GENERATED_SOURCES ${QUILLOMARK_HANDLER_SOURCES})

@@ -1,10 +1,19 @@
 # The 68000 conformance run over the single-instruction vectors. The folder is
 # QUILLOMARK_M68K_TESTS when set (read when the test runs), otherwise the cache
 # variable QUILLOMARK_M68K_TESTS_DIR; a missing folder fails the test, it is never skipped.
-add_test(NAME cpu_conformance
-  COMMAND sh -c "ulimit -f 200000; exec \"$0\" \"\${QUILLOMARK_M68K_TESTS:-$1}\""
-          $<TARGET_FILE:quillomark-conformance> ${QUILLOMARK_M68K_TESTS_DIR})
-set_tests_properties(cpu_conformance PROPERTIES TIMEOUT 300)
+# The second run dispatches through the browser build's switch, built natively.
+foreach(way table switch)
+  set(name cpu_conformance)
+  set(flag)
+  if(way STREQUAL "switch")
+    set(name cpu_conformance_switch)
+    set(flag --switch)
+  endif()
+  add_test(NAME ${name}
+    COMMAND sh -c "ulimit -f 200000; exec \"$0\" \"\${QUILLOMARK_M68K_TESTS:-$1}\" $2"
+            $<TARGET_FILE:quillomark-conformance> ${QUILLOMARK_M68K_TESTS_DIR} "${flag}")
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endforeach()
 
 # The disassembler's tests run quillomark-disasm; the hostile-file test runs it and quillomark-pack.
 add_dependencies(quillomark_tests quillomark-disasm quillomark-inspect quillomark-pack)
