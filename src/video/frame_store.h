@@ -24,7 +24,8 @@ extern FrameStore frameStore;
 struct PaletteColour {
   uint8_t red, green, blue, flags;
 };
-
+// Entries of the host palette (pal.bmp's colours), one per picture index.
+inline constexpr int HOST_PALETTE_SIZE = 256;
 
 // Offset in the store of column 0 of a working-frame line (margin lines included).
 inline constexpr int frameOffset(int line) { return (FRAME_TOP + line) * FRAME_STORE_WIDTH; }

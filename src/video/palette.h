@@ -11,7 +11,7 @@ inline constexpr int PEN_LOOKUP_SIZE = 2048;
 #include "video/frame_store.h"
 
 struct ColourTables {
-  PaletteColour hostPalette[256];      // pal.bmp's colours, which the picture's indices name
+  PaletteColour hostPalette[HOST_PALETTE_SIZE];      // pal.bmp's colours, which the picture's indices name
   uint8_t colourTable[65536];          // board colour word -> nearest host index
   uint8_t penLookup[PEN_LOOKUP_SIZE];  // board palette entry -> host index, per frame
 };
