@@ -20,6 +20,7 @@
 #include "host/key_codes.h"
 #include "video/frame_store.h"
 #include "video/palette.h"
+#include "views/views.h"
 
 // Frames a second the board shows: a front end's pace.
 inline constexpr uint32_t CORE_FRAME_RATE = BOARD_FRAME_RATE;

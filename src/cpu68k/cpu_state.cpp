@@ -10,11 +10,13 @@ static const bool ACCESS_PC_LENT = [] {
   return true;
 }();
 
-void buildSr() {
+void buildSr() { cpuState.sr = currentSr(); }
+
+uint16_t currentSr() {
   const CcrWord f = ccrWord;
-  cpuState.sr = uint16_t(cpuState.t1 << 15 | cpuState.t0 << 14 | cpuState.s << 13 | cpuState.m << 12 |
-                         (cpuState.intMask & 7) << 8 | ((f & CCR_X) ? 0x10 : 0) | ((f & CCR_N) ? 8 : 0) |
-                         ((f & CCR_Z) ? 4 : 0) | ((f & CCR_V) ? 2 : 0) | ((f & CCR_C) ? 1 : 0));
+  return uint16_t(cpuState.t1 << 15 | cpuState.t0 << 14 | cpuState.s << 13 | cpuState.m << 12 |
+                  (cpuState.intMask & 7) << 8 | ((f & CCR_X) ? 0x10 : 0) | ((f & CCR_N) ? 8 : 0) |
+                  ((f & CCR_Z) ? 4 : 0) | ((f & CCR_V) ? 2 : 0) | ((f & CCR_C) ? 1 : 0));
 }
 
 void loadSr() {

@@ -99,6 +99,8 @@ inline uint32_t fetchLong() {
 
 // Composes cpuState.sr from the mode fields and ccrWord.
 void buildSr();
+// The status register the mode fields and ccrWord make, leaving cpuState.sr as it is.
+uint16_t currentSr();
 // Takes cpuState.sr apart, switching stacks when the supervisor bit changes.
 void loadSr();
 // Resets the CPU from the vectors at addresses 0 and 4.

@@ -68,6 +68,14 @@ void drawTile(const TileCell& cell, int origin, const uint8_t* pens) {
 }
 } // namespace
 
+void tilePens(int tile, uint8_t* pens) {
+  for (int r = 0; r < 8; ++r) {
+    const uint32_t row = tileRow(tile, r);
+    for (int k = 0; k < 8; ++k)
+      pens[8 * r + k] = uint8_t(rowPen<false>(row, k));
+  }
+}
+
 void refreshLayerBitmap(uint32_t mapAddress, LayerBitmap& bitmap, TileCellCache& cache) {
   const uint8_t* codes = machineMemory + mapAddress;
   const uint8_t* attributes = codes + ATTRIBUTE_OFFSET;

@@ -40,6 +40,10 @@ int layer0ScrollY();
 int layer1ScrollX();
 // Layer-1 vertical scroll, 0..255.
 int layer1ScrollY();
+// Pixels of a tile, unflipped.
+inline constexpr int TILE_PIXELS = 64;
+// The pens (0..15) of tile's 8x8 pixels, row by row, as a cell shows it unflipped.
+void tilePens(int tile, uint8_t* pens);
 // Decodes into bitmap the cells of the map at mapAddress whose three bytes differ from cache.
 void refreshLayerBitmap(uint32_t mapAddress, LayerBitmap& bitmap, TileCellCache& cache);
 // Layer-0 base pass: every pixel of the working frame from layerState.bitmap, per-line scroll.
