@@ -5,6 +5,7 @@
 #include "cpu68k/cpu_state.h"
 #include "driver/board.h"
 #include "driver/memory.h"
+#include "driver/warnings.h"
 
 namespace {
 // Palette RAM holds a colour word in the low bytes of each 4-byte entry.
@@ -139,6 +140,27 @@ void viewCpu(ViewCpu* cpu) {
   cpu->sr = currentSr();
   cpu->stopped = cpuState.stopped != 0;
   cpu->instructionBytes = disassembleMemory(cpu->pc, cpu->instruction, sizeof cpu->instruction);
+}
+
+void viewPicture(unsigned parts, uint8_t* picture) {
+  // Composing again moves what composition keeps: kept here and put back, warnings unprinted.
+  static FrameStore store;
+  static LayerState layers;
+  static uint8_t pens[PEN_LOOKUP_SIZE];
+  store = frameStore;
+  layers = layerState;
+  memcpy(pens, colourTables.penLookup, sizeof pens);
+  const SpriteState sprites = spriteState;
+  const WarningBudget warnings = warningBudget;
+  warningBudget.sink = [](const char*) {};
+  composeParts(parts);
+  for (int y = 0; y < VISIBLE_HEIGHT; ++y)
+    memcpy(picture + y * VISIBLE_WIDTH, frameLine(VISIBLE_FIRST_LINE + y), VISIBLE_WIDTH);
+  frameStore = store;
+  layerState = layers;
+  memcpy(colourTables.penLookup, pens, sizeof pens);
+  spriteState = sprites;
+  warningBudget = warnings;
 }
 
 uint8_t viewMarkIndex() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "cpu68k/disassemble.h"
+#include "video/compose.h"
 #include "video/frame_store.h"
 #include "video/layers.h"
 #include "video/palette.h"
@@ -88,5 +89,8 @@ void viewSprites(ViewSprite* sprites);
 void viewMemory(uint32_t address, uint8_t* bytes, size_t count);
 // The registers, the status register and the instruction at the PC.
 void viewCpu(ViewCpu* cpu);
+// The picture of the machine as it stands (VISIBLE_WIDTH x VISIBLE_HEIGHT), composed with only the
+// parts (ComposePart bits) given, into picture; the frame composed last stays as it was.
+void viewPicture(unsigned parts, uint8_t* picture);
 // The host index nearest white: what the views draw their marks in.
 uint8_t viewMarkIndex();

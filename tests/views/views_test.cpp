@@ -56,6 +56,10 @@ TEST(Views, TileMapsAreWhatCompositionDraws) {
   const auto at = [&](int layer, int x, int y) {
     return maps[layer][(y & (VIEW_MAP_HEIGHT - 1)) * VIEW_MAP_WIDTH + (x & (VIEW_MAP_WIDTH - 1))];
   };
+  // The picture with every part and with layer 1 alone (entry 0, host index 0, where it is clear).
+  std::vector<uint8_t> whole(VISIBLE_WIDTH * VISIBLE_HEIGHT), layer1(whole.size());
+  viewPicture(COMPOSE_ALL, whole.data());
+  viewPicture(COMPOSE_LAYER1, layer1.data());
   int mismatches = 0, fromLayer1 = 0;
   for (int line = 0; line < FRAME_LINES; ++line)
     for (int x = 0; x < FRAME_WIDTH; ++x) {
@@ -63,6 +67,9 @@ TEST(Views, TileMapsAreWhatCompositionDraws) {
       const uint8_t shown = top ? top : at(0, x + numbers[0].scrollX[line], line + numbers[0].scrollY);
       fromLayer1 += top != 0;
       mismatches += frameLine(line)[x] != shown;
+      const int y = line - VISIBLE_FIRST_LINE;
+      if (y >= 0 && y < VISIBLE_HEIGHT)
+        mismatches += whole[y * VISIBLE_WIDTH + x] != shown || layer1[y * VISIBLE_WIDTH + x] != top;
     }
   EXPECT_EQ(mismatches, 0);
   EXPECT_GT(fromLayer1, FRAME_LINES * FRAME_WIDTH / 4);
@@ -139,6 +146,7 @@ TEST(Views, PaletteCpuAndMemoryReadTheMachineAndChangeNothing) {
   viewTileSheet(3, picture.data());
   viewTileMap(0, picture.data(), true, viewMarkIndex(), nullptr);
   viewTileMap(1, picture.data(), true, viewMarkIndex(), nullptr);
+  viewPicture(COMPOSE_SPRITES, picture.data());
   ViewSprite sprites[SPRITE_COUNT];
   viewSprites(sprites);
   ViewCpu cpu;
