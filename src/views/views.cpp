@@ -1,5 +1,6 @@
 #include "views/views.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "cpu68k/cpu_state.h"
@@ -142,8 +143,10 @@ void viewCpu(ViewCpu* cpu) {
   cpu->instructionBytes = disassembleMemory(cpu->pc, cpu->instruction, sizeof cpu->instruction);
 }
 
-void viewPicture(unsigned parts, uint8_t* picture) {
-  // Composing again moves what composition keeps: kept here and put back, warnings unprinted.
+namespace {
+// Composes the parts (and with a sprite given, that sprite alone, as the inspector does) into the
+// store, lets read take what it needs, and puts back what composition keeps; warnings unprinted.
+template <typename Read> void composeAside(unsigned parts, int onlySprite, Read read) {
   static FrameStore store;
   static LayerState layers;
   static uint8_t pens[PEN_LOOKUP_SIZE];
@@ -153,14 +156,44 @@ void viewPicture(unsigned parts, uint8_t* picture) {
   const SpriteState sprites = spriteState;
   const WarningBudget warnings = warningBudget;
   warningBudget.sink = [](const char*) {};
+  if (onlySprite >= 0) {
+    spriteState.inspecting = true;
+    spriteState.inspectedSlot = uint8_t(onlySprite);
+  }
   composeParts(parts);
-  for (int y = 0; y < VISIBLE_HEIGHT; ++y)
-    memcpy(picture + y * VISIBLE_WIDTH, frameLine(VISIBLE_FIRST_LINE + y), VISIBLE_WIDTH);
+  read();
   frameStore = store;
   layerState = layers;
   memcpy(colourTables.penLookup, pens, sizeof pens);
   spriteState = sprites;
   warningBudget = warnings;
+}
+} // namespace
+
+void viewPicture(unsigned parts, uint8_t* picture) {
+  composeAside(parts, -1, [&] {
+    for (int y = 0; y < VISIBLE_HEIGHT; ++y)
+      memcpy(picture + y * VISIBLE_WIDTH, frameLine(VISIBLE_FIRST_LINE + y), VISIBLE_WIDTH);
+  });
+}
+
+void viewSpritePicture(int index, uint8_t* picture) {
+  const uint8_t* entry = machineMemory + spriteEntryAddress(index);
+  memset(picture, colourTables.penLookup[0], VIEW_SPRITE_SIDE * VIEW_SPRITE_SIDE);
+  if (spriteVerdict(entry, index) != SPRITE_DRAWN)
+    return;
+  composeAside(COMPOSE_SPRITES, index, [&] {
+    // Drawn where the frame draws it, then cut out: what the store's edges cut stays entry 0.
+    const int x = spriteX(entry), y = entry[13];
+    const int width = std::min(spriteShownWidth(entry), VIEW_SPRITE_SIDE);
+    const int height = std::min(spriteShownHeight(entry), VIEW_SPRITE_SIDE);
+    for (int row = 0; row < height && y + row <= LAST_FRAME_LINE; ++row)
+      for (int column = 0; column < width; ++column) {
+        const int at = frameOffset(y + row) + x + column;
+        if (at < FRAME_STORE_LINES * FRAME_STORE_WIDTH)
+          picture[row * VIEW_SPRITE_SIDE + column] = frameStore.pixels[at];
+      }
+  });
 }
 
 uint8_t viewMarkIndex() {

@@ -26,8 +26,8 @@ inline constexpr int VIEW_TILE_SHEET_HEIGHT = VIEW_TILE_COUNT / VIEW_TILES_ACROS
 inline constexpr int VIEW_MAP_WIDTH = LAYER_COLUMNS * 8;
 inline constexpr int VIEW_MAP_HEIGHT = LAYER_ROWS * 8;
 inline constexpr int VIEW_LAYER_COUNT = 2;
-// A sprite's own picture: the largest pattern, 64x64.
-inline constexpr int VIEW_SPRITE_SIDE = 64;
+// A sprite's own picture: the largest side it covers, a 64-pixel pattern at the smallest step.
+inline constexpr int VIEW_SPRITE_SIDE = 128;
 // Pens a bank holds: a tile sheet is shown in one bank of 16.
 inline constexpr int VIEW_BANK_PENS = 16;
 
@@ -85,6 +85,10 @@ void viewTileSheet(int bank, uint8_t* picture);
 void viewTileMap(int layer, uint8_t* picture, bool marks, uint8_t markIndex, ViewLayer* numbers);
 // The 256 sprite entries in scan order.
 void viewSprites(ViewSprite* sprites);
+// The sprite at scan index (0..255) as the frame draws it, alone, cut out at its place
+// (VIEW_SPRITE_SIDE square, its shown size from the top-left); entry 0 where it is clear, and all
+// of it for an entry that is not drawn.
+void viewSpritePicture(int index, uint8_t* picture);
 // count bytes of the address space from address into bytes, zero outside the image.
 void viewMemory(uint32_t address, uint8_t* bytes, size_t count);
 // The registers, the status register and the instruction at the PC.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -113,6 +114,18 @@ TEST(Views, SpriteTableReadsTheEntriesAsWritten) {
     EXPECT_EQ(s.verdict, c.verdict) << c.index;
   }
   EXPECT_EQ(sprites[1].verdict, SPRITE_NOT_ITS_INDEX);
+  // Entry 0's own picture: its pattern mirrored, through bank 5; entry 1 is not drawn at all.
+  numberedColours();
+  fillPattern(patternAt(0x1A3), 16, 16);
+  std::vector<uint8_t> picture(VIEW_SPRITE_SIDE * VIEW_SPRITE_SIDE);
+  int wrong = 0;
+  viewSpritePicture(0, picture.data());
+  for (int row = 0; row < 16; ++row)
+    for (int column = 0; column < 16; ++column)
+      wrong += picture[row * VIEW_SPRITE_SIDE + column] != hostOf(5 * VIEW_BANK_PENS + testPen(15 - column, row));
+  EXPECT_EQ(picture[16], 0); // right of the sprite: clear
+  viewSpritePicture(1, picture.data());
+  EXPECT_EQ(wrong + std::count(picture.begin(), picture.end(), 0), int(picture.size()));
   EXPECT_EQ(sprites[239].shownWidth, 6); // 8 pixels at 384/256 of a pixel a step
 }
 
