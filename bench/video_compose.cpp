@@ -77,14 +77,17 @@ void changeAllCells() {
 }
 } // namespace
 
+// Host palette indices (the programs) or XRGB8888 (the libretro core).
+template <typename Pixel>
 static void BM_composeBusy(benchmark::State& state) {
   buildScene(true);
   for (auto _ : state) {
     changeAllCells();
-    composeFrame();
+    composeFrame<Pixel>();
   }
 }
-BENCHMARK(BM_composeBusy)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_composeBusy, uint8_t)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_composeBusy, uint32_t)->Unit(benchmark::kMicrosecond);
 
 static void BM_composeStatic(benchmark::State& state) {
   buildScene(false);

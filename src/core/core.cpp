@@ -22,6 +22,9 @@ static_assert(CORE_PICTURE_WIDTH == VISIBLE_WIDTH && CORE_PICTURE_HEIGHT == VISI
 CoreInputs coreInputs;
 
 namespace {
+// The front end's choice, not the machine's: no record resets it.
+CorePictureFormat corePictureFormat;
+
 constexpr uint32_t KEY_DOWN_BIT = 0x80000000;
 constexpr uint32_t KEY_CODE_MASK = KEY_CODES - 1;
 constexpr int PRESSED_WORD_SHIFT = 6; // 64 keys a word
@@ -85,6 +88,13 @@ void openFrameEnd() {
     takeKey(keys[i]);
   applySetBytes();
 }
+// The working frame in the format the front end chose.
+void composeChosen() {
+  if (corePictureFormat == CORE_PICTURE_XRGB8888)
+    composeFrame<uint32_t>();
+  else
+    composeFrame<uint8_t>();
+}
 } // namespace
 
 bool coreLoadRomSet(const CoreFile* files, int fileCount, char* message, int messageSize) {
@@ -100,7 +110,12 @@ bool coreLoadRomSet(const CoreFile* files, int fileCount, char* message, int mes
 }
 
 bool coreLoadPalette(const uint8_t* bytes, size_t size, char* message, int messageSize) {
-  return loadPalette(bytes, size, message, messageSize);
+  if (!loadPalette(bytes, size, message, messageSize))
+    return false;
+  // Until the next XRGB8888 composition both pictures agree, the first one included.
+  for (int i = 0; i < FRAME_STORE_LINES * FRAME_STORE_WIDTH; ++i)
+    colourFrameStore.pixels[i] = colourTables.hostColours[frameStore.pixels[i]];
+  return true;
 }
 
 SliceEnd coreRunSlice(LoopKind kind, uint32_t count, uint32_t* left) {
@@ -113,7 +128,7 @@ SliceEnd coreRunSlice(LoopKind kind, uint32_t count, uint32_t* left) {
 
 void coreCompose() {
   ++frameLoopState.passCount;
-  composeFrame();
+  composeChosen();
 }
 
 CoreFrameResult coreRunFrame() {
@@ -128,7 +143,11 @@ CoreFrameResult coreRunFrame() {
   return CORE_FRAME_ENDED;
 }
 
+void coreSetPictureFormat(CorePictureFormat format) { corePictureFormat = format; }
+
 const uint8_t* corePicture() { return frameLine(VISIBLE_FIRST_LINE); }
+
+const uint32_t* coreColourPicture() { return frameLine<uint32_t>(VISIBLE_FIRST_LINE); }
 
 const PaletteColour* corePalette() { return colourTables.hostPalette; }
 
@@ -174,7 +193,7 @@ void coreKeepPass() {
 bool coreRewindPass() {
   if (!machineMemory || !rewindOnePass())
     return false;
-  composeFrame();
+  composeChosen();
   return true;
 }
 
@@ -205,5 +224,6 @@ void coreEnd() {
   machineMemory = nullptr;
   resetMachineRecords();
   coreInputs.tapsUnheld = false;
+  corePictureFormat = CORE_PICTURE_INDICES;
   warningBudget.sink = nullptr;
 }

@@ -33,10 +33,17 @@ inline constexpr int CORE_MESSAGE_SIZE = 160;
 // than a time, so that replays, run-ahead and netplay see the same frames on every machine.
 inline constexpr uint32_t CORE_FRAME_BUDGET = 0x100000;
 
-// The picture coreRunFrame composes: 256x240 host palette indices, rows CORE_PICTURE_PITCH apart.
+// The picture coreRunFrame composes: 256x240 pixels, rows CORE_PICTURE_PITCH pixels apart.
 inline constexpr int CORE_PICTURE_WIDTH = 256;
 inline constexpr int CORE_PICTURE_HEIGHT = 240;
 inline constexpr int CORE_PICTURE_PITCH = 320;
+
+// What the picture is composed as: host palette indices (the programs' pictures and digests), or
+// XRGB8888 through the host palette for a front end that shows those, with no conversion after.
+enum CorePictureFormat {
+  CORE_PICTURE_INDICES,
+  CORE_PICTURE_XRGB8888,
+};
 
 // One file of a ROM set held in memory, by its name in the board's load table ("18b_d02.bin", ...);
 // a null data pointer counts as missing.
@@ -66,9 +73,15 @@ SliceEnd coreRunSlice(LoopKind kind, uint32_t count, uint32_t* left);
 // One pass's picture of the frame just ended: the pass counted, the palette, layers and sprites
 // composed. Called again without a run, it composes the same machine again (the sprite inspector).
 void coreCompose();
-// The picture of the last frame end (CORE_PICTURE_WIDTH x CORE_PICTURE_HEIGHT, pitch
-// CORE_PICTURE_PITCH), as host palette indices.
+// Picks the format that coreRunFrame, coreCompose and coreRewindPass compose (indices by default);
+// the other format's picture stays as it was. It stays set across loads until coreEnd.
+void coreSetPictureFormat(CorePictureFormat format);
+// The picture of the last frame end composed as indices (CORE_PICTURE_WIDTH x CORE_PICTURE_HEIGHT,
+// pitch CORE_PICTURE_PITCH), as host palette indices.
 const uint8_t* corePicture();
+// The picture of the last frame end composed as XRGB8888, in the same geometry; after a palette load,
+// the index picture through the new palette.
+const uint32_t* coreColourPicture();
 // The host palette the picture's indices name: pal.bmp's 256 colours.
 const PaletteColour* corePalette();
 // Passes composed since the ROM set was loaded.

@@ -19,6 +19,7 @@
   X(RECORD_CORE_INPUTS, coreInputs, "inputs given between two frames, applied at the next frame end")    \
   X(RECORD_WARNINGS, warningBudget, "console output, renewed every frame")                              \
   X(RECORD_FRAME_STORE, frameStore, "composed afresh every pass")                                       \
+  X(RECORD_COLOUR_FRAME_STORE, colourFrameStore, "composed afresh every pass")                          \
   X(RECORD_COLOURS, colourTables, "from pal.bmp, and the pen map every pass")                           \
   X(RECORD_REWIND, rewindHistory, "recent passes of this machine, kept apart from states")
 

@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 
 #include "core/core.h"
@@ -38,27 +37,11 @@ void showMessage(retro_log_level level, const char* text) {
 
 void logWarning(const char* line) { logLine(RETRO_LOG_WARN, "%s", line); }
 
-// The picture of the last frame end through pal.bmp's colours, as the desktop shows it. Every
-// frame is converted, even one the front end says it hides: RetroArch's null video driver reports
-// every frame hidden, yet its screenshots are taken from the pictures handed over.
+// The picture of the last frame end through pal.bmp's colours, as the desktop shows it: the core
+// composes it as XRGB8888, so the front end gets the store's visible part as it is.
 void sendPicture() {
-  LibretroFrontEnd& fe = libretroFrontEnd;
-  const PaletteColour* palette = corePalette();
-  uint32_t colours[256];
-  for (int k = 0; k < 256; ++k)
-    colours[k] = uint32_t(palette[k].red) << 16 | uint32_t(palette[k].green) << 8 | palette[k].blue;
-  const uint8_t* row = corePicture();
-  uint32_t* out = fe.frame;
-  static_assert(CORE_PICTURE_WIDTH % 8 == 0);
-  for (int y = 0; y < CORE_PICTURE_HEIGHT; ++y, row += CORE_PICTURE_PITCH, out += CORE_PICTURE_WIDTH)
-    for (int x = 0; x < CORE_PICTURE_WIDTH; x += 8) {
-      // Eight indices in one load: fewer loads than a byte at a time.
-      uint64_t eight;
-      memcpy(&eight, row + x, sizeof eight);
-      for (int i = 0; i < 8; ++i, eight >>= 8)
-        out[x + i] = colours[eight & 0xFF];
-    }
-  fe.videoRefresh(fe.frame, CORE_PICTURE_WIDTH, CORE_PICTURE_HEIGHT, CORE_PICTURE_WIDTH * sizeof(uint32_t));
+  libretroFrontEnd.videoRefresh(coreColourPicture(), CORE_PICTURE_WIDTH, CORE_PICTURE_HEIGHT,
+                                CORE_PICTURE_PITCH * sizeof(uint32_t));
 }
 
 void sendSilence() {
@@ -212,6 +195,7 @@ bool retro_load_game(const retro_game_info* game) {
     showMessage(RETRO_LOG_ERROR, "The front end cannot show XRGB8888 pictures");
     return false;
   }
+  coreSetPictureFormat(CORE_PICTURE_XRGB8888);
   describePad(fe.environment);
   // coreEnd gives the warnings back to the console: each load takes them again.
   coreSetWarningSink(logWarning);

@@ -1,5 +1,5 @@
 // The libretro entry points (the retro_* functions libretro.h declares) and what they keep between
-// calls: the front end's callbacks, the RetroPad's last buttons and the picture handed over.
+// calls: the front end's callbacks, the RetroPad's last buttons and the last message.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +34,6 @@ struct LibretroFrontEnd {
   uint16_t previousButtons;      // bits 1 << RETRO_DEVICE_ID_JOYPAD_* of the last retro_run
   bool hangShown;                // the running hang has been reported
   char text[LIBRETRO_TEXT_SIZE]; // the last message handed to the front end
-  uint32_t frame[CORE_PICTURE_WIDTH * CORE_PICTURE_HEIGHT]; // XRGB8888
   int16_t silence[2 * LIBRETRO_AUDIO_FRAMES];
 };
 

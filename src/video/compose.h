@@ -1,7 +1,10 @@
 // Composition of the working frame from video RAM.
 #pragma once
+#include <cstdint>
 
-// Composes the working frame: palette conversion, both layers, sprites and the priority passes.
+// Composes the working frame into the store of Pixel (frame_store.h): host palette indices
+// (uint8_t), or XRGB8888 through the host palette (uint32_t), the same picture either way.
+template <typename Pixel = uint8_t>
 void composeFrame();
 
 // The parts of a composition a front end may leave out of the picture it shows.
@@ -13,4 +16,5 @@ enum ComposePart : unsigned {
 };
 // Composes the working frame with only the parts (ComposePart bits) given; uncovered pixels show
 // palette entry 0.
+template <typename Pixel = uint8_t>
 void composeParts(unsigned parts);

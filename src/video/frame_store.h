@@ -1,6 +1,7 @@
-// FrameStore: the off-screen composition buffer of host palette indices.
+// FrameStore: the off-screen composition buffer of host palette indices, and its XRGB8888 twin.
 #pragma once
 #include <cstdint>
+#include <type_traits>
 
 inline constexpr int FRAME_STORE_WIDTH = 320;  // columns 256..319 are an undisplayed margin
 inline constexpr int FRAME_STORE_LINES = 320;  // working frame plus 32-line margins above and below
@@ -14,11 +15,25 @@ inline constexpr int VISIBLE_HEIGHT = 240;
 inline constexpr int SCREEN_X = 32;            // where the picture sits on a 320-wide screen
 
 // One flat array: a pass that writes left of column 0 lands at the end of the previous line.
-struct FrameStore {
-  uint8_t pixels[FRAME_STORE_LINES * FRAME_STORE_WIDTH];
+template <typename Pixel>
+struct PixelStore {
+  Pixel pixels[FRAME_STORE_LINES * FRAME_STORE_WIDTH];
 };
+using FrameStore = PixelStore<uint8_t>;       // host palette indices: the programs' pictures
+using ColourFrameStore = PixelStore<uint32_t>; // XRGB8888 through the host palette, for a front end that shows it
 
 extern FrameStore frameStore;
+extern ColourFrameStore colourFrameStore;
+
+// The store that composition of Pixel writes.
+template <typename Pixel>
+PixelStore<Pixel>& storeOf() {
+  static_assert(std::is_same_v<Pixel, uint8_t> || std::is_same_v<Pixel, uint32_t>);
+  if constexpr (std::is_same_v<Pixel, uint8_t>)
+    return frameStore;
+  else
+    return colourFrameStore;
+}
 
 // One host palette entry, laid out as the system's palette entry.
 struct PaletteColour {
@@ -29,5 +44,6 @@ inline constexpr int HOST_PALETTE_SIZE = 256;
 
 // Offset in the store of column 0 of a working-frame line (margin lines included).
 inline constexpr int frameOffset(int line) { return (FRAME_TOP + line) * FRAME_STORE_WIDTH; }
-// Pointer to column 0 of a working-frame line (may be in the margins).
-inline uint8_t* frameLine(int line) { return frameStore.pixels + frameOffset(line); }
+// Pointer to column 0 of a working-frame line of the store of Pixel (may be in the margins).
+template <typename Pixel = uint8_t>
+Pixel* frameLine(int line) { return storeOf<Pixel>().pixels + frameOffset(line); }

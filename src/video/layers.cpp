@@ -54,13 +54,13 @@ void decodeCellRows(const TileCell& cell, uint16_t base, uint16_t* target) {
 }
 
 // Draws a layer-1 tile with its top-left pixel at store offset origin; pen 0 is not written.
-template <bool MIRROR>
-void drawTile(const TileCell& cell, int origin, const uint8_t* pens) {
+template <typename Pixel, bool MIRROR>
+void drawTile(const TileCell& cell, int origin, const Pixel* pens) {
   for (int r = 0; r < 8; ++r) {
     const uint32_t row = tileRow(cell.tile, r);
     if (row == 0)
       continue;
-    uint8_t* target = frameStore.pixels + origin + (cell.verticalFlip ? 7 - r : r) * FRAME_STORE_WIDTH;
+    Pixel* target = storeOf<Pixel>().pixels + origin + (cell.verticalFlip ? 7 - r : r) * FRAME_STORE_WIDTH;
     for (int k = 0; k < 8; ++k)
       if (const int pen = rowPen<MIRROR>(row, k))
         target[k] = pens[pen];
@@ -98,12 +98,13 @@ void refreshLayerBitmap(uint32_t mapAddress, LayerBitmap& bitmap, TileCellCache&
   }
 }
 
+template <typename Pixel>
 void drawLayer0Base() {
-  const uint8_t* pens = colourTables.penLookup;
+  const Pixel* pens = penTable<Pixel>();
   const int v = layer0ScrollY();
   for (int line = 0; line < FRAME_LINES; ++line) {
     const uint16_t* source = layerState.bitmap.pixels[(line + v) & (BITMAP_LINES - 1)];
-    uint8_t* target = frameLine(line);
+    Pixel* target = frameLine<Pixel>(line);
     const int s = layer0ScrollX(line);
     // The line wraps once at most: from column s to the bitmap's end, then from column 0.
     const int first = BITMAP_WIDTH - s < FRAME_WIDTH ? BITMAP_WIDTH - s : FRAME_WIDTH;
@@ -114,14 +115,15 @@ void drawLayer0Base() {
   }
 }
 
+template <typename Pixel>
 void drawLayer0Priority() {
-  const uint8_t* pens = colourTables.penLookup;
+  const Pixel* pens = penTable<Pixel>();
   const int v = layer0ScrollY();
   for (int line = 0; line < FRAME_LINES; ++line) {
     if (layer0ScrollX(line) != 0)
       continue;
     const uint16_t* source = layerState.bitmap.pixels[(line + v) & (BITMAP_LINES - 1)];
-    uint8_t* target = frameLine(line);
+    Pixel* target = frameLine<Pixel>(line);
     for (int x = 0; x < FRAME_WIDTH; ++x) {
       const uint16_t e = source[x];
       if ((e & PRIORITY_BIT) && (e & 15))
@@ -130,6 +132,7 @@ void drawLayer0Priority() {
   }
 }
 
+template <typename Pixel>
 void drawLayer1(uint32_t mapAddress, int scrollX, int scrollY, int pass) {
   const uint8_t* codes = machineMemory + mapAddress;
   const uint8_t* attributes = codes + ATTRIBUTE_OFFSET;
@@ -145,12 +148,19 @@ void drawLayer1(uint32_t mapAddress, int scrollX, int scrollY, int pass) {
       if ((high & (PRIORITY_BIT >> 8)) != wanted)
         continue;
       const TileCell cell = decodeCell(high, codes[2 * n + 1], attributes[2 * n + 1]);
-      const uint8_t* pens = colourTables.penLookup + cell.bank * 16;
+      const Pixel* pens = penTable<Pixel>() + cell.bank * 16;
       const int origin = frameOffset(top + 8 * j) + left + 8 * i;
       if (cell.horizontalFlip)
-        drawTile<true>(cell, origin, pens);
+        drawTile<Pixel, true>(cell, origin, pens);
       else
-        drawTile<false>(cell, origin, pens);
+        drawTile<Pixel, false>(cell, origin, pens);
     }
   }
 }
+
+template void drawLayer0Base<uint8_t>();
+template void drawLayer0Base<uint32_t>();
+template void drawLayer0Priority<uint8_t>();
+template void drawLayer0Priority<uint32_t>();
+template void drawLayer1<uint8_t>(uint32_t, int, int, int);
+template void drawLayer1<uint32_t>(uint32_t, int, int, int);

@@ -46,9 +46,13 @@ inline constexpr int TILE_PIXELS = 64;
 void tilePens(int tile, uint8_t* pens);
 // Decodes into bitmap the cells of the map at mapAddress whose three bytes differ from cache.
 void refreshLayerBitmap(uint32_t mapAddress, LayerBitmap& bitmap, TileCellCache& cache);
+// The drawers write the store of Pixel (frame_store.h) with the pens of penTable<Pixel>().
 // Layer-0 base pass: every pixel of the working frame from layerState.bitmap, per-line scroll.
+template <typename Pixel = uint8_t>
 void drawLayer0Base();
 // Layer-0 priority pass: priority pixels of pen 1..15 on lines whose scroll is 0.
+template <typename Pixel = uint8_t>
 void drawLayer0Priority();
 // Draws the layer-1 cells whose priority bit equals pass (0 or 1), pen 0 transparent.
+template <typename Pixel = uint8_t>
 void drawLayer1(uint32_t mapAddress, int scrollX, int scrollY, int pass);

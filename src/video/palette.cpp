@@ -54,11 +54,14 @@ bool loadPalette(const uint8_t* bytes, size_t size, char* message, int messageSi
   memcpy(entries, bytes + PALETTE_FILE_OFFSET, sizeof entries);
   fillColourTable(entries);
   // The host palette gets the file's colours as they are; only matching is brightened.
-  for (int k = 0; k < 256; ++k)
+  for (int k = 0; k < 256; ++k) {
     colourTables.hostPalette[k] = PaletteColour{entries[k][2], entries[k][1], entries[k][0], 0};
+    colourTables.hostColours[k] = xrgbOf(colourTables.hostPalette[k]);
+  }
   return true;
 }
 
+template <typename Pixel>
 void convertPalette() {
   uint8_t* pens = colourTables.penLookup;
   const uint8_t* entry = machineMemory + PALETTE_RAM;
@@ -67,4 +70,9 @@ void convertPalette() {
   // Pen 0 of every bank shows board palette entry 0.
   for (int i = 0; i < PEN_LOOKUP_SIZE; i += 16)
     pens[i] = pens[0];
+  if constexpr (std::is_same_v<Pixel, uint32_t>)
+    for (int i = 0; i < PEN_LOOKUP_SIZE; ++i)
+      colourTables.penColours[i] = colourTables.hostColours[pens[i]];
 }
+template void convertPalette<uint8_t>();
+template void convertPalette<uint32_t>();

@@ -25,24 +25,25 @@ constexpr SpriteSize SPRITE_SIZES[8] = {
 };
 
 // What the drawers need of one entry.
+template <typename Pixel>
 struct SpriteJob {
   int x, y;
   int width, height;
   bool horizontalFlip, verticalFlip;
   const uint8_t* pattern; // first byte of the pattern in the image
-  const uint8_t* pens;    // colourTables.penLookup from the sprite's bank on
+  const Pixel* pens;      // penTable<Pixel>() from the sprite's bank on
 };
 
 // Unscaled: each packed byte gives two pixels; rows below the store are dropped.
-template <int WIDTH, bool MIRROR>
-void drawUnscaled(const SpriteJob& job) {
+template <typename Pixel, int WIDTH, bool MIRROR>
+void drawUnscaled(const SpriteJob<Pixel>& job) {
   constexpr int BYTES = WIDTH / 2;
   for (int r = 0; r < job.height; ++r) {
     const int line = job.verticalFlip ? job.y + job.height - 1 - r : job.y + r;
     if (line > LAST_FRAME_LINE)
       continue;
     const uint8_t* source = job.pattern + r * BYTES;
-    uint8_t* target = frameLine(line) + job.x;
+    Pixel* target = frameLine<Pixel>(line) + job.x;
     for (int i = 0; i < BYTES; ++i) {
       if (source[i] == 0) // two transparent pixels, common in real patterns
         continue;
@@ -55,12 +56,14 @@ void drawUnscaled(const SpriteJob& job) {
   }
 }
 
-using UnscaledDrawer = void (*)(const SpriteJob&);
-constexpr UnscaledDrawer UNSCALED_DRAWERS[4][2] = {
-    {drawUnscaled<8, false>, drawUnscaled<8, true>},
-    {drawUnscaled<16, false>, drawUnscaled<16, true>},
-    {drawUnscaled<32, false>, drawUnscaled<32, true>},
-    {drawUnscaled<64, false>, drawUnscaled<64, true>},
+template <typename Pixel>
+using UnscaledDrawer = void (*)(const SpriteJob<Pixel>&);
+template <typename Pixel>
+constexpr UnscaledDrawer<Pixel> UNSCALED_DRAWERS[4][2] = {
+    {drawUnscaled<Pixel, 8, false>, drawUnscaled<Pixel, 8, true>},
+    {drawUnscaled<Pixel, 16, false>, drawUnscaled<Pixel, 16, true>},
+    {drawUnscaled<Pixel, 32, false>, drawUnscaled<Pixel, 32, true>},
+    {drawUnscaled<Pixel, 64, false>, drawUnscaled<Pixel, 64, true>},
 };
 
 // Pixels (or lines) a scaled sprite covers along one side: ceil(size x 256 / step), at least 1.
@@ -74,7 +77,8 @@ int zoomStep(uint8_t zoom) { return zoom * 2 > MIN_ZOOM_STEP ? zoom * 2 : MIN_ZO
 // (k x step) / 256, counted from the flipped edge; the sprite is drawn down and
 // right from (x, y) whatever the flips and cut after column 257 and line 257.
 // Row -1 (the 16 bytes before the pattern) is read for a flipped zero-height entry.
-void drawScaled(const SpriteJob& job, int step) {
+template <typename Pixel>
+void drawScaled(const SpriteJob<Pixel>& job, int step) {
   constexpr int MAX_SPAN = 64 * 256 / 128; // widest side at the smallest step
   const int bytesPerRow = job.width / 2;
   const int columns = std::min(scaledSpan(job.width, step), job.x <= 257 ? 258 - job.x : 1);
@@ -89,7 +93,7 @@ void drawScaled(const SpriteJob& job, int step) {
   for (int l = 0; l < lines; ++l) {
     const int s = l * step >> 8;
     const uint8_t* source = job.pattern + (job.verticalFlip ? job.height - 1 - s : s) * bytesPerRow;
-    uint8_t* target = frameLine(job.y + l) + job.x;
+    Pixel* target = frameLine<Pixel>(job.y + l) + job.x;
     for (int k = 0; k < columns; ++k) {
       const int pen = source[byteOffset[k]] >> shift[k] & 15;
       if (pen)
@@ -103,6 +107,7 @@ const SpriteSize& sizeOf(const uint8_t* entry) { return SPRITE_SIZES[(entry[3] >
 // The only whole-sprite test: nothing is clipped at the right.
 bool offScreen(const uint8_t* entry) { return spriteX(entry) >= 320 - 16 * sizeOf(entry).units; }
 
+template <typename Pixel>
 void drawEntry(const uint8_t* entry) {
   const SpriteSize& size = sizeOf(entry);
   if ((entry[3] & 0x38) == UNKNOWN_SIZE_CODE)
@@ -112,17 +117,17 @@ void drawEntry(const uint8_t* entry) {
     return;
   const int bank = (entry[9] >> 1) & 15;
   const int pattern = (entry[9] >> 6) << 8 | entry[7];
-  SpriteJob job{x,
-                entry[13],
-                size.width,
-                size.height,
-                (entry[3] & 1) != 0,
-                (entry[9] & 0x20) != 0,
-                machineMemory + CHARACTER_RAM + 64 * pattern,
-                colourTables.penLookup + bank * 16};
+  SpriteJob<Pixel> job{x,
+                       entry[13],
+                       size.width,
+                       size.height,
+                       (entry[3] & 1) != 0,
+                       (entry[9] & 0x20) != 0,
+                       machineMemory + CHARACTER_RAM + 64 * pattern,
+                       penTable<Pixel>() + bank * 16};
   const uint8_t zoom = entry[5];
   if (zoom == ZOOM_NORMAL) {
-    UNSCALED_DRAWERS[size.drawer][job.horizontalFlip](job);
+    UNSCALED_DRAWERS<Pixel>[size.drawer][job.horizontalFlip](job);
     return;
   }
   const uint32_t count = ++spriteState.zoomedSpriteCount;
@@ -161,6 +166,7 @@ uint32_t spriteEntryAddress(int i) {
   return i < 240 ? SPRITE_RAM + 0xEF0 - SPRITE_ENTRY_SIZE * i : SPRITE_RAM + 0xFF0 - SPRITE_ENTRY_SIZE * (i - 240);
 }
 
+template <typename Pixel>
 void drawSprites() {
   for (int i = 0; i < SPRITE_COUNT; ++i) {
     if (spriteState.inspecting && i != spriteState.inspectedSlot)
@@ -170,6 +176,8 @@ void drawSprites() {
     const SpriteVerdict verdict = spriteVerdict(entry, i);
     if (verdict == SPRITE_NOT_ITS_INDEX || verdict == SPRITE_HIDDEN || verdict == SPRITE_ZERO_ZOOM)
       continue;
-    drawEntry(entry);
+    drawEntry<Pixel>(entry);
   }
 }
+template void drawSprites<uint8_t>();
+template void drawSprites<uint32_t>();

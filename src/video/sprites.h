@@ -37,5 +37,7 @@ int spriteShownWidth(const uint8_t* entry);
 int spriteShownHeight(const uint8_t* entry);
 // Sprite RAM address of the entry that scan index i (0..255) visits.
 uint32_t spriteEntryAddress(int i);
-// Draws the sprites in scan order into the working frame (only the inspected one while inspecting).
+// Draws the sprites in scan order into the working frame of the store of Pixel (only the inspected
+// one while inspecting).
+template <typename Pixel = uint8_t>
 void drawSprites();

@@ -101,3 +101,30 @@ TEST(Compose, FullSceneMatchesItsReferencePicture) {
         << "compare scene.bmp in the scratch directory with tests/video/scene_reference.bmp";
   }));
 }
+
+// The XRGB8888 store gets the index store's picture through the host palette, over passes that
+// scroll both layers and step the zoomed-sprite count across the flipped sprites' pen shifts.
+TEST(Compose, TheColourPictureIsTheIndexPictureThroughTheHostPalette) {
+  freshVideo();
+  const auto colour = [](int k) { return std::array{k, 255 - k, k * 7 & 255}; }; // all distinct
+  const std::vector<uint8_t> file = paletteBytes(colour);
+  char message[80];
+  ASSERT_TRUE(loadPalette(file.data(), file.size(), message, sizeof message));
+  buildScene();
+  for (int pass = 0; pass < 200; ++pass) {
+    pokeWords(SCROLL_REGISTERS + 0x400, {uint16_t(pass * 3 & 0xFF)});
+    pokeWords(SCROLL_REGISTERS + 0xF00, {uint16_t(pass * 5 & 0xFF)});
+    pokeWords(SCROLL_REGISTERS + 0xF80, {uint16_t(pass & 0xFF)});
+    const uint32_t count = spriteState.zoomedSpriteCount;
+    composeFrame<uint8_t>();
+    spriteState.zoomedSpriteCount = count;
+    composeFrame<uint32_t>();
+    int wrong = 0;
+    for (int line = 0; line < FRAME_LINES; ++line)
+      for (int x = 0; x < FRAME_WIDTH; ++x) {
+        const std::array<int, 3> c = colour(frameLine(line)[x]);
+        wrong += frameLine<uint32_t>(line)[x] != uint32_t(c[2] << 16 | c[1] << 8 | c[0]);
+      }
+    ASSERT_EQ(wrong, 0) << "pass " << pass << ", zoomed sprites " << count;
+  }
+}

@@ -75,15 +75,21 @@ inline void setSprite(int i, const SpriteSetup& s) {
   e[13] = uint8_t(s.y);
 }
 
-// Makes a fresh scratch directory with a pal.bmp whose colour(k) = {b, g, r}; returns the directory.
+// The bytes of a pal.bmp whose colour(k) = {b, g, r}.
 template <typename Colour>
-std::string paletteScratch(const std::string& name, Colour colour) {
-  const std::string dir = makeScratchDir(name);
+std::vector<uint8_t> paletteBytes(Colour colour) {
   std::vector<uint8_t> file(PALETTE_FILE_MINIMUM, 0);
   for (int k = 0; k < 256; ++k)
     for (int i = 0; i < 3; ++i)
       file[PALETTE_FILE_OFFSET + 4 * k + i] = uint8_t(colour(k)[i]);
-  writeFile(dir + "/" + PALETTE_FILE, file);
+  return file;
+}
+
+// Makes a fresh scratch directory with a pal.bmp whose colour(k) = {b, g, r}; returns the directory.
+template <typename Colour>
+std::string paletteScratch(const std::string& name, Colour colour) {
+  const std::string dir = makeScratchDir(name);
+  writeFile(dir + "/" + PALETTE_FILE, paletteBytes(colour));
   return dir;
 }
 inline std::array<int, 3> grey(int k) { return {k, k, k}; }
