@@ -130,11 +130,9 @@ void resetKeyMap() { keyMap = defaultKeyMap(); }
 void applyKeyMap() {
   KeyMap& km = keyMap;
   // A default key no longer bound does nothing; keys no action ever had pass as they are.
-  for (int a = 0; a < ACTION_COUNT; ++a) {
+  for (int a = 0; a < ACTION_COUNT; ++a)
     for (uint8_t key : ACTIONS[a].keys)
       km.translation[key] = 0;
-    km.translation[ACTIONS[a].own] = 0;
-  }
   for (int a = 0; a < ACTION_COUNT; ++a)
     for (int i = 0; i < km.keys[a].count; ++i) {
       const uint8_t key = km.keys[a].codes[i];

@@ -29,6 +29,7 @@ constexpr int TEXT_SIZE = 8192;
 constexpr int BANK_COUNT = PEN_LOOKUP_SIZE / VIEW_BANK_PENS;
 constexpr int SPRITE_PAGES = SPRITE_COUNT / SPRITES_SHOWN;
 constexpr int WINDOW_SIZES = 3;        // the window starts at the canvas's size, or a half, or a quarter
+constexpr uint64_t COST_EASING = 8;   // a skipped refresh takes an eighth off the cost expected
 constexpr uint32_t WORK_RAM = FRAME_FLAG_POINTER & ~0xFFFFu; // the game's variables
 
 struct Area {
@@ -44,12 +45,13 @@ constexpr int AREA_COUNT = int(sizeof AREAS / sizeof AREAS[0]);
 
 constexpr const char* VERDICT_NAMES[] = {"drawn", "not its index", "hidden", "zoom 0", "off screen", "no size"};
 
-constexpr const char* KEYS_TEXT = "Keys here (never the game's):\n"
-                                  "B  Shift+B  the tile sheet's bank\n"
-                                  "S  the next 64 sprites\n"
-                                  "Up Down PgUp PgDn  memory\n"
-                                  "M  the next memory area\n"
-                                  "Esc  closes these views";
+constexpr const char* KEYS_TEXT = "Keys here, never the game's:\n"
+                                  "B Shift+B  tile sheet's bank\n"
+                                  "S          next 64 sprites\n"
+                                  "Up Down    memory, a row\n"
+                                  "PgUp PgDn  memory, a page\n"
+                                  "M          next memory area\n"
+                                  "Esc        closes the views";
 
 // Host palette indices (width x height) onto the canvas at left, top through the display's colours.
 void blit(const uint8_t* picture, int width, int height, int left, int top) {
@@ -128,7 +130,7 @@ void drawTables() {
   viewSprites(sprites);
   int used = 0;
   const int first = v.spritePage * SPRITES_SHOWN;
-  append(text, used, "Sprites %d-%d in scan order (S: more)\n  # ADDR      X   Y SIZE  SHOWN   ZM FL BK PAT\n",
+  append(text, used, "Sprites %d-%d in scan order (S: more)\n  # ADDR      X   Y SIZE  SHOWN   ZM FL BK PAT VERDICT\n",
          first, first + SPRITES_SHOWN - 1);
   for (int i = first; i < first + SPRITES_SHOWN; ++i) {
     const ViewSprite& s = sprites[i];
@@ -181,7 +183,10 @@ void refresh() {
 
 bool due() {
   const SdlViews& v = sdlViews;
-  return v.wanted || SDL_GetPerformanceCounter() - v.lastRefresh >= SDL_GetPerformanceFrequency() / VIEWS_REFRESH_RATE;
+  // Due half a pass early, so that every third pass of 60 a second refreshes them.
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  const uint64_t period = frequency / VIEWS_REFRESH_RATE - frequency / (2 * PRESENT_RATE);
+  return v.wanted || SDL_GetPerformanceCounter() - v.lastRefresh >= period;
 }
 
 bool isViewsWindow(uint32_t windowId) { return sdlViews.window && windowId == SDL_GetWindowID(sdlViews.window); }
@@ -233,19 +238,25 @@ const char* platformToggleViews() {
   }
   if (!sp.window || !sp.windowed)
     return VIEWS_NEED_WINDOW_TEXT;
-  // Beside the game's window, as large as the desktop leaves room for, down to a quarter.
+  // Beside the game's window, as large as the desktop leaves room for beside it, down to a quarter;
+  // the game's window moves left when that makes room.
   int x = 0, y = 0, gameWidth = 0, gameHeight = 0;
   SDL_GetWindowPosition(sp.window, &x, &y);
   SDL_GetWindowSize(sp.window, &gameWidth, &gameHeight);
   SDL_Rect room = {0, 0, VIEWS_WIDTH, VIEWS_HEIGHT};
   SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(sp.window), &room);
   int width = VIEWS_WIDTH, height = VIEWS_HEIGHT;
-  for (int size = 1; size < WINDOW_SIZES && (width > room.x + room.w - (x + gameWidth) || height > room.h); ++size) {
+  for (int size = 1; size < WINDOW_SIZES && (gameWidth + width > room.w || height > room.h); ++size) {
     width /= 2;
     height /= 2;
   }
+  if (x + gameWidth + width > room.x + room.w && gameWidth + width <= room.w) {
+    x = room.x + (room.w - gameWidth - width) / 2;
+    SDL_SetWindowPosition(sp.window, x, y);
+  }
   const int left = std::max(room.x, std::min(x + gameWidth, room.x + room.w - width));
-  v.window = SDL_CreateWindow(VIEWS_TITLE, left, y, width, height, SDL_WINDOW_RESIZABLE);
+  const int top = std::max(room.y, std::min(y, room.y + room.h - height));
+  v.window = SDL_CreateWindow(VIEWS_TITLE, left, top, width, height, SDL_WINDOW_RESIZABLE);
   v.renderer = v.window ? SDL_CreateRenderer(v.window, -1, 0) : nullptr;
   v.texture = v.renderer ? SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                              VIEWS_WIDTH, VIEWS_HEIGHT)
@@ -303,10 +314,15 @@ bool translateViewsEvent(const SDL_Event& event) {
 }
 
 void refreshViewsInWait(uint64_t waitTicks, bool unpaced) {
-  const SdlViews& v = sdlViews;
-  // The last refresh's cost with half again to spare must fit the wait.
-  if (v.window && due() && (unpaced || waitTicks > v.refreshCost + v.refreshCost / 2))
+  SdlViews& v = sdlViews;
+  if (!v.window || !due())
+    return;
+  // The last refresh's cost with half again to spare must fit the wait. A wait too short takes the
+  // cost to be less each time: one slow refresh (a new window's first) must not stop them for good.
+  if (unpaced || waitTicks > v.refreshCost + v.refreshCost / 2)
     refresh();
+  else
+    v.refreshCost -= v.refreshCost / COST_EASING;
 }
 
 void refreshViewsWhileHeld() {
