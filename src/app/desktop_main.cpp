@@ -32,7 +32,7 @@
 #define VIEWS_USAGE                                                                                      \
   "  --views        opens a second window beside the program's, in a window only: palette RAM, both\n"   \
   "                 tile maps (visible window and priority cells marked), a tile sheet (B: its bank),\n" \
-  "                 the sprite table (S: its page), the CPU and a memory dump (arrows, PgUp/PgDn:\n"   \
+  "                 the sprite table (S: its page), the CPU and a memory dump (Up/Down, PgUp/PgDn:\n"  \
   "                 the address; M: the next area); keys there never reach the game, Esc closes it.\n" \
   "                 The views action (no key by default) opens and closes it while running\n"
 #endif
