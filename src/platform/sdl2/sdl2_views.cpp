@@ -29,7 +29,8 @@ constexpr int TEXT_SIZE = 8192;
 constexpr int BANK_COUNT = PEN_LOOKUP_SIZE / VIEW_BANK_PENS;
 constexpr int SPRITE_PAGES = SPRITE_COUNT / SPRITES_SHOWN;
 constexpr int WINDOW_SIZES = 3;        // the window starts at the canvas's size, or a half, or a quarter
-constexpr uint64_t COST_EASING = 8;   // a skipped refresh takes an eighth off the cost expected
+constexpr uint64_t COST_EASING = 8;
+constexpr uint64_t STALE_SECONDS = 1;  // views older than this are drawn even without a wait   // a skipped refresh takes an eighth off the cost expected
 constexpr uint32_t WORK_RAM = FRAME_FLAG_POINTER & ~0xFFFFu; // the game's variables
 
 struct Area {
@@ -319,7 +320,9 @@ void refreshViewsInWait(uint64_t waitTicks, bool unpaced) {
     return;
   // The last refresh's cost with half again to spare must fit the wait. A wait too short takes the
   // cost to be less each time: one slow refresh (a new window's first) must not stop them for good.
-  if (unpaced || waitTicks > v.refreshCost + v.refreshCost / 2)
+  // A machine that never waits (it cannot keep up) still sees them once a second.
+  const bool stale = SDL_GetPerformanceCounter() - v.lastRefresh >= SDL_GetPerformanceFrequency() * STALE_SECONDS;
+  if (unpaced || stale || waitTicks > v.refreshCost + v.refreshCost / 2)
     refresh();
   else
     v.refreshCost -= v.refreshCost / COST_EASING;

@@ -36,7 +36,7 @@ void closeViews();
 // event, and for the release of a key the game's window took down, which the game must see.
 bool translateViewsEvent(const SDL_Event& event);
 // Refreshes the views when due and the wait before a pass's present (counter ticks) has room for
-// them; while the host fast-forwards (no wait at all) when due only.
+// them, or they are a second old; while the host fast-forwards (no wait at all) when due only.
 void refreshViewsInWait(uint64_t waitTicks, bool unpaced);
 // Refreshes the views when due while no pass runs (paused, inactive).
 void refreshViewsWhileHeld();

@@ -82,9 +82,13 @@ close_program() {
 start_program --window --views
 find_views 300
 [[ -n $views ]] || fail "--views opened no views window"
-sleep 3
-import -window "$views" "$work/views.png" || fail "no screenshot of the views window"
-colours=$(identify -format '%k' "$work/views.png")
+# The maps and the sprite table fill in as the game runs.
+for _ in $(seq 30); do
+  sleep 0.5
+  import -window "$views" "$work/views.png" || fail "no screenshot of the views window"
+  colours=$(identify -format '%k' "$work/views.png")
+  ((colours >= 16)) && break
+done
 ((colours >= 16)) || fail "the views window shows $colours colours"
 # Its close (the window manager's Alt+F4, as its close button) closes only it.
 xdotool windowactivate --sync "$views" key alt+F4
@@ -111,7 +115,7 @@ differences=$(cmp -l "$work/run/dump.bin" "$work/replay/dump.bin" |
 # opens the views and F10 on the game's window closes them.
 printf '[keys]\nviews = ["F10"]\n' >"$XDG_CONFIG_HOME/quillomark/settings.toml"
 start_program --views
-grep -q -- '--views not taken' "$work/run/console.txt" || fail "--views in the full screen was not refused"
+wait_for_text "$work/run/console.txt" '--views not taken' 100 || fail "--views in the full screen was not refused"
 find_views 20
 [[ -z $views ]] || fail "a views window beside the full screen"
 xdotool windowactivate --sync "$window" key F9
