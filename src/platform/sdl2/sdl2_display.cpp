@@ -17,7 +17,7 @@ SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int heigh
 
 // Waits out the rest of the present period when the last present came early: vsync holds the
 // pace on a real display, this holds it where presents do not wait (no vsync, virtual displays).
-// The views window is drawn in that wait when it has room for them, never past it.
+// The views window is drawn in that wait when it has room for them.
 static void pacePresent() {
   const int64_t frequency = int64_t(SDL_GetPerformanceFrequency());
   const int64_t start = int64_t(SDL_GetPerformanceCounter());

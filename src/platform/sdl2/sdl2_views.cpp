@@ -29,8 +29,8 @@ constexpr int TEXT_SIZE = 8192;
 constexpr int BANK_COUNT = PEN_LOOKUP_SIZE / VIEW_BANK_PENS;
 constexpr int SPRITE_PAGES = SPRITE_COUNT / SPRITES_SHOWN;
 constexpr int WINDOW_SIZES = 3;        // the window starts at the canvas's size, or a half, or a quarter
-constexpr uint64_t COST_EASING = 8;
-constexpr uint64_t STALE_SECONDS = 1;  // views older than this are drawn even without a wait   // a skipped refresh takes an eighth off the cost expected
+constexpr uint64_t COST_EASING = 8;    // a skipped refresh takes an eighth off the cost expected
+constexpr uint64_t STALE_SECONDS = 1;  // views older than this are drawn even without a wait
 constexpr uint32_t WORK_RAM = FRAME_FLAG_POINTER & ~0xFFFFu; // the game's variables
 
 struct Area {
@@ -89,8 +89,8 @@ void append(char* text, int& used, const char* format, ...) {
 
 void drawPictures() {
   SdlViews& v = sdlViews;
-  static uint8_t picture[VIEW_TILE_SHEET_WIDTH * VIEW_TILE_SHEET_HEIGHT + VIEW_MAP_WIDTH * VIEW_MAP_HEIGHT +
-                         VIEW_PALETTE_WIDTH * VIEW_PALETTE_HEIGHT];
+  static uint8_t picture[std::max({VIEW_TILE_SHEET_WIDTH * VIEW_TILE_SHEET_HEIGHT, VIEW_MAP_WIDTH * VIEW_MAP_HEIGHT,
+                                   VIEW_PALETTE_WIDTH * VIEW_PALETTE_HEIGHT})];
   const uint8_t mark = viewMarkIndex();
   char name[32];
   for (int layer = 0; layer < VIEW_LAYER_COUNT; ++layer) {
