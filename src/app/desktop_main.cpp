@@ -22,17 +22,24 @@
 #ifdef _WIN32
 #define SETTINGS_PLACE_TEXT "%APPDATA%\\Quillomark\\settings.toml"
 #define GDB_USAGE "  --gdb          not in the Windows program: use quillomark or quillomark-headless on Linux\n"
+#define VIEWS_USAGE "  --views        not in the Windows program: use quillomark on Linux\n"
 #else
 #define SETTINGS_PLACE_TEXT "$XDG_CONFIG_HOME/quillomark/settings.toml (~/.config/quillomark/)"
 #define GDB_USAGE                                                                                        \
   "  --gdb PORT     waits for gdb (gdb-multiarch: target remote :PORT) on 127.0.0.1:PORT before the\n" \
   "                 first instruction and serves it; 0 picks a free port; ADDRESS:PORT listens on\n"    \
   "                 another address (gdb there reads and writes all memory)\n"
+#define VIEWS_USAGE                                                                                      \
+  "  --views        opens a second window beside the program's, in a window only: palette RAM, both\n"   \
+  "                 tile maps (visible window and priority cells marked), a tile sheet (B: its bank),\n" \
+  "                 the sprite table (S: its page), the CPU and a memory dump (Up/Down, PgUp/PgDn:\n"  \
+  "                 the address; M: the next area); keys there never reach the game, Esc closes it.\n" \
+  "                 The views action (no key by default) opens and closes it while running\n"
 #endif
 
 static const char DESKTOP_USAGE[] =
-    "usage: quillomark [-640] [--window | --full-screen] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--help]\n"
-    "                  [--version] [FOLDER]\n"
+    "usage: quillomark [-640] [--window | --full-screen] [--symbols ELF] [--gdb [ADDRESS:]PORT] [--views]\n"
+    "                  [--help] [--version] [FOLDER]\n"
     "Runs the ROM set and pal.bmp of FOLDER (default: the working directory) full screen or in a\n"
     "window; writes keys.bin there as it runs and dump.bin when it ends (close the window, Alt+F4,\n"
     "or a signal). F9 switches between window and full screen.\n"
@@ -57,6 +64,7 @@ static const char DESKTOP_USAGE_END[] =
     "Developer options:\n"
     "  --symbols ELF  names code addresses function+offset in the reports, from the program's ELF file\n"
     GDB_USAGE
+    VIEWS_USAGE
     "\n" PROGRAM_EXIT_CODES_TEXT;
 
 // The usage text with the keys between its two halves, as the controls list (H) gives them by default.
@@ -120,16 +128,19 @@ int main(int argc, char** argv) {
     if (takesValue) {
       *(strcmp(argv[i], "--gdb") == 0 ? &gdb : &symbols) = argv[i + 1];
       ++i;
-    } else if (argv[i][0] != '-' && !folder)
+    } else if (strcmp(argv[i], "--views") == 0) {
+      hostControls.viewsAtStart = true;
+    } else if (argv[i][0] != '-' && !folder) {
       folder = argv[i];
+    }
   }
   if (symbols && !loadSymbols(symbols, message, sizeof message)) {
     fprintf(stderr, "quillomark: %s\n", message);
     return EXIT_CODE_USAGE;
   }
 #ifdef _WIN32
-  if (gdb) {
-    fprintf(stderr, "quillomark: --gdb is not in the Windows program\n");
+  if (gdb || hostControls.viewsAtStart) {
+    fprintf(stderr, "quillomark: %s is not in the Windows program\n", gdb ? "--gdb" : "--views");
     return EXIT_CODE_USAGE;
   }
 #else

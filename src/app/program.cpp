@@ -11,6 +11,7 @@
 #include "debug/gdb_stub.h"
 #include "driver/program_loop.h"
 #include "driver/start_up.h"
+#include "host/controls.h"
 #include "host/on_screen.h"
 #include "host/run_end.h"
 #include "platform/platform.h"
@@ -134,6 +135,9 @@ void runQuillomark(int argc, char** argv, const char* (*afterBanner)()) {
     exit(EXIT_CODE_END);
   if (greeting)
     showMessage(greeting);
+  if (hostControls.viewsAtStart)
+    if (const char* failure = platformToggleViews())
+      fprintf(stderr, "quillomark: --views not taken: %s (--window or F9 first)\n", failure);
   runFrameLoop();
   endRun(false);
 }

@@ -14,6 +14,7 @@ struct HostControls {
   int32_t stateSlot;        // F7/F8: the save slot F2 and F3 use (0: state.qms)
   bool rewinding;           // R held: passes run backwards through the kept states
   bool rewindOn;            // the desktop programs keep the passes just played for R; the headless one never
+  bool viewsAtStart;        // --views: the views window opens once the display is up
 };
 
 inline constexpr int32_t STATE_SLOTS = 10;

@@ -35,6 +35,8 @@ inline constexpr uint32_t VKEY_F8 = 0x77;
 inline constexpr uint32_t VKEY_F9 = 0x78;
 inline constexpr uint32_t VKEY_F11 = 0x7A;
 inline constexpr uint32_t VKEY_F12 = 0x7B;
+// F13, which no key the program names sends: the own key of the views action, bound to none.
+inline constexpr uint32_t VKEY_VIEWS = 0x7C;
 
 // Key codes are bytes: there are this many.
 inline constexpr int KEY_CODES = 256;

@@ -35,6 +35,7 @@ const ActionInfo ACTIONS[ACTION_COUNT] = {
     {"inspector_next", "the inspector's next sprite", {VKEY_F5}},
     {"inspector_previous", "the inspector's sprite before", {VKEY_F6}},
     {"controls", "this list of controls on and off", {VKEY_H}},
+    {"views", "the views window on and off (no key by default)", {}, VKEY_VIEWS},
 };
 
 namespace {
@@ -80,13 +81,15 @@ constexpr ControlsRow CONTROLS_ROWS[] = {
     {"Snapshot", ACTION_SNAPSHOT, 1},   {"Record frames", ACTION_RECORD, 1},
     {"Reset", ACTION_RESET, 1},         {"Window", ACTION_WINDOW, 1},
     {"Inspector", ACTION_INSPECTOR, 3}, {"Controls", ACTION_CONTROLS, 1},
+    {"Views", ACTION_VIEWS, 1},
 };
 constexpr int CONTROLS_TITLE_WIDTH = 14; // the keys start in this column
+constexpr const char* NO_KEY_TEXT = "no key\n"; // a row whose actions have none
 // The way out, which no setting moves: the system's close shortcut, or the window's close box. Esc
 // does nothing, as on the board's first host.
 constexpr const char* QUIT_ROW = "Quit          Alt+F4 or close it\n";
 
-uint32_t hostKey(int action) { return ACTIONS[action].keys[0]; }
+uint32_t hostKey(int action) { return ACTIONS[action].keys[0] ? ACTIONS[action].keys[0] : ACTIONS[action].own; }
 
 // Names compared without regard to the case of their letters, as the key scripts read them.
 bool sameName(const char* a, const char* b) {
@@ -226,7 +229,7 @@ void describeControls(char* text, int size) {
         append(name);
         gap = " ";
       }
-    append("\n");
+    append(*gap ? "\n" : NO_KEY_TEXT);
   }
   append(QUIT_ROW);
 }

@@ -12,7 +12,7 @@ enum Action : uint8_t {
   ACTION_SWITCH1, ACTION_SWITCH2, ACTION_SWITCH3, ACTION_SWITCH4, ACTION_SWITCH5, ACTION_SWITCH6, ACTION_SWITCH7,
   ACTION_PAUSE, ACTION_STEP, ACTION_FAST_FORWARD, ACTION_SAVE, ACTION_LOAD, ACTION_SLOT_DOWN, ACTION_SLOT_UP,
   ACTION_REWIND, ACTION_SNAPSHOT, ACTION_RECORD, ACTION_RESET, ACTION_WINDOW, ACTION_INSPECTOR,
-  ACTION_INSPECTOR_NEXT, ACTION_INSPECTOR_PREVIOUS, ACTION_CONTROLS,
+  ACTION_INSPECTOR_NEXT, ACTION_INSPECTOR_PREVIOUS, ACTION_CONTROLS, ACTION_VIEWS,
   ACTION_COUNT
 };
 
@@ -23,6 +23,7 @@ struct ActionInfo {
   const char* name;                       // the setting's name
   const char* what;                       // what it does, for the settings file
   uint8_t keys[MAX_ACTION_KEYS];          // default keys, 0 after the last; keys[0] is the host's own
+  uint8_t own = 0;                        // the host's own key of an action with no default key
 };
 
 extern const ActionInfo ACTIONS[ACTION_COUNT];

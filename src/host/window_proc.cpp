@@ -148,7 +148,7 @@ static void chooseSlot(int32_t change) {
 static bool firstPress(bool down, intptr_t lParam) { return down && !(lParam & KEY_WAS_DOWN); }
 
 // The player's keys (pause, frame advance, save and load, slots, rewind, controls list, window or full
-// screen, fast forward), outside the board's key table; they act whether or not Alt, a board button, is held.
+// screen, views, fast forward), outside the board's key table; they act whether or not Alt, a board button, is held.
 static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
   HostControls& hc = hostControls;
   switch (keyCode) {
@@ -191,6 +191,12 @@ static bool runPlayerKey(uint32_t keyCode, bool down, intptr_t lParam) {
     // Window or full screen; a refused full screen says why and leaves the window.
     if (firstPress(down, lParam))
       if (const char* failure = switchPresentation())
+        showMessage(failure);
+    return true;
+  case VKEY_VIEWS:
+    // The views window beside the program's; refused in the full screen and where there is none.
+    if (firstPress(down, lParam))
+      if (const char* failure = platformToggleViews())
         showMessage(failure);
     return true;
   case VKEY_BACK:

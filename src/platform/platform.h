@@ -176,6 +176,13 @@ inline constexpr int PANEL_TEXT_SIZE = 1024;
 // Shows lines of text ('\n' between them) on a dark ground over the presented picture, from its
 // top-left, from now until replaced (an empty text shows none). Never in the back buffer either.
 void platformShowPanel(const char* text);
+// The refusal of the views window where the program has none (the Windows and headless programs).
+inline constexpr char NO_VIEWS_TEXT[] = "No views window in this program";
+// The refusal of the views window while the full screen shows.
+inline constexpr char VIEWS_NEED_WINDOW_TEXT[] = "Views only beside a window";
+// Opens the views window (palette, tile maps, tile sheet, sprites, CPU, memory) beside the program's
+// window, or closes it when open; null when done, else why not. It never changes the machine.
+const char* platformToggleViews();
 // Whether presents wait for the display (vertical blank, pacing to 60 a second): off while the
 // host fast-forwards and presents at most 60 passes a second itself.
 void platformSetPresentWait(bool wait);

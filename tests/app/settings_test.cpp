@@ -12,6 +12,7 @@
 #include "driver/memory.h"
 #include "host/controls.h"
 #include "host/key_map.h"
+#include "host/on_screen.h"
 #include "host/window_proc.h"
 #include "platform/headless/headless.h"
 #include "support/test_support.h"
@@ -164,6 +165,24 @@ TEST(Settings, DefaultFileReadsBackAsTheDefaults) {
   for (int b = 0; b < GAMEPAD_BUTTON_COUNT; ++b)
     EXPECT_EQ(headlessPlatform.padKeys[b], GAMEPAD_DEFAULT_KEYS[b]) << gamepadButtonName(GamepadButton(b));
   EXPECT_FALSE(settings.window);
+}
+
+// The views action has no key until the settings give it one; the headless program has no views
+// window and says so, the key reaching neither the board nor the pause.
+TEST(Settings, TheViewsActionTakesOnlyTheKeyTheSettingsGiveIt) {
+  freshMachine();
+  for (const char* text : {"", "[keys]\nviews = [\"F10\"]\n"}) {
+    readSettingsText(text);
+    applyKeyMap();
+    const bool bound = *text != 0;
+    onScreen.message = nullptr;
+    EXPECT_EQ(press(VKEY_F1 + 9, 0), std::make_pair(uint8_t(0), false));
+    EXPECT_EQ(onScreen.message == NO_VIEWS_TEXT, bound) << text;
+    char list[PANEL_TEXT_SIZE];
+    describeControls(list, sizeof list);
+    EXPECT_NE(std::string(list).find(bound ? "\nViews         F10\n" : "\nViews         no key\n"), std::string::npos)
+        << list;
+  }
 }
 
 } // namespace

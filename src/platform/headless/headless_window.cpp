@@ -133,3 +133,5 @@ bool platformJoystickLimits(uint32_t id, JoystickLimits* limits) {
   *limits = headlessPlatform.joystickLimits;
   return true;
 }
+
+const char* platformToggleViews() { return NO_VIEWS_TEXT; }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/sdl2/sdl2_platform.h"
+#include "platform/sdl2/sdl2_views.h"
 #include "platform/shared/picture_fit.h"
 #include "platform/shared/present_pacer.h"
 
@@ -16,11 +17,15 @@ SDL_Rect pictureViewport(int outputWidth, int outputHeight, int width, int heigh
 
 // Waits out the rest of the present period when the last present came early: vsync holds the
 // pace on a real display, this holds it where presents do not wait (no vsync, virtual displays).
+// The views window is drawn in that wait when it has room for them.
 static void pacePresent() {
   const int64_t frequency = int64_t(SDL_GetPerformanceFrequency());
-  const int64_t wait = paceDelay(int64_t(SDL_GetPerformanceCounter()), frequency);
-  if (wait > 0)
-    SDL_Delay(uint32_t(wait * 1000 / frequency));
+  const int64_t start = int64_t(SDL_GetPerformanceCounter());
+  const int64_t wait = paceDelay(start, frequency);
+  refreshViewsInWait(uint64_t(std::max<int64_t>(wait, 0)), presentPacer.unpaced);
+  const int64_t left = wait - (int64_t(SDL_GetPerformanceCounter()) - start);
+  if (left > 0)
+    SDL_Delay(uint32_t(left * 1000 / frequency));
 }
 
 bool presentPicture(bool withText) {
@@ -124,6 +129,7 @@ int32_t platformSetCooperativeLevel(PlatformWindow window) {
   if (!sp.renderer || window != sp.window)
     return PLATFORM_FAILED;
   if (sp.windowed) {
+    closeViews(); // they show beside a window only
     // The window's place is kept for the way back.
     SDL_GetWindowPosition(sp.window, &sp.windowPlace.x, &sp.windowPlace.y);
     SDL_GetWindowSize(sp.window, &sp.windowPlace.w, &sp.windowPlace.h);

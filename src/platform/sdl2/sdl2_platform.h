@@ -39,6 +39,7 @@ struct SdlPlatform {
   bool windowed;                      // a resizable window showing the picture, not the full screen
   SDL_Rect windowPlace;               // the window's place when the full screen was last taken (empty: none)
   bool active;                        // activation state last delivered as MSG_ACTIVATEAPP
+  bool gameKeys[SDL_NUM_SCANCODES];   // keys the game's window took down and has not seen go up
   EndRoutine endRoutine;              // the program's orderly end, for a lost display
   // Display.
   SDL_Renderer* renderer;

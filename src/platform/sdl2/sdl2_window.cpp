@@ -1,11 +1,14 @@
 // The window and its message queue: SDL events become the core's window messages.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include <unistd.h>
 
 #include "platform/sdl2/sdl2_platform.h"
+#include "platform/sdl2/sdl2_views.h"
 #include "platform/shared/present_pacer.h"
 #include "platform/shared/queued_window.h"
 
@@ -47,6 +50,7 @@ static void translateKey(const SDL_KeyboardEvent& key, bool down) {
     return;
   }
   const uint32_t keyCode = keyCodeForScancode(key.keysym.scancode);
+  sdlPlatform.gameKeys[key.keysym.scancode] = down;
   if (keyCode != 0)
     queueKeyMessage(keyCode, down, key.repeat);
 }
@@ -71,7 +75,8 @@ static void translateWindowEvent(const SDL_WindowEvent& window) {
     queueActivation(true);
     break;
   case SDL_WINDOWEVENT_FOCUS_LOST:
-    queueActivation(false);
+    // The focus moving between the game's window and the views keeps the program active.
+    queueActivation(SDL_GetKeyboardFocus() != nullptr);
     break;
   case SDL_WINDOWEVENT_CLOSE:
     queueWindowMessage(MSG_CLOSE, 0, 0);
@@ -88,6 +93,8 @@ static void translateWindowEvent(const SDL_WindowEvent& window) {
 }
 
 void translateEvent(const SDL_Event& event) {
+  if (translateViewsEvent(event))
+    return;
   switch (event.type) {
   case SDL_KEYDOWN:
   case SDL_KEYUP:
@@ -125,6 +132,7 @@ static void pollEvents() {
 
 void sdlReset() {
   SdlPlatform& sp = sdlPlatform;
+  closeViews();
   if (sp.joystick)
     SDL_JoystickClose(sp.joystick);
   closeGamepads();
@@ -141,6 +149,7 @@ void sdlReset() {
   resetQueuedWindow();
   sp.window = nullptr;
   sp.windowed = sp.active = false;
+  std::fill(std::begin(sp.gameKeys), std::end(sp.gameKeys), false);
   sp.renderer = nullptr;
   sp.texture = nullptr;
   sp.width = sp.height = 0;
@@ -218,6 +227,7 @@ int platformWaitMessage(PlatformMessage* message, uint32_t timeoutMs) {
     const uint32_t start = SDL_GetTicks();
     SDL_Event event;
     while (queuedWindow.queue.empty()) {
+      refreshViewsWhileHeld(); // no pass runs while the program waits here
       const uint32_t waited = SDL_GetTicks() - start;
       if (timeoutMs != PLATFORM_WAIT_FOREVER && waited >= timeoutMs)
         break;

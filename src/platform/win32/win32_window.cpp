@@ -246,6 +246,8 @@ intptr_t platformDefaultWindowProc(PlatformWindow window, uint32_t message, uint
 // The system's queue needs no preparation before a pass.
 void platformPassStarting(uint32_t) {}
 
+const char* platformToggleViews() { return NO_VIEWS_TEXT; }
+
 void drawOverlayOn(HDC dc) {
   Win32Platform& wp = win32Platform;
   if (!wp.overlay[0] && !wp.panel[0])

@@ -16,6 +16,12 @@ if(TARGET quillomark_sdl2_backend)
               $<TARGET_FILE:quillomark-headless>)
     set_tests_properties(sdl2_desktop_xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
+    # The views window beside the game's, under a window manager.
+    add_test(NAME sdl2_views_xvfb
+      COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/views_xvfb_test.sh $<TARGET_FILE:quillomark> ${CMAKE_BINARY_DIR}/demo
+              $<TARGET_FILE:quillomark-headless>)
+    set_tests_properties(sdl2_views_xvfb PROPERTIES TIMEOUT 180
+      ENVIRONMENT QUILLOMARK_BOARD_CONSTANTS=${QUILLOMARK_BOARD_CONSTANTS}.sh)
   endif()
 endif()
 
