@@ -66,8 +66,8 @@ void applySetBytes() {
   CoreInputs& in = coreInputs;
   if (!in.bytesSet)
     return;
-  machineMemory[PLAYER_INPUTS_ADDRESS] = in.playerInputs;
-  machineMemory[SWITCH_INPUTS_ADDRESS] = in.switchInputs;
+  hostByte(PLAYER_INPUTS_ADDRESS) = in.playerInputs;
+  hostByte(SWITCH_INPUTS_ADDRESS) = in.switchInputs;
   in.bytesSet = false;
 }
 

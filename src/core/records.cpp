@@ -22,6 +22,9 @@ void resetMemory() {
     memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
 }
 
+// A fresh machine differs from anything rewind kept: every block counts as changed.
+void markBitmapChanged() { memset(layerBitmapChanged, 1, sizeof layerBitmapChanged); }
+
 // The warning lines' sink is the front end's, not the machine's: it stays.
 void resetWarnings() {
   void (*const sink)(const char*) = warningBudget.sink;
@@ -42,6 +45,8 @@ template <auto& record> constexpr void (*RESET)() = resetRecordValue<record>;
 template <> constexpr void (*RESET<machineMemory>)() = resetMemory;
 template <> constexpr void (*RESET<warningBudget>)() = resetWarnings;
 template <> constexpr void (*RESET<coreInputs>)() = resetCoreInputs;
+template <> constexpr void (*RESET<memoryChanged>)() = markAllMemoryChanged;
+template <> constexpr void (*RESET<layerBitmapChanged>)() = markBitmapChanged;
 } // namespace
 
 const MachineRecord MACHINE_RECORDS[RECORD_COUNT] = {

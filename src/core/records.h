@@ -21,7 +21,9 @@
   X(RECORD_FRAME_STORE, frameStore, "composed afresh every pass")                                       \
   X(RECORD_COLOUR_FRAME_STORE, colourFrameStore, "composed afresh every pass")                          \
   X(RECORD_COLOURS, colourTables, "from pal.bmp, and the pen map every pass")                           \
-  X(RECORD_REWIND, rewindHistory, "recent passes of this machine, kept apart from states")
+  X(RECORD_REWIND, rewindHistory, "recent passes of this machine, kept apart from states")             \
+  X(RECORD_MEMORY_CHANGES, memoryChanged, "rewind's marks of the memory blocks written since its last step") \
+  X(RECORD_BITMAP_CHANGES, layerBitmapChanged, "rewind's marks of the bitmap blocks decoded since its last step")
 
 enum RecordId {
 #define RECORD_ID(id, record, unsaved) id,

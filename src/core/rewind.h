@@ -16,7 +16,7 @@ inline constexpr size_t REWIND_STEP_OVERHEAD = 2 * sizeof(std::vector<uint64_t>)
 
 struct RewindHistory {
   std::vector<uint64_t> latest;            // the state after the newest pass kept, in whole words
-  std::vector<uint64_t> scratch;           // the state being compared with it
+  std::vector<uint64_t> scratch;           // the step being gathered (its room is kept from pass to pass)
   std::deque<std::vector<uint64_t>> steps; // newest last: each takes a kept state back to the one before
   size_t bytes;                            // what the steps take, as allocated
   size_t limit = REWIND_MEMORY_LIMIT;      // what they may take
@@ -25,7 +25,7 @@ struct RewindHistory {
 extern RewindHistory rewindHistory;
 
 // After a pass: keeps the step from the machine as it is now back to the state kept before; a pass
-// that changed nothing costs no step.
+// that changed nothing costs no step. Only the blocks that writers marked changed are compared.
 void keepRewindState();
 // Takes the machine back one kept pass; false (nothing changed) when no older pass is kept.
 bool rewindOnePass();

@@ -32,6 +32,7 @@ struct StatePart {
   void* (*locate)();
   uint32_t size;
   int32_t limit; // a 32-bit count or index the machine relies on: 0..limit-1 (ANY_VALUE: unchecked)
+  uint8_t* changed = nullptr; // its blocks' marks for rewind (null: no writer marks it; small, compared whole)
 };
 
 // What makes the run go on as it would have: the address space (the input ports and their held and
@@ -40,7 +41,8 @@ struct StatePart {
 // that shifts colours, autofire, the sprite inspector and the joystick's last reading. The palette lookup and the
 // working frame are rebuilt every pass; the colour table comes from pal.bmp.
 constexpr StatePart STATE_PARTS[] = {
-    {fourCc("MEMO"), RECORD_MEMORY, []() -> void* { return machineMemory; }, MEMORY_SIZE, ANY_VALUE},
+    {fourCc("MEMO"), RECORD_MEMORY, []() -> void* { return machineMemory; }, MEMORY_SIZE, ANY_VALUE,
+     memoryChanged},
     {fourCc("CPUS"), RECORD_CPU, []() -> void* { return &cpuState; }, sizeof cpuState, ANY_VALUE},
     {fourCc("CCRW"), RECORD_CCR, []() -> void* { return &ccrWord; }, sizeof ccrWord, ANY_VALUE},
     {fourCc("IDLE"), RECORD_FRAME_LOOP, []() -> void* { return &frameLoopState.idleHitCount; }, sizeof frameLoopState.idleHitCount,
@@ -51,7 +53,8 @@ constexpr StatePart STATE_PARTS[] = {
      SOUND_QUEUE_SIZE},
     {fourCc("SNDR"), RECORD_SOUND_QUEUE, []() -> void* { return &soundCommandQueue.readIndex; }, sizeof soundCommandQueue.readIndex,
      SOUND_QUEUE_SIZE},
-    {fourCc("LBMP"), RECORD_LAYERS, []() -> void* { return &layerState.bitmap; }, sizeof layerState.bitmap, ANY_VALUE},
+    {fourCc("LBMP"), RECORD_LAYERS, []() -> void* { return &layerState.bitmap; }, sizeof layerState.bitmap, ANY_VALUE,
+     layerBitmapChanged},
     {fourCc("LCCH"), RECORD_LAYERS, []() -> void* { return &layerState.cache; }, sizeof layerState.cache, ANY_VALUE},
     {fourCc("ZOOM"), RECORD_SPRITES, []() -> void* { return &spriteState.zoomedSpriteCount; },
      sizeof spriteState.zoomedSpriteCount, ANY_VALUE},
@@ -65,6 +68,9 @@ constexpr StatePart STATE_PARTS[] = {
     {fourCc("JOYB"), RECORD_BOARD_INPUTS, []() -> void* { return &boardInputs.joystickButtons; }, sizeof boardInputs.joystickButtons,
      ANY_VALUE},
 };
+
+// Rewind reads a marked part's changes a block at a time.
+static_assert(MEMORY_SIZE % CHANGE_BLOCK_BYTES == 0 && sizeof(LayerBitmap) % CHANGE_BLOCK_BYTES == 0);
 
 // CRC-32 (the reflected polynomial of zip and PNG), a byte at a time through a table.
 constexpr uint32_t CRC_POLYNOMIAL = 0xEDB88320;
@@ -172,8 +178,21 @@ void applyState(const uint8_t* bytes) {
   for (const StatePart& part : STATE_PARTS) {
     at += STATE_HEADER_BYTES;
     memcpy(part.locate(), bytes + at, part.size);
+    if (part.changed)
+      memset(part.changed, 1, part.size >> CHANGE_BLOCK_SHIFT);
     at += part.size;
   }
+}
+
+bool statePartPlace(size_t index, StatePartPlace& place) {
+  if (index >= std::size(STATE_PARTS))
+    return false;
+  size_t at = STATE_HEADER_BYTES;
+  for (size_t i = 0; i < index; ++i)
+    at += STATE_HEADER_BYTES + STATE_PARTS[i].size;
+  const StatePart& part = STATE_PARTS[index];
+  place = {static_cast<uint8_t*>(part.locate()), at + STATE_HEADER_BYTES, part.size, part.changed};
+  return true;
 }
 
 StateLoadResult loadState(const uint8_t* bytes, size_t size) {

@@ -38,5 +38,18 @@ StateLoadResult checkStateBytes(const uint8_t* bytes, size_t size, bool withChec
 // Checks a state file's bytes: magic, version, each part's id and size, the checksum, the values
 // the machine indexes with, nothing left over.
 StateLoadResult checkState(const std::vector<uint8_t>& bytes);
-// Copies a state that checkState or loadState accepted into the running machine.
+// Copies a state that checkState or loadState accepted into the running machine; every block of the
+// marked parts counts as changed.
 void applyState(const uint8_t* bytes);
+
+// A part of a state as rewind walks it: its bytes in the running machine, where they lie in a state,
+// and the marks of its blocks (CHANGE_BLOCK_BYTES each) that writers changed; null when no writer
+// marks it (a small part, compared whole).
+struct StatePartPlace {
+  uint8_t* bytes;
+  size_t offset;
+  size_t size;
+  uint8_t* changed;
+};
+// The index-th part of a state; false past the last.
+bool statePartPlace(size_t index, StatePartPlace& place);

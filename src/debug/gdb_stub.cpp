@@ -181,6 +181,7 @@ void writeMemory(Reader r, bool binary, std::string* reply) {
   if (length && !inImage(address, length))
     return (void)reply->assign("E14");
   memcpy(machineMemory + address, bytes.data(), length);
+  markMemoryChanged(address, length);
   refreshWatches(); // gdb's own writes stop nothing
   reply->assign("OK");
 }

@@ -1,11 +1,13 @@
 #include "driver/memory.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "driver/warnings.h"
 
 uint8_t* machineMemory;
 uint32_t (*accessPc)();
+uint8_t memoryChanged[MEMORY_BLOCKS];
 
 static unsigned long warningPc() { return accessPc ? accessPc() : 0; }
 
@@ -30,7 +32,19 @@ void writeSlow(uint32_t address, uint32_t value, int width) {
     printWarning(stdout, "Write: <Outside memory area> PC:%lx Addr:%lx", warningPc(), (unsigned long)address);
   for (int i = 0; i < width; ++i) {
     uint64_t at = (uint64_t(address) + i) & BUS_WRAP_MASK;
-    if (at < MEMORY_SIZE)
+    if (at < MEMORY_SIZE) {
+      memoryChanged[at >> CHANGE_BLOCK_SHIFT] = 1;
       machineMemory[at] = uint8_t(value >> (8 * (width - 1 - i)));
+    }
   }
 }
+
+void markMemoryChanged(uint32_t address, uint32_t size) {
+  if (size == 0)
+    return;
+  const uint32_t last = (address + size - 1) >> CHANGE_BLOCK_SHIFT;
+  for (uint32_t block = address >> CHANGE_BLOCK_SHIFT; block <= last; ++block)
+    memoryChanged[block] = 1;
+}
+
+void markAllMemoryChanged() { memset(memoryChanged, 1, sizeof memoryChanged); }

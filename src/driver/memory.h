@@ -23,6 +23,23 @@ inline constexpr uint8_t MEMORY_FILL = 0xAA;               // value of every byt
 // The address space: MEMORY_SIZE bytes, byte n is CPU address n. Created by loadRomSet.
 extern uint8_t* machineMemory;
 
+// Rewind compares only the blocks of the image written since its last step: every writer marks
+// the blocks it changes. A block is 1 << CHANGE_BLOCK_SHIFT bytes (the layer bitmap's blocks too).
+inline constexpr int CHANGE_BLOCK_SHIFT = 8;
+inline constexpr uint32_t CHANGE_BLOCK_BYTES = uint32_t(1) << CHANGE_BLOCK_SHIFT;
+inline constexpr uint32_t MEMORY_BLOCKS = MEMORY_SIZE >> CHANGE_BLOCK_SHIFT;
+// A CPU write marks the block of its first byte only (one store): a word or long that starts near a
+// block's end reaches at most this many bytes into the next block, which rewind compares as well.
+inline constexpr uint32_t CHANGE_SPILL_BYTES = sizeof(uint32_t) - 1;
+// 1: the block may differ from what rewind last kept.
+extern uint8_t memoryChanged[MEMORY_BLOCKS];
+
+// Marks the bytes [address, address + size) of the image changed: for writers that bypass the CPU
+// rules (the debugger, a ROM image laid).
+void markMemoryChanged(uint32_t address, uint32_t size);
+// Marks the whole image changed: for writers that fill or lay all of it.
+void markAllMemoryChanged();
+
 // The PC the warnings name: where the instruction making the access stands. The CPU core sets it
 // (the address space knows no CPU); null names 0.
 extern uint32_t (*accessPc)();
@@ -66,6 +83,7 @@ inline void writeByte(uint32_t address, uint32_t value) {
   if (address - ROM_LIMIT >= MEMORY_SIZE - ROM_LIMIT) [[unlikely]]
     return writeSlow(address, value, 1);
   machineMemory[address] = uint8_t(value);
+  memoryChanged[address >> CHANGE_BLOCK_SHIFT] = 1;
 }
 
 // Writes a big-endian word through the CPU write rule (never queued).
@@ -76,6 +94,7 @@ inline void writeWord(uint32_t address, uint32_t value) {
   uint8_t* p = machineMemory + address;
   p[0] = uint8_t(value >> 8);
   p[1] = uint8_t(value);
+  memoryChanged[address >> CHANGE_BLOCK_SHIFT] = 1;
 }
 
 // Writes a big-endian long through the CPU write rule.
@@ -88,6 +107,7 @@ inline void writeLong(uint32_t address, uint32_t value) {
   p[1] = uint8_t(value >> 16);
   p[2] = uint8_t(value >> 8);
   p[3] = uint8_t(value);
+  memoryChanged[address >> CHANGE_BLOCK_SHIFT] = 1;
 }
 
 // Host-side big-endian reads of the image, for addresses known to be inside.
@@ -96,4 +116,11 @@ inline uint32_t peekWord(uint32_t address) {
 }
 inline uint32_t peekLong(uint32_t address) {
   return peekWord(address) << 16 | peekWord(address + 2);
+}
+
+// Host-side access to a byte known inside the image that the host changes in place (the input
+// ports): marks its block changed.
+inline uint8_t& hostByte(uint32_t address) {
+  memoryChanged[address >> CHANGE_BLOCK_SHIFT] = 1;
+  return machineMemory[address];
 }

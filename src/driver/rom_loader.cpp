@@ -34,6 +34,7 @@ bool layRomSet(const RomFile* files, int fileCount, char* message, int messageSi
     return false;
   }
   memset(machineMemory, MEMORY_FILL, MEMORY_SIZE);
+  markAllMemoryChanged();
   for (const RomLoad& load : ROM_LOADS)
     layRomImage(findRomFile(files, fileCount, load.fileName)->data, load.base, load.lane);
   return true;
@@ -42,4 +43,5 @@ bool layRomSet(const RomFile* files, int fileCount, char* message, int messageSi
 void layRomImage(const uint8_t* image, uint32_t base, uint32_t lane) {
   for (uint32_t i = 0; i < ROM_IMAGE_SIZE; ++i)
     machineMemory[base + 2 * i + lane] = image[i];
+  markMemoryChanged(base, 2 * ROM_IMAGE_SIZE);
 }

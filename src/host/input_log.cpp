@@ -59,8 +59,8 @@ void replayInputs() {
   InputLog& log = inputLog;
   if (2 * log.replayNext >= log.replay.size())
     return; // when the log ends the bytes stay as they are
-  machineMemory[PLAYER_INPUTS_ADDRESS] = log.replay[2 * log.replayNext];
-  machineMemory[SWITCH_INPUTS_ADDRESS] = log.replay[2 * log.replayNext + 1];
+  hostByte(PLAYER_INPUTS_ADDRESS) = log.replay[2 * log.replayNext];
+  hostByte(SWITCH_INPUTS_ADDRESS) = log.replay[2 * log.replayNext + 1];
   ++log.replayNext;
 }
 

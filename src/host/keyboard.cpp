@@ -41,7 +41,7 @@ void applyKey(uint32_t keyCode, uint32_t pressed) {
   for (const KeyBinding& binding : KEY_BINDINGS) {
     if (binding.keyCode != keyCode)
       continue;
-    uint8_t& port = machineMemory[binding.address];
+    uint8_t& port = hostByte(binding.address);
     switch (binding.action) {
     case KEY_HOLD:
       port = pressed ? (port | binding.mask) : (port & ~binding.mask);
@@ -63,7 +63,7 @@ void applyKey(uint32_t keyCode, uint32_t pressed) {
 
 void stepAutofire() {
   if (boardInputs.autofire) {
-    uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
+    uint8_t& port = hostByte(PLAYER_INPUTS_ADDRESS);
     port ^= INPUT_BUTTON2;
     port ^= INPUT_FIRE;
   }
@@ -71,7 +71,7 @@ void stepAutofire() {
 
 void applyJoystick(int32_t x, int32_t y, uint32_t buttons) {
   BoardInputs& in = boardInputs;
-  uint8_t& port = machineMemory[PLAYER_INPUTS_ADDRESS];
+  uint8_t& port = hostByte(PLAYER_INPUTS_ADDRESS);
   if (x != in.joystickAxisX || y != in.joystickAxisY) {
     port &= ~(INPUT_LEFT | INPUT_RIGHT | INPUT_UP | INPUT_DOWN);
     if (x < -AXIS_DEAD_ZONE) port |= INPUT_LEFT;

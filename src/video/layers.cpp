@@ -6,9 +6,11 @@
 #include "video/palette.h"
 
 LayerState layerState;
+uint8_t layerBitmapChanged[BITMAP_BLOCKS];
 
-inline constexpr int BITMAP_WIDTH = LAYER_COLUMNS * 8;
-inline constexpr int BITMAP_LINES = LAYER_ROWS * 8;
+constexpr int CELL_LINES = 8; // a cell's pixels across and lines down
+inline constexpr int BITMAP_WIDTH = LAYER_COLUMNS * CELL_LINES;
+inline constexpr int BITMAP_LINES = LAYER_ROWS * CELL_LINES;
 inline constexpr int GRID_CELLS = 33; // layer-1 cells across and down, partial cells at both edges
 
 int layer0ScrollX(int line) {
@@ -95,6 +97,11 @@ void refreshLayerBitmap(uint32_t mapAddress, LayerBitmap& bitmap, TileCellCache&
       decodeCellRows<true>(cell, base, target);
     else
       decodeCellRows<false>(cell, base, target);
+    // Each of the cell's lines lies within one block.
+    for (int r = 0; r < CELL_LINES; ++r) {
+      const size_t at = size_t(line + r) * sizeof bitmap.pixels[0] + column * sizeof bitmap.pixels[0][0];
+      layerBitmapChanged[at >> CHANGE_BLOCK_SHIFT] = 1;
+    }
   }
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "driver/memory.h"
+
 inline constexpr int LAYER_COLUMNS = 64;                 // cells across a layer map
 inline constexpr int LAYER_ROWS = 32;                    // cells down a layer map
 inline constexpr int LAYER_CELLS = LAYER_COLUMNS * LAYER_ROWS;
@@ -32,6 +34,11 @@ struct LayerState {
 
 extern LayerState layerState;
 
+// Blocks of the bitmap (CHANGE_BLOCK_BYTES each) whose cells were decoded since rewind last looked:
+// 1 when the block may differ from what rewind kept.
+inline constexpr uint32_t BITMAP_BLOCKS = sizeof(LayerBitmap) >> CHANGE_BLOCK_SHIFT;
+extern uint8_t layerBitmapChanged[BITMAP_BLOCKS];
+
 // Layer-0 horizontal scroll of a frame line (0..255), 0..511.
 int layer0ScrollX(int line);
 // Layer-0 vertical scroll, 0..255.
@@ -44,7 +51,8 @@ int layer1ScrollY();
 inline constexpr int TILE_PIXELS = 64;
 // The pens (0..15) of tile's 8x8 pixels, row by row, as a cell shows it unflipped.
 void tilePens(int tile, uint8_t* pens);
-// Decodes into bitmap the cells of the map at mapAddress whose three bytes differ from cache.
+// Decodes into bitmap the cells of the map at mapAddress whose three bytes differ from cache, and
+// marks their blocks in layerBitmapChanged.
 void refreshLayerBitmap(uint32_t mapAddress, LayerBitmap& bitmap, TileCellCache& cache);
 // The drawers write the store of Pixel (frame_store.h) with the pens of penTable<Pixel>().
 // Layer-0 base pass: every pixel of the working frame from layerState.bitmap, per-line scroll.

@@ -1,13 +1,17 @@
 // The embedding interface: sets from memory, one frame per call, states in memory, failures returned.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/rom_loader.h"
 #include "core/core.h"
 #include "core/records.h"
 #include "core/rewind.h"
+#include "debug/gdb_stub.h"
 #include "video/compose.h"
 #include "driver/board.h"
 #include "driver/memory.h"
@@ -222,6 +226,53 @@ TEST(Rewind, GoesBackToThePicturesOfEarlierPasses) {
   // Going on from there goes on as the run did from that pass.
   coreRunFrame();
   EXPECT_EQ(pictureNow(), digests[at + 1]);
+  coreEnd();
+}
+
+// Whatever wrote the machine between two kept passes, rewind keeps exactly the state it left and takes
+// every pass back to exactly its state: a write a writer failed to mark shows here by its name.
+TEST(Rewind, KeepsAndUndoesTheWritesOfEveryWriter) {
+  if (!SET_DIRS[0])
+    GTEST_SKIP() << "no demo ROM set in this build";
+  freshMachine();
+  const SetBytes set = readSet(SET_DIRS[0]);
+  runInProcess(set, 2);
+  std::vector<uint8_t> older(stateSize());
+  saveState(older.data());
+  const auto stateNow = [] {
+    std::vector<uint8_t> bytes(stateSize());
+    saveState(bytes.data());
+    return bytes;
+  };
+  const std::pair<const char*, std::function<void()>> writers[] = {
+      {"a pass", [] { coreRunFrame(); }},
+      {"CPU long across a block's end", [] { writeLong(0x800FE, 0x12345678); }},
+      {"CPU word across a block's end", [] { writeWord(0x801FF, 0xABCD); }},
+      {"CPU byte", [] { writeByte(0x80300, 0x5A); }},
+      {"CPU into ROM", [] { silenced(SILENCE_STDOUT, [] { writeWord(0x1000, 0xBEEF); }); }},
+      {"keys", [] { applyKey(0x34, 1); }},
+      {"joystick", [] { applyJoystick(0, 100, 0); }},
+      {"front end's bytes", [] { coreInputs.atFrameEnd = true; coreSetInputs(0x5A, 0xA5); }},
+      {"debugger", [] { std::string reply; answerGdbPacket("M90000,2:abcd", 13, &reply); }},
+      {"laid image", [&] { layRomImage(set.images[1].data(), ROM_LOADS[0].base, ROM_LOADS[0].lane); }},
+      {"test helper", [] { pokeWords(0x90100, {0x4E71}); }},
+      {"layer decoding", [] { writeWord(LAYER0_MAP, 0x0123); composeFrame(); }},
+      {"state load", [&] { loadState(older.data(), older.size()); }},
+      {"reset", [] { coreReset(); }},
+  };
+  keepRewindState();
+  std::vector<std::vector<uint8_t>> states = {stateNow()};
+  for (const auto& [name, write] : writers) {
+    write();
+    keepRewindState();
+    states.push_back(stateNow());
+    ASSERT_EQ(rewindDepth(), states.size() - 1) << name << " changed nothing";
+    EXPECT_EQ(memcmp(rewindHistory.latest.data(), states.back().data(), stateSize()), 0) << name;
+  }
+  for (size_t i = states.size() - 1; i-- > 0;) {
+    ASSERT_TRUE(rewindOnePass());
+    EXPECT_TRUE(stateNow() == states[i]) << "back before " << writers[i].first;
+  }
   coreEnd();
 }
 

@@ -54,6 +54,7 @@ void pokeWords(uint32_t address, const std::vector<uint16_t>& words) {
   for (uint16_t w : words) {
     machineMemory[address] = uint8_t(w >> 8);
     machineMemory[address + 1] = uint8_t(w);
+    markMemoryChanged(address, 2);
     address += 2;
   }
 }
