@@ -11,7 +11,6 @@ namespace {
 // Palette RAM holds a colour word in the low bytes of each 4-byte entry.
 constexpr int PALETTE_ENTRY_BYTES = 4;
 constexpr uint16_t PRIORITY_CELL_BIT = PRIORITY_BIT >> 8; // in a cell's code high byte
-constexpr uint16_t BITMAP_PEN_MASK = 15;
 constexpr int MARK_CORNER = 3; // pixels of a priority cell's marked corner
 
 ViewCell cellAt(uint32_t map, int n) {

@@ -43,7 +43,8 @@ CDP_KEYS = {
     "RIGHT": ("ArrowRight", "ArrowRight", 0x27), "DOWN": ("ArrowDown", "ArrowDown", 0x28),
     "SPACE": ("Space", " ", 0x20), "ENTER": ("Enter", "Enter", 0x0D), "SHIFT": ("ShiftLeft", "Shift", 0x10),
     "CTRL": ("ControlLeft", "Control", 0x11), "ALT": ("AltLeft", "Alt", 0x12),
-    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77), "R": ("KeyR", "r", 0x52),
+    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77), "F9": ("F9", "F9", 0x78),
+    "R": ("KeyR", "r", 0x52),
 }
 CDP_KEYS.update({str(d): (f"Digit{d}", str(d), 0x30 + d) for d in range(10)})
 
@@ -333,7 +334,7 @@ def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
 
 def main():
     case, page, headless, demo, keys, scratch = sys.argv[1:7]
-    extra = sys.argv[7:9]
+    extra = [os.path.realpath(path) for path in sys.argv[7:9]]
     page, demo, scratch = (os.path.realpath(path) for path in (page, demo, os.path.join(scratch, case)))
     if not os.path.exists(os.path.join(page, "quillomark.js")):
         fail(f"{page}/quillomark.js missing: run scripts/build-web.sh first")
