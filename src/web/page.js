@@ -525,6 +525,7 @@ const debug = {
   hoveredSprite: null,     // scan index outlined on the picture
   sprites: null,           // the last sprite table (an Int32Array view)
   spriteRows: [],          // text last shown in each row
+  rowHeight: 0,            // CSS pixels of a sprite row, measured once
   breakpoints: new Map(),  // address -> the name or hex it was given as
   runTo: null,             // the address Run to stops at
   registerInputs: [],
@@ -674,17 +675,24 @@ const cpuFields = () => new Uint32Array(page.module.HEAPU8.buffer, page.module._
 function showCpu() {
   const fields = cpuFields();
   debug.registerInputs.forEach(({ input, field }) => {
-    if (document.activeElement !== input) input.value = hex(fields[field], field === CPU_SR ? 4 : 8);
+    // Only what changed is written: every write to an input costs the renderer a layout.
+    const value = hex(fields[field], field === CPU_SR ? 4 : 8);
+    if (document.activeElement !== input && input.value !== value) input.value = value;
   });
   const sr = fields[CPU_SR];
   const flags = SR_FLAGS.map(([name, bit]) => `${name}=${sr & bit ? 1 : 0}`).join(' ');
   const pc = fields[CPU_PC];
   const name = addressName(pc);
   const instruction = page.module.UTF8ToString(page.module._webCpuInstruction());
-  element('cpu-line').textContent =
+  setText(element('cpu-line'),
     `SR ${hex(sr, 4)}: ${sr & SR_TRACE ? 'trace, ' : ''}${sr & SR_SUPERVISOR ? 'supervisor' : 'user'}, `
     + `interrupt mask ${(sr >> SR_MASK_SHIFT) & SR_MASK_BITS}, ${flags}${fields[CPU_STOPPED] ? ', stopped' : ''}\n`
-    + `${hex(pc, 8)}${name ? ` <${name}>` : ''}  ${instruction}`;
+    + `${hex(pc, 8)}${name ? ` <${name}>` : ''}  ${instruction}`);
+}
+
+// Writes an element's text only when it differs: an unchanged view costs no layout.
+function setText(node, text) {
+  if (node.textContent !== text) node.textContent = text;
 }
 
 function spriteRowText(fields, i) {
@@ -694,10 +702,16 @@ function spriteRowText(fields, i) {
     hex(zoom, 2), `${hflip ? 'h' : '-'}${vflip ? 'v' : '-'}`, bank, hex(pattern, 3), VERDICTS[verdict] || verdict];
 }
 
+// The sprite table's rows in sight: only those are written each pass (the others when scrolled to),
+// as rewriting all 256 costs the renderer more than the rest of the panel.
 function showSprites() {
   debug.sprites = new Int32Array(page.module.HEAPU8.buffer, page.module._webViewSprites(), SPRITE_COUNT * SPRITE_FIELDS);
   const rows = element('sprites').tBodies[0].rows;
-  for (let i = 0; i < SPRITE_COUNT; i += 1) {
+  const scroller = element('sprite-scroll');
+  if (!debug.rowHeight) debug.rowHeight = rows[0].offsetHeight || 1; // CSS gives rows their height
+  const first = Math.max(0, Math.floor(scroller.scrollTop / debug.rowHeight) - 1);
+  const last = Math.min(SPRITE_COUNT, first + Math.ceil(scroller.clientHeight / debug.rowHeight) + 2);
+  for (let i = first; i < last; i += 1) {
     const cells = spriteRowText(debug.sprites, i);
     const text = cells.join(' ');
     if (debug.spriteRows[i] === text) continue;
@@ -731,17 +745,18 @@ function showMemory() {
   const bytes = page.module.HEAPU8.subarray(page.module._webViewMemory(debug.memoryBase, MEMORY_ROWS * MEMORY_COLUMNS));
   for (let row = 0; row < MEMORY_ROWS; row += 1) {
     const line = debug.memoryLines[row];
-    line.address.textContent = `${hex(debug.memoryBase + row * MEMORY_COLUMNS, 6)} `;
+    setText(line.address, `${hex(debug.memoryBase + row * MEMORY_COLUMNS, 6)} `);
     let text = ' ';
     for (let column = 0; column < MEMORY_COLUMNS; column += 1) {
       const n = row * MEMORY_COLUMNS + column;
       const value = hex(bytes[n], 2);
       const span = debug.memoryBytes[n];
-      if (span.textContent !== value) span.textContent = value;
-      span.classList.toggle('selected', debug.selectedByte === debug.memoryBase + n);
+      setText(span, value);
+      const selected = debug.selectedByte === debug.memoryBase + n;
+      if (span.classList.contains('selected') !== selected) span.classList.toggle('selected', selected);
       text += bytes[n] >= 0x20 && bytes[n] < 0x7F ? String.fromCharCode(bytes[n]) : '.';
     }
-    line.text.textContent = text;
+    setText(line.text, text);
   }
 }
 
@@ -908,6 +923,7 @@ function connectDebug() {
   });
   for (const layer of [0, 1]) element(`map${layer}`).addEventListener('mousemove', (event) => showCellHover(layer, event));
   element('sheet').addEventListener('mousemove', showTileHover);
+  element('sprite-scroll').addEventListener('scroll', () => { if (page.loaded && debug.sprites) showSprites(); });
 }
 
 // The test modes (index.html?test=...): frames:N runs N passes on timers
