@@ -69,7 +69,7 @@ struct WebPanel {
   uint8_t memory[MEMORY_VIEW_LIMIT];
   uint32_t breakpoints[BREAKPOINT_LIMIT];
   int breakpointCount;
-  bool skipBreakpoint;                 // a run starts past the breakpoint it stopped at
+  bool skipBreakpoint;                 // the next run starts past the breakpoint it stopped at
   bool edited;                         // memory or a register changed since the last frame end
   std::vector<uint8_t> elf;
   char text[SYMBOL_TEXT_SIZE];         // a name the page gives, or one it asks for
@@ -210,15 +210,16 @@ EMSCRIPTEN_KEEPALIVE int webRunPass() {
   if (!web.loaded)
     return WEB_RUNNING;
   if (!panel.breakpointCount) {
+    panel.skipBreakpoint = false;
     if (coreRunFrame() != CORE_FRAME_ENDED)
       return WEB_RUNNING;
     recordPass();
     return WEB_FRAME_ENDED;
   }
   loopWatch.before = atBreakpoint;
-  panel.skipBreakpoint = true;
   uint32_t left;
   const SliceEnd end = coreRunSlice(LOOP_WATCHING, CORE_FRAME_BUDGET, &left);
+  panel.skipBreakpoint = end == SLICE_STOPPED;
   if (end == SLICE_FRAME_ENDED)
     finishPass();
   return end == SLICE_FRAME_ENDED ? WEB_FRAME_ENDED : end == SLICE_STOPPED ? WEB_STOPPED : WEB_RUNNING;
@@ -293,6 +294,7 @@ EMSCRIPTEN_KEEPALIVE int webStepInstruction() {
   if (!web.loaded)
     return WEB_RUNNING;
   uint32_t left;
+  panel.skipBreakpoint = false; // past the instruction a breakpoint stopped at
   if (coreRunSlice(LOOP_PLAIN, 1, &left) != SLICE_FRAME_ENDED)
     return WEB_RUNNING;
   finishPass();
