@@ -489,7 +489,15 @@ const COMPOSE_LAYER1 = 2;
 const COMPOSE_SPRITES = 4;
 const COMPOSE_ALL = COMPOSE_LAYER0 | COMPOSE_LAYER1 | COMPOSE_SPRITES;
 const CELL_PIXELS = 8;             // tiles and map cells are 8x8
-const SPRITE_FIELDS = 13;          // numbers of a sprite row in webViewSprites' table
+const SPRITE_FIELDS = 13;          // numbers of a sprite row in webViewSprites' table, of which:
+const SPRITE_X = 1;
+const SPRITE_Y = 2;
+const SPRITE_WIDTH = 3;
+const SPRITE_HEIGHT = 4;
+const SPRITE_SHOWN_WIDTH = 5;
+const SPRITE_SHOWN_HEIGHT = 6;
+const SPRITE_VERDICT = 12;
+const FIRST_SHOWN_LINE = 8;        // the frame line at the top of the picture (sprite y counts lines)
 const SPRITE_COUNT = 256;
 const CPU_FIELDS = 22;             // D0-D7, A0-A7, USP, SSP, PC, SR, stopped, instruction bytes
 const CPU_USP = 16;
@@ -500,6 +508,7 @@ const CPU_INSTRUCTION_BYTES = 21;
 const REGISTER_PC = 16;            // webSetRegister's numbers after D0-D7 and A0-A7
 const REGISTER_SR = 17;
 const MEMORY_ROWS = 16;
+const FIRST_MEMORY_SHOWN = 0x100000; // layer 0's map
 const MEMORY_COLUMNS = 16;
 const VERDICTS = ['drawn', 'not its index', 'hidden', 'zero zoom', 'off screen', 'no size'];
 const VERDICT_CLASSES = ['drawn', 'wrong', 'quiet', 'quiet', 'wrong', 'wrong'];
@@ -520,7 +529,7 @@ const SR_FLAGS = [['X', 0x10], ['N', 0x08], ['Z', 0x04], ['V', 0x02], ['C', 0x01
 const debug = {
   open: false,
   sheetBank: 0,
-  memoryBase: 0x100000,
+  memoryBase: FIRST_MEMORY_SHOWN,
   selectedByte: null,      // address of the byte the memory view edits
   hoveredSprite: null,     // scan index outlined on the picture
   sprites: null,           // the last sprite table (an Int32Array view)
@@ -718,7 +727,7 @@ function showSprites() {
     debug.spriteRows[i] = text;
     const row = rows[i];
     cells.forEach((cell, k) => { row.cells[k].textContent = cell; });
-    row.className = VERDICT_CLASSES[debug.sprites[i * SPRITE_FIELDS + SPRITE_FIELDS - 1]] || '';
+    row.className = VERDICT_CLASSES[debug.sprites[i * SPRITE_FIELDS + SPRITE_VERDICT]] || '';
   }
   if (debug.hoveredSprite !== null) showSpriteHover(debug.hoveredSprite);
 }
@@ -733,12 +742,14 @@ function showSpriteHover(i) {
 function outlineSprite() {
   if (!debug.open || debug.hoveredSprite === null || !debug.sprites) return;
   const f = debug.sprites.subarray(debug.hoveredSprite * SPRITE_FIELDS);
-  const width = f[5] || f[3];
-  const height = f[6] || f[4];
+  // A sprite not drawn is outlined at its pattern's size.
+  const width = Math.max(f[SPRITE_SHOWN_WIDTH] || f[SPRITE_WIDTH], 1);
+  const height = Math.max(f[SPRITE_SHOWN_HEIGHT] || f[SPRITE_HEIGHT], 1);
   const context = page.context;
   context.strokeStyle = '#ff0';
   context.lineWidth = 1;
-  context.strokeRect(f[1] + 0.5, f[2] - CELL_PIXELS + 0.5, Math.max(width, 1) - 1, Math.max(height, 1) - 1);
+  // Half-pixel places put the one-pixel line on whole pixels.
+  context.strokeRect(f[SPRITE_X] + 0.5, f[SPRITE_Y] - FIRST_SHOWN_LINE + 0.5, width - 1, height - 1);
 }
 
 function showMemory() {
