@@ -892,6 +892,7 @@ function buildDebugElements() {
 
 function connectDebug() {
   buildDebugElements();
+  element('memory-address').value = hex(FIRST_MEMORY_SHOWN, 6);
   const buttons = {
     'debug-pause': () => runHostKey('pause', true, false),
     'debug-step': stepInstruction,
