@@ -293,6 +293,12 @@ def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
         if shown != expected:
             fail(f"with the panel open and sprites hidden the digests differ from the headless program's")
         print(f"{PANEL_PASSES} digests as the headless program's with the panel open and sprites hidden")
+        digest = "page.module.UTF8ToString(page.module._webDigest())"
+        before, kept = pixels(), browser.evaluate(digest)
+        click("#hide-layer0")
+        if pixels() == before or browser.evaluate(digest) != kept:
+            fail("hiding layer 0 left the picture shown as it was or changed the kept frame's digest")
+        click("#hide-layer0")
 
         verdicts = [text(f"#sprites tbody tr:nth-child({n + 1}) td:last-child") for n in (0, 1)]
         if verdicts != ["zero zoom", "not its index"]:
