@@ -534,7 +534,8 @@ const debug = {
   hoveredSprite: null,     // scan index outlined on the picture
   sprites: null,           // the last sprite table (an Int32Array view)
   spriteRows: [],          // text last shown in each row
-  rowHeight: 0,            // CSS pixels of a sprite row, measured once
+  rowsInSight: null,       // [first, end) of the sprite rows the table shows
+  inSight: new Set(),      // ids of the views on screen
   breakpoints: new Map(),  // address -> the name or hex it was given as
   runTo: null,             // the address Run to stops at
   registerInputs: [],
@@ -589,6 +590,7 @@ function toggleDebug() {
   element('debug').hidden = !debug.open;
   document.body.classList.toggle('debugging', debug.open);
   fitPicture();
+  debug.rowsInSight = null;
   if (page.loaded) {
     updatePanel();
     draw();
@@ -711,25 +713,32 @@ function spriteRowText(fields, i) {
     hex(zoom, 2), `${hflip ? 'h' : '-'}${vflip ? 'v' : '-'}`, bank, hex(pattern, 3), VERDICTS[verdict] || verdict];
 }
 
-// The sprite table's rows in sight: only those are written each pass (the others when scrolled to),
-// as rewriting all 256 costs the renderer more than the rest of the panel.
+// The sprite table's rows in sight: only those are written each pass (the others when scrolled to).
+// Each row is laid out on its own (CSS containment): a table would lay out all 256 at every change.
 function showSprites() {
   debug.sprites = new Int32Array(page.module.HEAPU8.buffer, page.module._webViewSprites(), SPRITE_COUNT * SPRITE_FIELDS);
-  const rows = element('sprites').tBodies[0].rows;
-  const scroller = element('sprite-scroll');
-  if (!debug.rowHeight) debug.rowHeight = rows[0].offsetHeight || 1; // CSS gives rows their height
-  const first = Math.max(0, Math.floor(scroller.scrollTop / debug.rowHeight) - 1);
-  const last = Math.min(SPRITE_COUNT, first + Math.ceil(scroller.clientHeight / debug.rowHeight) + 2);
+  const rows = element('sprites').children;
+  if (!debug.rowsInSight) measureSpriteRows();
+  const [first, last] = debug.rowsInSight;
   for (let i = first; i < last; i += 1) {
     const cells = spriteRowText(debug.sprites, i);
     const text = cells.join(' ');
     if (debug.spriteRows[i] === text) continue;
     debug.spriteRows[i] = text;
     const row = rows[i];
-    cells.forEach((cell, k) => { row.cells[k].textContent = cell; });
-    row.className = VERDICT_CLASSES[debug.sprites[i * SPRITE_FIELDS + SPRITE_VERDICT]] || '';
+    cells.forEach((cell, k) => { row.children[k].textContent = cell; });
+    row.className = `sprite-row ${VERDICT_CLASSES[debug.sprites[i * SPRITE_FIELDS + SPRITE_VERDICT]] || ''}`;
   }
   if (debug.hoveredSprite !== null) showSpriteHover(debug.hoveredSprite);
+}
+
+// The rows in sight, measured when the table scrolls or the panel opens: a measure after the pass's
+// other writes would lay the page out once more every pass.
+function measureSpriteRows() {
+  const scroller = element('sprite-scroll');
+  const rowHeight = element('sprites').children[0].offsetHeight || 1;
+  const first = Math.max(0, Math.floor(scroller.scrollTop / rowHeight) - 1);
+  debug.rowsInSight = [first, Math.min(SPRITE_COUNT, first + Math.ceil(scroller.clientHeight / rowHeight) + 2)];
 }
 
 function showSpriteHover(i) {
@@ -772,15 +781,31 @@ function showMemory() {
 }
 
 // Every view of the open panel, from the machine as it stands.
+// Every view of the open panel in sight, from the machine as it stands. A view scrolled out of sight
+// is brought up to date as it comes back: painting what nobody sees would cost the renderer as much
+// as the game.
 function updatePanel() {
   if (!debug.open || !page.loaded) return;
-  showCpu();
-  putView('map0', page.module._webViewTileMap(0));
-  putView('map1', page.module._webViewTileMap(1));
-  putView('sheet', page.module._webViewTileSheet(debug.sheetBank));
-  putView('palette', page.module._webViewPalette());
-  showSprites();
-  showMemory();
+  const inSight = (id) => debug.inSight.has(id);
+  if (inSight('cpu')) showCpu();
+  if (inSight('map0')) putView('map0', page.module._webViewTileMap(0));
+  if (inSight('map1')) putView('map1', page.module._webViewTileMap(1));
+  if (inSight('sheet')) putView('sheet', page.module._webViewTileSheet(debug.sheetBank));
+  if (inSight('palette')) putView('palette', page.module._webViewPalette());
+  if (inSight('sprite-scroll')) showSprites();
+  if (inSight('memory')) showMemory();
+}
+
+// Follows which views are in sight, and shows each as it comes into sight.
+function watchSight() {
+  const watcher = new IntersectionObserver((entries) => {
+    for (const entry of entries) {
+      if (entry.isIntersecting) debug.inSight.add(entry.target.id);
+      else debug.inSight.delete(entry.target.id);
+    }
+    updatePanel();
+  });
+  for (const id of ['cpu', 'map0', 'map1', 'sheet', 'palette', 'sprite-scroll', 'memory']) watcher.observe(element(id));
 }
 
 // The cell or tile under the pointer on a map or sheet canvas: [column, row].
@@ -855,11 +880,13 @@ function buildDebugElements() {
     registers.append(label, input);
     debug.registerInputs.push({ input, field });
   });
-  const body = element('sprites').tBodies[0];
-  const columns = element('sprites').tHead.rows[0].cells.length;
+  const body = element('sprites');
+  const columns = element('sprite-head').children.length;
   for (let i = 0; i < SPRITE_COUNT; i += 1) {
-    const row = body.insertRow();
-    for (let k = 0; k < columns; k += 1) row.insertCell();
+    const row = document.createElement('div');
+    row.className = 'sprite-row';
+    for (let k = 0; k < columns; k += 1) row.append(document.createElement('span'));
+    body.append(row);
     row.addEventListener('mouseenter', () => {
       debug.hoveredSprite = i;
       showSpriteHover(i);
@@ -892,6 +919,7 @@ function buildDebugElements() {
 
 function connectDebug() {
   buildDebugElements();
+  watchSight();
   element('memory-address').value = hex(FIRST_MEMORY_SHOWN, 6);
   const buttons = {
     'debug-pause': () => runHostKey('pause', true, false),
@@ -935,7 +963,10 @@ function connectDebug() {
   });
   for (const layer of [0, 1]) element(`map${layer}`).addEventListener('mousemove', (event) => showCellHover(layer, event));
   element('sheet').addEventListener('mousemove', showTileHover);
-  element('sprite-scroll').addEventListener('scroll', () => { if (page.loaded && debug.sprites) showSprites(); });
+  element('sprite-scroll').addEventListener('scroll', () => {
+    measureSpriteRows();
+    if (page.loaded && debug.sprites) showSprites();
+  });
 }
 
 // The test modes (index.html?test=...): frames:N runs N passes on timers

@@ -274,6 +274,11 @@ def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
     browser = devtools.Browser(scratch)
     text = lambda selector: browser.evaluate(f"document.querySelector({selector!r}).textContent")
     click = lambda selector: browser.evaluate(f"document.querySelector({selector!r}).click()")
+    def in_sight(view):
+        """Scrolls to a view and waits until the panel draws it: views are drawn while in sight."""
+        browser.evaluate(f"document.getElementById({view!r}).scrollIntoView()")
+        browser.wait_for(f"debug.inSight.has({view!r})")
+
     pixels = lambda: browser.evaluate("Array.from(page.context.getImageData(0, 0, 256, 240).data).join()")
     try:
         open_step_page(browser, url)
@@ -291,7 +296,7 @@ def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
                          "document.getElementById('debug-message').textContent)")
         shown = browser.evaluate(f"quillomarkTest.run({PANEL_PASSES})")
         if shown != expected:
-            fail(f"with the panel open and sprites hidden the digests differ from the headless program's")
+            fail("with the panel open and sprites hidden the digests differ from the headless program's")
         print(f"{PANEL_PASSES} digests as the headless program's with the panel open and sprites hidden")
         digest = "page.module.UTF8ToString(page.module._webDigest())"
         before, kept = pixels(), browser.evaluate(digest)
@@ -300,15 +305,19 @@ def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
             fail("hiding layer 0 left the picture shown as it was or changed the kept frame's digest")
         click("#hide-layer0")
 
-        verdicts = [text(f"#sprites tbody tr:nth-child({n + 1}) td:last-child") for n in (0, 1)]
-        if verdicts != ["zero zoom", "not its index"]:
-            fail(f"the sprite table shows entries 0 and 1 as {verdicts}")
+        in_sight("map0")
         box = browser.evaluate("(({left, top}) => [left, top])(document.getElementById('map0').getBoundingClientRect())")
         browser.call("Input.dispatchMouseEvent", session=True, type="mouseMoved", x=box[0] + 16 * 8 + 3, y=box[1] + 4 * 8 + 3)
         hover = text("#map-hover")
         if not hover.startswith("layer 0 cell 16,4: tile 058, bank 1"):
             fail(f"hovering cell 16,4 of layer 0 shows {hover!r}")
+        in_sight("sprite-scroll")
+        verdicts = "[1, 2].map((n) => document.querySelector(`#sprites > div:nth-child(${n}) > span:last-child`).textContent)"
+        browser.wait_for(f"{verdicts}.join() !== ','")
+        if browser.evaluate(verdicts) != ["zero zoom", "not its index"]:
+            fail(f"the sprite table shows entries 0 and 1 as {browser.evaluate(verdicts)}")
         print(f"the sprite table shows entry 1 as not its index; {hover}")
+        in_sight("cpu")
 
         browser.evaluate("document.getElementById('breakpoint-entry').value = 'waitFrame'")
         click("#breakpoint-button")
@@ -324,6 +333,7 @@ def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
         print(f"stopped at waitFrame ({cpu['pc']:06x}); a step went on to {after['pc']:06x}")
 
         before = pixels()
+        in_sight("memory")
         browser.evaluate(f"document.getElementById('memory-address').value = '{BACKDROP_BYTE & ~0xF:x}';"
                          "document.getElementById('memory-address').dispatchEvent(new Event('change'))")
         click(f"#memory div:first-child span.byte:nth-of-type({(BACKDROP_BYTE & 0xF) + 2})")
