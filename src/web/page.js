@@ -579,8 +579,10 @@ function parseAddress(text) {
 function loadElf(name, bytes) {
   const at = page.module._webElfBuffer(bytes.length);
   page.module.HEAPU8.set(bytes, at);
-  if (page.module._webLoadSymbols()) debugMessage(`Symbols of ${name} loaded`);
-  else debugMessage(page.module.UTF8ToString(page.module._webMessage()));
+  const said = page.module._webLoadSymbols() ? `Symbols of ${name} loaded`
+    : page.module.UTF8ToString(page.module._webMessage());
+  debugMessage(said);
+  showMessage(said); // seen with the panel closed too; a set loaded with it says its own
   showBreakpoints();
   updatePanel();
 }
