@@ -5,7 +5,9 @@
    same instructions, in millions a second of wall time and of the process's CPU time, best round.
 2. The demo at 60 passes a second in the page's normal loop for SECONDS: passes a second, the
    renderer's main-thread busy time (DevTools Performance metrics) and the CPU time of the renderer
-   and of the whole browser, as shares of one core."""
+   and of the whole browser, as shares of one core.
+3. The same with the debug panel open (the views in sight updated every pass), at its top (the CPU
+   and the tile maps) and scrolled to the sprite table, and what each adds."""
 import functools
 import http.server
 import os
@@ -54,6 +56,23 @@ def browser_round(browser):
     return milliseconds / 1000, renderer_after - renderer_before
 
 
+def loop_round(browser, label):
+    """Prints passes a second and CPU shares of the page's own loop for SECONDS; the renderer's share."""
+    time.sleep(1)
+    metrics = lambda: {m["name"]: m["value"] for m in browser.call("Performance.getMetrics", session=True)["metrics"]}
+    start, pass_start, (renderer_start, all_start) = metrics(), browser.evaluate("page.module._webPass()"), process_times(browser)
+    wall_start = time.monotonic()
+    time.sleep(SECONDS)
+    end, pass_end, (renderer_end, all_end) = metrics(), browser.evaluate("page.module._webPass()"), process_times(browser)
+    wall = time.monotonic() - wall_start
+    renderer = 100 * (renderer_end - renderer_start) / wall
+    print(f"{label} for {wall:.1f} s: {(pass_end - pass_start) / wall:.1f} passes a second")
+    print(f"  renderer main thread busy {100 * (end['TaskDuration'] - start['TaskDuration']) / wall:.1f}% "
+          f"(script {100 * (end['ScriptDuration'] - start['ScriptDuration']) / wall:.1f}%)")
+    print(f"  CPU time: renderer {renderer:.1f}% of a core, all browser processes {100 * (all_end - all_start) / wall:.1f}%")
+    return renderer
+
+
 def main():
     build = os.path.realpath(sys.argv[1] if len(sys.argv) > 1 else "build")
     page = os.path.join(build, "web")
@@ -91,18 +110,13 @@ def main():
         browser.open(url)
         browser.wait_for("page.loaded")
         browser.call("Performance.enable", session=True)
-        time.sleep(1)
-        metrics = lambda: {m["name"]: m["value"] for m in browser.call("Performance.getMetrics", session=True)["metrics"]}
-        start, pass_start, (renderer_start, all_start) = metrics(), browser.evaluate("page.module._webPass()"), process_times(browser)
-        wall_start = time.monotonic()
-        time.sleep(SECONDS)
-        end, pass_end, (renderer_end, all_end) = metrics(), browser.evaluate("page.module._webPass()"), process_times(browser)
-        wall = time.monotonic() - wall_start
-        print(f"demo in the page's loop for {wall:.1f} s: {(pass_end - pass_start) / wall:.1f} passes a second")
-        print(f"  renderer main thread busy {100 * (end['TaskDuration'] - start['TaskDuration']) / wall:.1f}% "
-              f"(script {100 * (end['ScriptDuration'] - start['ScriptDuration']) / wall:.1f}%)")
-        print(f"  CPU time: renderer {100 * (renderer_end - renderer_start) / wall:.1f}% of a core, "
-              f"all browser processes {100 * (all_end - all_start) / wall:.1f}%")
+        closed = loop_round(browser, "demo in the page's loop")
+        browser.evaluate("toggleDebug()")
+        top = loop_round(browser, "with the debug panel open at its top")
+        browser.evaluate("document.getElementById('sprite-scroll').scrollIntoView()")
+        sprites = loop_round(browser, "with the debug panel at its sprite table")
+        print(f"the panel adds {top - closed:.1f}% of a core to the renderer at its top, "
+              f"{sprites - closed:.1f}% at its sprite table")
     finally:
         browser.close()
         server.shutdown()

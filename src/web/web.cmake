@@ -16,7 +16,9 @@ foreach(name ${BOARD_SET_FILES})
   list(APPEND web_embed "SHELL:--embed-file ${QUILLOMARK_WEB_DEMO}/${name}@/demo/${name}")
 endforeach()
 
-add_executable(quillomark-web ${CMAKE_SOURCE_DIR}/src/web/web_main.cpp)
+# The debug panel's ELF symbols: their reader and the file reader it calls, as the libretro core takes it.
+add_executable(quillomark-web ${CMAKE_SOURCE_DIR}/src/web/web_main.cpp ${CMAKE_SOURCE_DIR}/src/debug/symbols.cpp
+  ${CMAKE_SOURCE_DIR}/src/files/file_read.cpp)
 target_link_libraries(quillomark-web quillomark_core)
 set_target_properties(quillomark-web PROPERTIES OUTPUT_NAME quillomark SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${QUILLOMARK_WEB_OUTPUT} LINK_DEPENDS "${web_demo_files}")

@@ -1,12 +1,16 @@
 """The browser page (build/web) in headless Chromium against quillomark-headless on the same sets:
-    web_test.py frames|keys|files PAGE HEADLESS DEMO_DIR KEY_SCRIPT SCRATCH
+    web_test.py frames|keys|files|panel PAGE HEADLESS DEMO_DIR KEY_SCRIPT SCRATCH [HELLO_DIR HELLO_ELF]
 frames: the timer-driven test mode, from file://, shows the headless digest of pass 300.
 keys:   served over HTTP; trusted key presses between stepped passes give the headless digests
         and keys.bin of the same script; a state saved in a slot and loaded goes on as before; the
         pacer runs 60 passes a second at 60, 120 and 144 Hz.
 files:  sets chosen (files, a folder) and dropped (files, a folder) in Chromium: a short, a missing ROM
         file and a missing pal.bmp show the headless program's own message and the running game goes
-        on; a dropped path that cannot be read is named; a whole set among 150 other files runs."""
+        on; a dropped path that cannot be read is named; a whole set among 150 other files runs.
+panel:  the debug panel on the starter program with a planted wrong sprite entry and map cell, its
+        ELF dropped beside the set: the digests stay the headless program's with sprites hidden, the
+        sprite table and a cell's hover name the planted faults, a breakpoint by name stops there, a
+        step moves the PC by the instruction's bytes, and a palette byte edited changes the picture."""
 import functools
 import http.server
 import os
@@ -26,6 +30,12 @@ PACED_RATES = (60, 120, 144)
 PASSES_PER_SECOND = 60
 WAYS = ("files", "folder", "drop files", "drop folder")
 OTHER_FILES = 150
+PANEL_PASSES = 60
+PROGRAM_ROM = ("18b_d02.bin", "18c_d05.bin")  # the program ROM's even and odd bytes
+FIRST_SPRITE = 0x180EF0                       # the entry of scan index 0; index 1's is 16 below
+SPRITE_ENTRY_SIZE = 16
+PLANTED_TEXT = (b"HELLO BOARD", b"HELLO XOARD")  # cell 16,4 shows tile 0x58 instead of 0x42
+BACKDROP_BYTE = 0x090003  # palette entry 0's low colour byte: layer 0's pen 0
 
 # Key names of the headless scripts -> (KeyboardEvent.code, key, Windows virtual-key code).
 CDP_KEYS = {
@@ -33,7 +43,8 @@ CDP_KEYS = {
     "RIGHT": ("ArrowRight", "ArrowRight", 0x27), "DOWN": ("ArrowDown", "ArrowDown", 0x28),
     "SPACE": ("Space", " ", 0x20), "ENTER": ("Enter", "Enter", 0x0D), "SHIFT": ("ShiftLeft", "Shift", 0x10),
     "CTRL": ("ControlLeft", "Control", 0x11), "ALT": ("AltLeft", "Alt", 0x12),
-    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77), "R": ("KeyR", "r", 0x52),
+    "F2": ("F2", "F2", 0x71), "F3": ("F3", "F3", 0x72), "F8": ("F8", "F8", 0x77), "F9": ("F9", "F9", 0x78),
+    "R": ("KeyR", "r", 0x52),
 }
 CDP_KEYS.update({str(d): (f"Digit{d}", str(d), 0x30 + d) for d in range(10)})
 
@@ -236,8 +247,110 @@ def test_files(page, headless, demo, scratch, _keys):
         server.shutdown()
 
 
+def plant_faults(hello, folder):
+    """A copy of the hello set whose program writes its ball into the entry of scan index 1 and one
+    wrong letter into the text."""
+    shutil.copytree(hello, folder)
+    halves = [open(os.path.join(folder, name), "rb").read() for name in PROGRAM_ROM]
+    image = bytearray(b for pair in zip(*halves) for b in pair)
+    assert image.count(PLANTED_TEXT[0]) == 1, "the text to plant in"
+    image = image.replace(*PLANTED_TEXT)
+    moved = 0
+    for at in range(0, len(image) - 3, 2):
+        value = int.from_bytes(image[at:at + 4], "big")
+        if FIRST_SPRITE <= value < FIRST_SPRITE + SPRITE_ENTRY_SIZE:
+            image[at:at + 4] = (value - SPRITE_ENTRY_SIZE).to_bytes(4, "big")
+            moved += 1
+    assert moved, "the sprite entry's address in the program"
+    for half, name in enumerate(PROGRAM_ROM):
+        open(os.path.join(folder, name), "wb").write(bytes(image[half::2]))
+
+
+def test_panel(page, headless, _demo, scratch, _keys, hello, elf):
+    planted = os.path.join(scratch, "planted")
+    plant_faults(hello, planted)
+    expected, _, _ = headless_run(headless, planted, scratch, PANEL_PASSES)
+    server, url = serve(page)
+    browser = devtools.Browser(scratch)
+    text = lambda selector: browser.evaluate(f"document.querySelector({selector!r}).textContent")
+    click = lambda selector: browser.evaluate(f"document.querySelector({selector!r}).click()")
+    def in_sight(view):
+        """Scrolls to a view and waits until the panel draws it: views are drawn while in sight."""
+        browser.evaluate(f"document.getElementById({view!r}).scrollIntoView()")
+        browser.wait_for(f"debug.inSight.has({view!r})")
+
+    pixels = lambda: browser.evaluate("Array.from(page.context.getImageData(0, 0, 256, 240).data).join()")
+    try:
+        open_step_page(browser, url)
+        press(browser, "F9", True)
+        press(browser, "F9", False)
+        if browser.evaluate("document.getElementById('debug').hidden"):
+            fail("F9 did not open the debug panel")
+        click("#hide-sprites")
+        files = [os.path.join(planted, name) for name in sorted(os.listdir(planted))] + [elf]
+        browser.evaluate("document.getElementById('message').textContent = '?'")
+        data = {"items": [], "files": files, "dragOperationsMask": 1}
+        for kind in ("dragEnter", "dragOver", "drop"):
+            browser.call("Input.dispatchDragEvent", session=True, type=kind, x=100, y=100, data=data)
+        browser.wait_for("quillomarkTest.message() === '' && /Symbols of hello.elf/.test("
+                         "document.getElementById('debug-message').textContent)")
+        shown = browser.evaluate(f"quillomarkTest.run({PANEL_PASSES})")
+        if shown != expected:
+            fail("with the panel open and sprites hidden the digests differ from the headless program's")
+        print(f"{PANEL_PASSES} digests as the headless program's with the panel open and sprites hidden")
+        digest = "page.module.UTF8ToString(page.module._webDigest())"
+        before, kept = pixels(), browser.evaluate(digest)
+        click("#hide-layer0")
+        if pixels() == before or browser.evaluate(digest) != kept:
+            fail("hiding layer 0 left the picture shown as it was or changed the kept frame's digest")
+        click("#hide-layer0")
+
+        in_sight("map0")
+        box = browser.evaluate("(({left, top}) => [left, top])(document.getElementById('map0').getBoundingClientRect())")
+        browser.call("Input.dispatchMouseEvent", session=True, type="mouseMoved", x=box[0] + 16 * 8 + 3, y=box[1] + 4 * 8 + 3)
+        hover = text("#map-hover")
+        if not hover.startswith("layer 0 cell 16,4: tile 058, bank 1"):
+            fail(f"hovering cell 16,4 of layer 0 shows {hover!r}")
+        in_sight("sprite-scroll")
+        verdicts = "[1, 2].map((n) => document.querySelector(`#sprites > div:nth-child(${n}) > span:last-child`).textContent)"
+        browser.wait_for(f"{verdicts}.join() !== ','")
+        if browser.evaluate(verdicts) != ["zero zoom", "not its index"]:
+            fail(f"the sprite table shows entries 0 and 1 as {browser.evaluate(verdicts)}")
+        print(f"the sprite table shows entry 1 as not its index; {hover}")
+        in_sight("cpu")
+
+        browser.evaluate("document.getElementById('breakpoint-entry').value = 'waitFrame'")
+        click("#breakpoint-button")
+        if browser.evaluate("quillomarkTest.run(1)") or not browser.evaluate("quillomarkTest.paused()"):
+            fail("the breakpoint at waitFrame did not stop the pass")
+        cpu, line = browser.evaluate("quillomarkTest.cpu()"), text("#cpu-line")
+        if "<waitFrame>" not in line or not text("#debug-message").endswith("(waitFrame)"):
+            fail(f"stopped at a breakpoint on waitFrame, the panel shows {line!r}")
+        click("#debug-step")
+        after = browser.evaluate("quillomarkTest.cpu()")
+        if after["pc"] != cpu["pc"] + cpu["bytes"] or "<waitFrame+0x" not in text("#cpu-line"):
+            fail(f"a step from {cpu} went to {after}")
+        print(f"stopped at waitFrame ({cpu['pc']:06x}); a step went on to {after['pc']:06x}")
+
+        before = pixels()
+        in_sight("memory")
+        browser.evaluate(f"document.getElementById('memory-address').value = '{BACKDROP_BYTE & ~0xF:x}';"
+                         "document.getElementById('memory-address').dispatchEvent(new Event('change'))")
+        click(f"#memory div:first-child span.byte:nth-of-type({(BACKDROP_BYTE & 0xF) + 2})")
+        browser.evaluate("document.getElementById('memory-value').value = '1f';"
+                         "document.getElementById('memory-value').dispatchEvent(new KeyboardEvent('keydown', {key: 'Enter'}))")
+        if text("#memory div:first-child").split()[1 + (BACKDROP_BYTE & 0xF)] != "1f" or pixels() == before:
+            fail(f"the backdrop's colour byte edited: the memory view shows {text('#memory div:first-child')!r}"
+                 f" and the picture {'changed' if pixels() != before else 'did not change'}")
+        print(f"a palette byte edited ({BACKDROP_BYTE:06x}) shows in the memory view and changes the picture")
+    finally:
+        browser.close()
+        server.shutdown()
+
+
 def main():
     case, page, headless, demo, keys, scratch = sys.argv[1:7]
+    extra = [os.path.realpath(path) for path in sys.argv[7:9]]
     page, demo, scratch = (os.path.realpath(path) for path in (page, demo, os.path.join(scratch, case)))
     if not os.path.exists(os.path.join(page, "quillomark.js")):
         fail(f"{page}/quillomark.js missing: run scripts/build-web.sh first")
@@ -245,7 +358,8 @@ def main():
         fail("chromium is missing: apt-get install chromium")
     shutil.rmtree(scratch, ignore_errors=True)
     os.makedirs(scratch)
-    {"frames": test_frames, "keys": test_keys, "files": test_files}[case](page, headless, demo, scratch, keys)
+    cases = {"frames": test_frames, "keys": test_keys, "files": test_files, "panel": test_panel}
+    cases[case](page, headless, demo, scratch, keys, *extra)
 
 
 if __name__ == "__main__":
