@@ -405,6 +405,7 @@ EMSCRIPTEN_KEEPALIVE bool webPokeByte(uint32_t address, int value) {
   if (!web.loaded || (address & ADDRESS_MASK) >= MEMORY_SIZE)
     return false;
   machineMemory[address & ADDRESS_MASK] = uint8_t(value);
+  markMemoryChanged(address & ADDRESS_MASK, 1); // rewind compares the marked blocks
   panel.edited = true;
   return true;
 }
