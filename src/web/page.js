@@ -747,6 +747,7 @@ function showSpriteHover(i) {
   const [index, address, x, y, size, shown, zoom, flips, bank, pattern, verdict] = spriteRowText(debug.sprites, i);
   element('sprite-hover').textContent = `sprite ${index} at ${address}: x ${x}, y ${y}, size ${size}, shown ${shown}, `
     + `zoom ${zoom}, flips ${flips}, bank ${bank}, pattern ${pattern}: ${verdict}`;
+  putView('sprite-picture', page.module._webViewSpritePicture(i));
 }
 
 // The hovered sprite's outline on the shown picture (line 8 of the frame is its top row).

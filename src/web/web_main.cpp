@@ -64,6 +64,7 @@ struct WebPanel {
   uint32_t shown[PICTURE_PIXELS];      // the picture with hidden parts left out, or as edited
   uint8_t indices[PICTURE_PIXELS];     // viewPicture's host indices before conversion
   int32_t sprites[SPRITE_COUNT * SPRITE_FIELDS];
+  uint32_t sprite[VIEW_SPRITE_SIDE * VIEW_SPRITE_SIDE]; // one sprite's own picture
   uint32_t cpu[CPU_FIELDS];
   char instruction[DISASSEMBLY_TEXT_SIZE];
   uint8_t memory[MEMORY_VIEW_LIMIT];
@@ -360,6 +361,14 @@ EMSCRIPTEN_KEEPALIVE uint32_t webMapCell(int layer, int n) {
   const ViewCell& c = panel.layers[layer ? 1 : 0].cells[n];
   return uint32_t(c.tile) | uint32_t(c.bank) << 11 | uint32_t(c.priority) << 18 | uint32_t(c.horizontalFlip) << 19 |
          uint32_t(c.verticalFlip) << 20;
+}
+
+// The sprite at scan index as the frame draws it, alone, VIEW_SPRITE_SIDE square RGBA.
+EMSCRIPTEN_KEEPALIVE const uint32_t* webViewSpritePicture(int index) {
+  static uint8_t sprite[VIEW_SPRITE_SIDE * VIEW_SPRITE_SIDE];
+  viewSpritePicture(index & (SPRITE_COUNT - 1), sprite);
+  convertIndices(sprite, VIEW_SPRITE_SIDE, VIEW_SPRITE_SIDE, VIEW_SPRITE_SIDE, panel.sprite);
+  return panel.sprite;
 }
 
 // The 256 sprite entries in scan order, SPRITE_FIELDS numbers each: address, x, y, width, height,
