@@ -91,8 +91,6 @@ void loadFile(const char* path) {
     failTool(PROGRAM, EXIT_USAGE, "%s is neither a dump.bin (%u bytes) nor a save state: %s", path, DUMP_FILE_SIZE, stateLoadText(result));
 }
 
-const char* const VERDICT_TEXTS[] = {"drawn", "not its index", "hidden", "zero zoom", "off screen", "unknown size"};
-
 void printSprites() {
   printf("Sprites in scan order (entries whose byte 1 is their scan index):\n");
   printf("scan address  x   y   w x h  shown   zoom pattern bank flip verdict\n");
@@ -117,7 +115,7 @@ void printSprites() {
     else
       snprintf(shown, sizeof shown, "-");
     printf("%4d %06x %3d %3d %-6s %-7s %02x   %4d    %2d   %c%c   %s\n", i, address, spriteX(e), e[13], size, shown, e[5],
-           pattern, (e[9] >> 1) & 15, (e[3] & 1) ? 'h' : '-', (e[9] & 0x20) ? 'v' : '-', VERDICT_TEXTS[verdict]);
+           pattern, (e[9] >> 1) & 15, (e[3] & 1) ? 'h' : '-', (e[9] & 0x20) ? 'v' : '-', SPRITE_VERDICT_NAMES[verdict]);
   }
   printf("%d other entries skipped: byte 1 is not their scan index\n\n", others);
 }

@@ -20,18 +20,11 @@ int layer0ScrollY() { return machineMemory[LAYER0_SCROLL_Y]; }
 int layer1ScrollX() { return (machineMemory[LAYER1_SCROLL_X_HIGH] & 1) << 8 | machineMemory[LAYER1_SCROLL_X_LOW]; }
 int layer1ScrollY() { return machineMemory[LAYER1_SCROLL_Y]; }
 
-namespace {
-// One map cell as both layers read it.
-struct TileCell {
-  int tile;          // 0..2047
-  bool verticalFlip;
-  bool horizontalFlip;
-  int bank;          // 0..127
-};
-
 TileCell decodeCell(uint8_t high, uint8_t low, uint8_t attribute) {
   return TileCell{(high & 7) << 8 | low, (high & 0x08) != 0, (attribute & 0x80) != 0, attribute & 0x7F};
 }
+
+namespace {
 
 // Pattern row r of a tile as 8 nibbles, the leftmost pixel in the top nibble.
 uint32_t tileRow(int tile, int r) {

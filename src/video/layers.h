@@ -47,6 +47,16 @@ int layer0ScrollY();
 int layer1ScrollX();
 // Layer-1 vertical scroll, 0..255.
 int layer1ScrollY();
+// One map cell as both layers read it.
+struct TileCell {
+  int tile;          // 0..2047
+  bool verticalFlip;
+  bool horizontalFlip;
+  int bank;          // 0..127
+};
+
+// The cell whose code word is high, low and whose attribute word's low byte is attribute.
+TileCell decodeCell(uint8_t high, uint8_t low, uint8_t attribute);
 // Pixels of a tile, unflipped.
 inline constexpr int TILE_PIXELS = 64;
 // The pens (0..15) of tile's 8x8 pixels, row by row, as a cell shows it unflipped.

@@ -25,6 +25,9 @@ enum SpriteVerdict {
   SPRITE_OFF_SCREEN,    // x at or past the limit of its size
   SPRITE_NO_SIZE,       // size code 0x28 at normal size: nothing to draw
 };
+// The verdicts as the tools name them, in SpriteVerdict's order.
+inline constexpr const char* SPRITE_VERDICT_NAMES[] = {"drawn",      "not its index", "hidden",
+                                                       "zero zoom", "off screen",    "unknown size"};
 // Why the entry at scan index i is or is not drawn.
 SpriteVerdict spriteVerdict(const uint8_t* entry, int i);
 // Width and height of an entry's size code (0 x 0 for 0x28 at normal size), and its x.

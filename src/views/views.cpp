@@ -16,9 +16,9 @@ constexpr int MARK_CORNER = 3; // pixels of a priority cell's marked corner
 
 ViewCell cellAt(uint32_t map, int n) {
   const uint8_t high = machineMemory[map + 2 * n], low = machineMemory[map + 2 * n + 1];
-  const uint8_t attribute = machineMemory[map + ATTRIBUTE_OFFSET + 2 * n + 1];
-  return ViewCell{uint16_t((high & 7) << 8 | low), uint8_t(attribute & 0x7F), (high & PRIORITY_CELL_BIT) != 0,
-                  (attribute & 0x80) != 0, (high & 0x08) != 0};
+  const TileCell cell = decodeCell(high, low, machineMemory[map + ATTRIBUTE_OFFSET + 2 * n + 1]);
+  return ViewCell{uint16_t(cell.tile), uint8_t(cell.bank), (high & PRIORITY_CELL_BIT) != 0, cell.horizontalFlip,
+                  cell.verticalFlip};
 }
 
 void markWindow(int layer, uint8_t* picture, uint8_t mark) {
@@ -43,9 +43,10 @@ void markWindow(int layer, uint8_t* picture, uint8_t mark) {
 void viewPalette(uint8_t* picture, ViewPaletteEntry* entries) {
   for (int n = 0; n < PEN_LOOKUP_SIZE; ++n) {
     const uint8_t* entry = machineMemory + PALETTE_RAM + PALETTE_ENTRY_BYTES * n;
-    const uint8_t host = colourTables.colourTable[entry[1] << 8 | entry[3]];
+    const uint16_t word = uint16_t(entry[1] << 8 | entry[3]);
+    const uint8_t host = colourTables.colourTable[word];
     if (entries)
-      entries[n] = ViewPaletteEntry{uint16_t(entry[1] << 8 | entry[3]), host};
+      entries[n] = ViewPaletteEntry{word, host};
     uint8_t* swatch = picture + n / VIEW_PALETTE_COLUMNS * VIEW_SWATCH * VIEW_PALETTE_WIDTH + n % VIEW_PALETTE_COLUMNS * VIEW_SWATCH;
     for (int y = 0; y < VIEW_SWATCH; ++y)
       memset(swatch + y * VIEW_PALETTE_WIDTH, host, VIEW_SWATCH);

@@ -44,8 +44,6 @@ constexpr Area AREAS[] = {
 };
 constexpr int AREA_COUNT = int(sizeof AREAS / sizeof AREAS[0]);
 
-constexpr const char* VERDICT_NAMES[] = {"drawn", "not its index", "hidden", "zoom 0", "off screen", "no size"};
-
 constexpr const char* KEYS_TEXT = "Keys here, never the game's:\n"
                                   "B Shift+B  tile sheet's bank\n"
                                   "S          next 64 sprites\n"
@@ -137,7 +135,7 @@ void drawTables() {
     const ViewSprite& s = sprites[i];
     append(text, used, "%3d %06X %4d %3d %2dx%-2d %3dx%-3d %02X %c%c %2d %03X %s\n", i, s.address, s.x, s.y, s.width,
            s.height, s.shownWidth, s.shownHeight, s.zoom, s.horizontalFlip ? 'H' : '-', s.verticalFlip ? 'V' : '-',
-           s.bank, s.pattern, VERDICT_NAMES[s.verdict]);
+           s.bank, s.pattern, SPRITE_VERDICT_NAMES[s.verdict]);
   }
   int area = 0;
   for (int a = 0; a < AREA_COUNT; ++a)
